@@ -1,0 +1,112 @@
+#include "batch/BatchExtractor.h"
+
+#include "batch/FolderName.h"
+#include "extract/Container.h"
+
+namespace {
+
+// Holds the input file for one job; gives back the block, then the handle.
+class CInputFileHolder {
+public:
+    explicit CInputFileHolder(IPlatform& platform) : m_platform(platform) {}
+    ~CInputFileHolder() { m_platform.ReleaseInputFile(m_file); }
+    CInputFileHolder(const CInputFileHolder&) = delete;
+    CInputFileHolder& operator=(const CInputFileHolder&) = delete;
+    SInputFile& File() { return m_file; }
+
+private:
+    IPlatform& m_platform;
+    SInputFile m_file;
+};
+
+}  // namespace
+
+CBatchExtractor::CBatchExtractor(IPlatform& platform, const char16_t* localeName)
+    : CExtractor(platform, localeName) {}
+
+bool CBatchExtractor::ExtractFile(const char16_t* path) {
+    // The output folder is named after the file: its base name and a '\'.
+    char16_t baseName[kPathCapacity];
+    char16_t nameBuffer[kPathCapacity] = {};
+    if (BaseNameOfPath(path, baseName, kPathCapacity))
+        FormatTextV(nameBuffer, kPathCapacity, u"%s\\", baseName);
+
+    // Output goes below the current directory, re-read for every file.
+    const bool rootRead = m_platform.GetCurrentDir(m_szExtractRoot, kPathCapacity);
+
+    bool extracted = false;
+    {
+        CInputFileHolder input(m_platform);
+        SInputFile& file = input.File();
+        if (!m_platform.ReadWholeFile(path, file) || !IsValidEntryHeader(file.pData, file.nSize)) {
+            LogJa(u"このファイルは展開できません。");
+            LogEn(u"This file is not extractable.");
+        } else if (!rootRead) {
+            // A current directory that cannot be read whole leaves no place to
+            // extract to, whatever name is chosen: report it and give up.
+            CreateFolderChecked(m_szExtractRoot, u"", nameBuffer, false);
+        } else {
+            for (;;) {
+                if (CreateFolderChecked(m_szExtractRoot, u"", nameBuffer) == EFolderResult::Created) {
+                    extracted = true;
+                    break;
+                }
+                LogJa(u"フォルダを作ることができませんでした。別の名前を入力してください。");
+                LogEn(u"Cannot create directory. Please enter another name.");
+                const char16_t* caption = IsJapanese() ? u"別の展開先フォルダ名を入力してください。"
+                                                       : u"Please enter another directory name to extract.";
+                if (AskFolderName(nameBuffer, kPathCapacity, caption) != 1)
+                    break;
+            }
+            if (extracted) {
+                // The walk sees the folder in native form; the prompt keeps '\'.
+                char16_t relativeFolder[kPathCapacity];
+                FormatTextV(relativeFolder, kPathCapacity, u"%s", nameBuffer);
+                m_platform.ToNativeSeparators(relativeFolder);
+                ExtractData(relativeFolder, file.pData, file.nSize);
+            }
+        }
+    }  // block released and file closed before the verdict
+
+    if (extracted) {
+        LogJa(u"処理が終わりました。");
+        LogEn(u"Finished!");
+    } else {
+        LogJa(u"処理を中止しました。");
+        LogEn(u"Aborted!");
+    }
+    return extracted;
+}
+
+int32_t CBatchExtractor::ExtractDroppedFiles(IDropList& drop) {
+    const int32_t count = drop.GetCount();
+    const char16_t* plural = count == 1 ? u"" : u"s";
+    LogJa(u"%d個のファイルがドロップされました。", count);
+    LogEn(u"%d file%s dropped.", count, plural);
+
+    int32_t extracted = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        LogJa(u"%d個中、%d個目のファイルを処理します。", count, i + 1);
+        LogEn(u"Processing %d of %d file%s", i + 1, count, plural);
+
+        if (drop.GetPathLength(i) < m_nPathLimit) {
+            char16_t path[kPathCapacity];
+            drop.CopyPath(i, path, kPathCapacity);
+            LogJa(u"ファイルパス [%s]", path);
+            LogEn(u"File path [%s]", path);
+            if (ExtractFile(path))
+                ++extracted;
+        } else {
+            LogJa(u"パスが長すぎるため処理をスキップしました。");
+            LogEn(u"Skipped. (too long path)");
+        }
+    }
+
+    LogJa(u"%d個中、%d個のファイルを展開しました。", count, extracted);
+    LogEn(u"%d file%s extracted.", extracted, extracted == 1 ? u" has been" : u"s have been");
+    LogAny(u"----------------");
+
+    if (extracted >= 1)
+        PlayCompletionSound();
+    return extracted;
+}

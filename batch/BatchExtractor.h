@@ -1,0 +1,41 @@
+// CBatchExtractor: the per-file job and the batch run over a list of paths.
+//
+// CMainDlg derives from it and feeds it the paths of a drop (DragQueryFileW);
+// the command-line tool feeds it its arguments. Runs synchronously.
+#pragma once
+
+#include <cstdint>
+
+#include "extract/Extractor.h"
+
+// The paths of one drop, read by index.
+class IDropList {
+public:
+    virtual int32_t GetCount() = 0;
+    // Length of path i in UTF-16 characters, terminator not counted.
+    virtual uint32_t GetPathLength(int32_t index) = 0;
+    // Copies path i into buf (capacity characters, terminator included).
+    virtual void CopyPath(int32_t index, char16_t* buf, size_t capacity) = 0;
+
+protected:
+    ~IDropList() = default;
+};
+
+class CBatchExtractor : public CExtractor {
+public:
+    CBatchExtractor(IPlatform& platform, const char16_t* localeName);
+
+    // One custom file: read it whole, test it, create its output folder in the
+    // current directory (asking for another name after each failure) and walk
+    // it. True when the folder was created and the walk ran.
+    bool ExtractFile(const char16_t* path);
+
+    // One drop: counts, progress lines, the 200-character path limit, a job per
+    // accepted path, the summary, the separator and the completion sound.
+    // Returns the number of files extracted.
+    int32_t ExtractDroppedFiles(IDropList& drop);
+
+protected:
+    // Dropped paths of this many characters or more are skipped.
+    const uint32_t m_nPathLimit = 200;
+};

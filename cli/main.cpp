@@ -1,0 +1,91 @@
+// vanto-extract: runs the batch extraction on the files named on the command
+// line, as a drop on the window would, and prints the log lines.
+#include <string>
+#include <vector>
+
+#include "cli/CliExtractor.h"
+#include "cli/CliOptions.h"
+#include "platform/Console.h"
+#include "platform/Utf.h"
+
+#ifdef _WIN32
+#include "platform/PlatformWin32.h"
+using CNativePlatform = CWin32Platform;
+#else
+#include "platform/PlatformPosix.h"
+using CNativePlatform = CPosixPlatform;
+#endif
+
+namespace {
+
+// The files of the command line, read as the paths of one drop.
+class CArgumentDropList final : public IDropList {
+public:
+    explicit CArgumentDropList(const std::vector<std::u16string>& files) : m_files(files) {}
+    int32_t GetCount() override { return int32_t(m_files.size()); }
+    uint32_t GetPathLength(int32_t index) override { return uint32_t(m_files[size_t(index)].size()); }
+    void CopyPath(int32_t index, char16_t* buf, size_t capacity) override {
+        FormatTextV(buf, capacity, u"%s", m_files[size_t(index)].c_str());
+    }
+
+private:
+    const std::vector<std::u16string>& m_files;
+};
+
+int UsageError(const std::u16string& message) {
+    ConsoleWriteError((u"vanto-extract: " + message + u"\n\n").c_str());
+    ConsoleWriteError(CliUsageText());
+    return 2;
+}
+
+int Run(const std::vector<std::u16string>& args) {
+    SCliOptions options;
+    std::u16string error;
+    if (!ParseCliOptions(args, options, error))
+        return UsageError(error);
+    if (options.bHelp) {
+        ConsoleWriteLine(CliUsageText());
+        return 0;
+    }
+
+    std::u16string localeName = DefaultLocaleName();
+    if (options.eLanguage == SCliOptions::ELanguage::Japanese)
+        localeName = u"ja-JP";
+    else if (options.eLanguage == SCliOptions::ELanguage::English)
+        localeName = u"en-US";
+
+    CNativePlatform platform(options.nCodePage);  // 0: the platform's default
+    if (!platform.IsCodePageSupported())
+        return UsageError(u"code page not supported here: " +
+                          Utf8ToUtf16String(std::to_string(options.nCodePage).c_str()));
+    if (!options.strOutputFolder.empty()) {
+        std::u16string absolute;
+        if (!ResolveExistingFolder(options.strOutputFolder, absolute))
+            return UsageError(u"not a folder: " + options.strOutputFolder);
+        platform.SetExtractionFolder(absolute.c_str());
+    }
+
+    CCliExtractor extractor(platform, localeName.c_str());
+    CArgumentDropList drop(options.files);
+    const int32_t extracted = extractor.ExtractDroppedFiles(drop);
+    ConsoleFlush();
+    return extracted == int32_t(options.files.size()) ? 0 : 1;
+}
+
+}  // namespace
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+    std::vector<std::u16string> args;
+    for (int i = 1; i < argc; ++i)
+        args.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
+    return Run(args);
+}
+#else
+int main(int argc, char** argv) {
+    std::vector<std::u16string> args;
+    for (int i = 1; i < argc; ++i)
+        args.push_back(Utf8ToUtf16String(argv[i]));
+    return Run(args);
+}
+#endif

@@ -1,0 +1,235 @@
+#include "extract/Extractor.h"
+
+#include "extract/Container.h"
+#include "extract/Inflate.h"
+#include "extract/NameSafety.h"
+#include "extract/OutputNaming.h"
+#include "extract/UiLanguage.h"
+
+// Keeps the big path buffers of a leaf step out of the recursive frame, so that
+// the deepest nesting the path limit allows stays far inside any thread stack.
+#define VANTO_NOINLINE __attribute__((noinline))
+
+namespace {
+
+// Case-insensitive (ASCII letters) search for needle in haystack.
+bool ContainsNoCase(const char16_t* haystack, const char16_t* needle) {
+    auto lower = [](char16_t ch) { return ch >= u'A' && ch <= u'Z' ? char16_t(ch + 32) : ch; };
+    for (; *haystack; ++haystack) {
+        const char16_t* h = haystack;
+        const char16_t* n = needle;
+        while (*n && lower(*h) == lower(*n)) {
+            ++h;
+            ++n;
+        }
+        if (*n == 0)
+            return true;
+    }
+    return false;
+}
+
+const char16_t* FindLast(const char16_t* psz, char16_t ch) {
+    const char16_t* found = nullptr;
+    for (; *psz; ++psz) {
+        if (*psz == ch)
+            found = psz;
+    }
+    return found;
+}
+
+// Frees the decompression buffer when a file entry is done, on every path.
+class CBlockHolder {
+public:
+    CBlockHolder(IPlatform& platform, size_t size) : m_platform(platform), m_nSize(size), m_p(platform.AllocBlock(size)) {}
+    ~CBlockHolder() {
+        if (m_p)
+            m_platform.FreeBlock(m_p, m_nSize);
+    }
+    CBlockHolder(const CBlockHolder&) = delete;
+    CBlockHolder& operator=(const CBlockHolder&) = delete;
+    uint8_t* Get() const { return m_p; }
+
+private:
+    IPlatform& m_platform;
+    size_t m_nSize;
+    uint8_t* m_p;
+};
+
+}  // namespace
+
+CExtractor::CExtractor(IPlatform& platform, const char16_t* localeName)
+    : m_platform(platform), m_pszLocaleName(localeName) {}
+
+bool CExtractor::IsJapanese() const { return IsJapaneseLocaleName(m_pszLocaleName); }
+
+void CExtractor::LogIf(bool show, const char16_t* format, const CLogArg* args, size_t count) {
+    if (!show)
+        return;
+    char16_t line[kLineCapacity];
+    // A line that would not fit is cut at 1022 characters; none of the
+    // system's messages comes near that, their arguments being bounded paths.
+    FormatText(line, kLineLimit, format, args, count);
+    OnLogLine(line);
+}
+
+bool CExtractor::ComposePathFrom(char16_t* buf, size_t nativeFrom, const char16_t* format, const CLogArg* args,
+                                 size_t count) {
+    const bool fits = FormatText(buf, kPathCapacity, format, args, count) == EFormatResult::Ok;
+    if (StrLen16(buf) > nativeFrom)
+        m_platform.ToNativeSeparators(buf + nativeFrom);
+    return fits;
+}
+
+CExtractor::EFolderResult CExtractor::CreateFolderChecked(const char16_t* root, const char16_t* relativeFolder,
+                                                          const char16_t* name, bool attempt) {
+    char16_t path[kPathCapacity];
+    const bool fits = ComposePath(path, StrLen16(root), u"%s\\%s%s", root, relativeFolder, name);
+    // A path that does not fit is never cut and tried: it is reported as it
+    // stands, as far as it fits.
+    if (attempt && fits && m_platform.CreateDir(path)) {
+        LogJa(u"フォルダを作成します (パス=%s) ...成功！", path);
+        LogEn(u"CreateDirectory (path=%s) ... Success!", path);
+        return EFolderResult::Created;
+    }
+    LogJa(u"フォルダを作成します (パス=%s) ...失敗！", path);
+    LogEn(u"CreateDirectory (path=%s) ... Failed!", path);
+    return fits ? EFolderResult::Failed : EFolderResult::TooLong;
+}
+
+bool CExtractor::CreateFolder(const char16_t* root, const char16_t* relativeFolder, const char16_t* name) {
+    return CreateFolderChecked(root, relativeFolder, name) == EFolderResult::Created;
+}
+
+void CExtractor::ExtractData(const char16_t* relativeFolder, const uint8_t* data, int32_t length) {
+    LogJa(u"データを展開します(dir=%s, サイズ=%d)", relativeFolder, length);
+    LogEn(u"ExtractData(dir=%s, size=%d)", relativeFolder, length);
+
+    bool cmapTried = false;
+    int32_t offset = 0;
+    while (offset < length) {
+        int32_t entrySize = 0;
+        if (length <= kEntryHeaderSize || length - offset < kEntryHeaderSize ||
+            !ParseSizeField(data + offset + kSizeFieldOffset, &entrySize))
+            return;  // no entry stands here: the rest of the container is ignored
+
+        char16_t entryName[kPathCapacity];
+        m_platform.DecodeName(data + offset, size_t(EntryNameLength(data + offset)), entryName, kPathCapacity);
+
+        // An entry shorter than its own header, or one that reaches past the
+        // end of its container, is damaged: nothing after it can be trusted.
+        if (entrySize < kEntryHeaderSize || entrySize > length - offset) {
+            LogJa(u"データが壊れているため展開を中断しました。(ファイル名=%s 位置=%d/%d サイズ=%d)", entryName, offset,
+                  length, entrySize);
+            LogEn(u"Damaged entry, rest of data skipped: filename=%s position=%d/%d size=%d", entryName, offset,
+                  length, entrySize);
+            return;
+        }
+
+        // The "cmap" folder is attempted at most once per container, before
+        // the first entry that needs it.
+        if (!cmapTried && ContainsNoCase(entryName, u"cmap\\")) {
+            CreateFolder(m_szExtractRoot, relativeFolder, u"cmap");
+            cmapTried = true;
+        }
+
+        LogJa(u"展開しています... ファイル名=%s 位置=%d/%d サイズ=%d", entryName, offset, length, entrySize);
+        LogEn(u"Extracting... filename=%s position=%d/%d size=%d", entryName, offset, length, entrySize);
+
+        const uint8_t* payload = data + offset + kEntryHeaderSize;
+        const int32_t payloadLength = entrySize - kEntryHeaderSize;
+        if (IsValidEntryHeader(payload, payloadLength))
+            ExtractChild(relativeFolder, entryName, payload, payloadLength);
+        else
+            ExtractFileEntry(relativeFolder, entryName, payload, payloadLength);
+
+        offset += entrySize;  // entrySize <= length - offset: no overflow
+    }
+}
+
+void CExtractor::ExtractChild(const char16_t* relativeFolder, const char16_t* entryName, const uint8_t* payload,
+                              int32_t payloadLength) {
+    LogJa(u"%sは子データを持っています。", entryName);
+    LogEn(u"%s has child elements.", entryName);
+
+    char16_t childRelative[kPathCapacity];
+    if (PrepareChildFolder(relativeFolder, entryName, childRelative))
+        ExtractData(childRelative, payload, payloadLength);
+}
+
+// Creates the child's folder and forms its relative folder. False when the
+// child must not be walked: an unsafe folder name, or a path that does not fit
+// (which also bounds the nesting depth).
+VANTO_NOINLINE bool CExtractor::PrepareChildFolder(const char16_t* relativeFolder, const char16_t* entryName,
+                                                   char16_t* childRelative) {
+    // The folder is named after the entry without its last extension and
+    // without one trailing blank.
+    char16_t folderName[kPathCapacity];
+    FormatTextV(folderName, kPathCapacity, u"%s", entryName);
+    if (char16_t* dot = const_cast<char16_t*>(FindLast(folderName, u'.')))
+        *dot = 0;
+    const size_t folderLength = StrLen16(folderName);
+    if (folderLength > 0 && folderName[folderLength - 1] == u' ')
+        folderName[folderLength - 1] = 0;
+
+    if (IsUnsafeName(folderName, m_platform.ReservesDeviceNames())) {
+        LogJa(u"安全でない名前のため [%s] をスキップしました。", entryName);
+        LogEn(u"Skipped unsafe name [%s].", entryName);
+        return false;
+    }
+    // A folder that exists already is reported "Failed!" and filled all the same.
+    if (CreateFolderChecked(m_szExtractRoot, relativeFolder, folderName) == EFolderResult::TooLong)
+        return false;
+    return ComposePath(childRelative, 0, u"%s%s\\", relativeFolder, folderName);
+}
+
+VANTO_NOINLINE void CExtractor::ExtractFileEntry(const char16_t* relativeFolder, const char16_t* entryName,
+                                                 const uint8_t* payload, int32_t payloadLength) {
+    CBlockHolder buffer(m_platform, kDecompressionBufferSize);
+    if (!buffer.Get()) {
+        LogJa(u"メモリの確保に失敗しました。プログラムを終了します。");
+        LogEn(u"Failed: VirtualAlloc function.");
+        m_platform.ExitProcessNow(m_nFatalExitCode);
+    }
+
+    const uint8_t* content = payload;
+    int32_t contentLength = payloadLength;
+    if (IsCompressedPayload(payload, payloadLength)) {
+        // A stream that fails, or inflates to nothing, is written as stored.
+        const int32_t inflated = InflatePayload(buffer.Get(), kDecompressionBufferSize, payload, payloadLength);
+        if (inflated != 0) {
+            content = buffer.Get();
+            contentLength = inflated;
+        }
+    }
+
+    // Base name and name extension, split at the last '.'.
+    char16_t baseName[kPathCapacity];
+    FormatTextV(baseName, kPathCapacity, u"%s", entryName);
+    const char16_t* nameExtension = u"";
+    if (const char16_t* dot = FindLast(entryName, u'.')) {
+        baseName[dot - entryName] = 0;
+        nameExtension = dot;
+    }
+    const char16_t* extension = ChooseExtension(nameExtension, content, contentLength);
+
+    char16_t outputName[kPathCapacity];
+    FormatTextV(outputName, kPathCapacity, u"%s%s", baseName, extension);
+    if (IsUnsafeName(outputName, m_platform.ReservesDeviceNames())) {
+        LogJa(u"安全でない名前のため [%s] をスキップしました。", entryName);
+        LogEn(u"Skipped unsafe name [%s].", entryName);
+        return;
+    }
+
+    char16_t path[kPathCapacity];
+    const bool fits =
+        ComposePath(path, StrLen16(m_szExtractRoot), u"%s\\%s%s%s", m_szExtractRoot, relativeFolder, baseName, extension);
+    const EWriteResult result =
+        fits ? m_platform.WriteNewFile(path, content, size_t(contentLength)) : EWriteResult::CannotCreate;
+    if (result == EWriteResult::CannotCreate) {
+        LogJa(u"ファイル [%s] を作成できませんでした。", path);
+        LogEn(u"Cannot create file [%s].", path);
+    } else if (result == EWriteResult::WriteFailed) {
+        LogJa(u"ファイル [%s] に書き込めませんでした。", path);
+        LogEn(u"Cannot write file [%s].", path);
+    }
+}

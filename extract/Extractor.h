@@ -1,0 +1,89 @@
+// CExtractor: the message log operations and the container walker.
+//
+// The portable half of the main window: CMainDlg derives from it (through
+// CBatchExtractor) and so do the command-line tool and the tests; each
+// implements IExtractCallback. Not thread-safe: one extraction at a time.
+#pragma once
+
+#include <cstdint>
+
+#include "extract/ExtractCallback.h"
+#include "extract/LogFormat.h"
+#include "platform/Platform.h"
+
+enum : size_t {
+    kPathCapacity = 260,   // every path, terminator included
+    kLineCapacity = 1024,  // one log line buffer
+    kLineLimit = 1023,     // what the formatter may use of it: 1022 characters and the NUL
+};
+
+class CExtractor : public IExtractCallback {
+public:
+    // localeName is read on every log call (see IsJapaneseLocaleName) and must
+    // outlive the object; the platform too.
+    CExtractor(IPlatform& platform, const char16_t* localeName);
+
+    // Log operations: a message is always LogJa (Japanese) then LogEn (English)
+    // with the same event; exactly one of the pair appends a line.
+    template <class... Args>
+    void LogJa(const char16_t* format, const Args&... args) {
+        const CLogArg list[] = {CLogArg(args)..., CLogArg()};
+        LogIf(IsJapanese(), format, list, sizeof...(Args));
+    }
+    template <class... Args>
+    void LogEn(const char16_t* format, const Args&... args) {
+        const CLogArg list[] = {CLogArg(args)..., CLogArg()};
+        LogIf(!IsJapanese(), format, list, sizeof...(Args));
+    }
+    template <class... Args>
+    void LogAny(const char16_t* format, const Args&... args) {
+        const CLogArg list[] = {CLogArg(args)..., CLogArg()};
+        LogIf(true, format, list, sizeof...(Args));
+    }
+
+    // Creates root\relativeFolder+name and logs the outcome. True when created.
+    bool CreateFolder(const char16_t* root, const char16_t* relativeFolder, const char16_t* name);
+
+    // Writes the entry tree of the container data[0 .. length-1] below
+    // extraction root\relativeFolder. Expects the extraction root to be set and
+    // that folder to exist; data must stay valid for the whole call.
+    void ExtractData(const char16_t* relativeFolder, const uint8_t* data, int32_t length);
+
+    bool IsJapanese() const;
+    const char16_t* ExtractionRoot() const { return m_szExtractRoot; }
+
+protected:
+    enum class EFolderResult { Created, Failed, TooLong };
+
+    // CreateFolder, telling apart a path that does not fit (nothing attempted).
+    // With attempt false, only reports the path as not created.
+    EFolderResult CreateFolderChecked(const char16_t* root, const char16_t* relativeFolder, const char16_t* name,
+                                      bool attempt = true);
+
+    IPlatform& m_platform;
+    const char16_t* m_pszLocaleName;
+    char16_t m_szExtractRoot[kPathCapacity] = {};
+    // Exit code when the decompression buffer cannot be obtained. The window
+    // keeps 0; the command-line tool reports the failure with 1.
+    int m_nFatalExitCode = 0;
+
+private:
+    void LogIf(bool show, const char16_t* format, const CLogArg* args, size_t count);
+    void ExtractChild(const char16_t* relativeFolder, const char16_t* entryName, const uint8_t* payload,
+                      int32_t payloadLength);
+    void ExtractFileEntry(const char16_t* relativeFolder, const char16_t* entryName, const uint8_t* payload,
+                          int32_t payloadLength);
+    bool PrepareChildFolder(const char16_t* relativeFolder, const char16_t* entryName, char16_t* childRelative);
+
+    // Formats a path into a kPathCapacity buffer and turns every '\' from
+    // character `nativeFrom` on into the native separator (the extraction root
+    // is taken as the system gave it). False when it does not fit; buf then
+    // holds as much as fits.
+    template <class... Args>
+    bool ComposePath(char16_t* buf, size_t nativeFrom, const char16_t* format, const Args&... args) {
+        const CLogArg list[] = {CLogArg(args)..., CLogArg()};
+        return ComposePathFrom(buf, nativeFrom, format, list, sizeof...(Args));
+    }
+    bool ComposePathFrom(char16_t* buf, size_t nativeFrom, const char16_t* format, const CLogArg* args,
+                         size_t count);
+};

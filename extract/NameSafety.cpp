@@ -1,0 +1,72 @@
+#include "extract/NameSafety.h"
+
+#include <cstddef>
+
+namespace {
+
+bool IsSeparator(char16_t ch) { return ch == u'\\' || ch == u'/'; }
+
+char16_t ToUpperAscii(char16_t ch) { return ch >= u'a' && ch <= u'z' ? char16_t(ch - 32) : ch; }
+
+// A component of dots and blanks only, with two dots or more.
+bool ClimbsUp(const char16_t* begin, const char16_t* end) {
+    size_t dots = 0;
+    for (const char16_t* p = begin; p < end; ++p) {
+        if (*p == u'.')
+            ++dots;
+        else if (*p != u' ')
+            return false;
+    }
+    return dots >= 2;
+}
+
+bool StemEquals(const char16_t* begin, const char16_t* end, const char16_t* upper) {
+    const char16_t* p = begin;
+    for (; p < end && *upper; ++p, ++upper) {
+        if (ToUpperAscii(*p) != *upper)
+            return false;
+    }
+    return p == end && *upper == 0;
+}
+
+bool IsDeviceDigit(char16_t ch) {
+    return (ch >= u'1' && ch <= u'9') || ch == u'\u00B9' || ch == u'\u00B2' || ch == u'\u00B3';
+}
+
+// Windows treats "nul", "NUL.txt" and "nul .txt" alike: the device name is the
+// text before the first dot, trailing blanks ignored.
+bool NamesDevice(const char16_t* begin, const char16_t* end) {
+    const char16_t* stemEnd = begin;
+    while (stemEnd < end && *stemEnd != u'.')
+        ++stemEnd;
+    while (stemEnd > begin && stemEnd[-1] == u' ')
+        --stemEnd;
+
+    static const char16_t* const kPlainDevices[] = {u"CON", u"PRN", u"AUX", u"NUL", u"CONIN$", u"CONOUT$"};
+    for (const char16_t* device : kPlainDevices) {
+        if (StemEquals(begin, stemEnd, device))
+            return true;
+    }
+    if (stemEnd - begin == 4 && IsDeviceDigit(begin[3]))
+        return StemEquals(begin, begin + 3, u"COM") || StemEquals(begin, begin + 3, u"LPT");
+    return false;
+}
+
+}  // namespace
+
+bool IsUnsafeName(const char16_t* name, bool reservesDeviceNames) {
+    const char16_t* componentBegin = name;
+    for (const char16_t* p = name;; ++p) {
+        if (*p == u':')
+            return true;
+        if (*p == 0 || IsSeparator(*p)) {
+            if (ClimbsUp(componentBegin, p))
+                return true;
+            if (reservesDeviceNames && NamesDevice(componentBegin, p))
+                return true;
+            if (*p == 0)
+                return false;
+            componentBegin = p + 1;
+        }
+    }
+}

@@ -1,0 +1,26 @@
+// What the command-line tool needs from the system besides the extraction
+// seam: its streams, the terminal, the default locale and folder resolution.
+// Implemented by ConsolePosix.cpp and ConsoleWin32.cpp.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// One line on standard output, UTF-8 (a Windows console gets the characters).
+void ConsoleWriteLine(const char16_t* line);
+// Text on standard error, as is (no newline added).
+void ConsoleWriteError(const char16_t* text);
+void ConsoleFlush();
+
+// True when a person can answer: standard input and standard error are terminals.
+bool ConsoleIsInteractive();
+// Reads one line from standard input without its line end; keeps the first
+// capacity - 1 characters and drops the rest. False at the end of input.
+bool ConsoleReadLine(char16_t* buf, size_t capacity);
+
+// The locale name that decides the default language: "ja-JP" for Japanese.
+// POSIX: LC_ALL, LC_MESSAGES, LANG in that order; Windows: the system default.
+std::u16string DefaultLocaleName();
+
+// The absolute form of an existing folder; false when it is not one.
+bool ResolveExistingFolder(const std::u16string& folder, std::u16string& absolute);

@@ -1,0 +1,74 @@
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/Console.h"
+#include "platform/Utf.h"
+
+void ConsoleWriteLine(const char16_t* line) {
+    const std::string text = Utf16ToUtf8String(line);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fputc('\n', stdout);
+}
+
+void ConsoleWriteError(const char16_t* text) {
+    const std::string bytes = Utf16ToUtf8String(text);
+    std::fwrite(bytes.data(), 1, bytes.size(), stderr);
+    std::fflush(stderr);
+}
+
+void ConsoleFlush() { std::fflush(stdout); }
+
+bool ConsoleIsInteractive() { return isatty(STDIN_FILENO) && isatty(STDERR_FILENO); }
+
+bool ConsoleReadLine(char16_t* buf, size_t capacity) {
+    std::string bytes;
+    int ch;
+    while ((ch = std::getchar()) != EOF && ch != '\n')
+        bytes.push_back(char(ch));
+    if (ch == EOF && bytes.empty())
+        return false;
+    if (!bytes.empty() && bytes.back() == '\r')
+        bytes.pop_back();
+    const std::u16string text = Utf8ToUtf16String(bytes.c_str());
+    size_t i = 0;
+    for (; i + 1 < capacity && i < text.size(); ++i)
+        buf[i] = text[i];
+    if (capacity > 0)
+        buf[i] = 0;
+    return true;
+}
+
+std::u16string DefaultLocaleName() {
+    const char* value = nullptr;
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        value = std::getenv(name);
+        if (value && *value)
+            break;
+        value = nullptr;
+    }
+    if (!value)
+        return u"";
+    if (std::strncmp(value, "ja_JP", 5) == 0)
+        return u"ja-JP";
+    // "de_DE.UTF-8@euro" is named de-DE, as Windows would.
+    std::u16string name;
+    for (const char* p = value; *p && *p != '.' && *p != '@'; ++p)
+        name.push_back(*p == '_' ? u'-' : char16_t(static_cast<unsigned char>(*p)));
+    return name;
+}
+
+bool ResolveExistingFolder(const std::u16string& folder, std::u16string& absolute) {
+    char resolved[PATH_MAX];
+    struct stat st;
+    const std::string native = Utf16ToUtf8String(folder.c_str());
+    if (!realpath(native.c_str(), resolved) || stat(resolved, &st) != 0 || !S_ISDIR(st.st_mode))
+        return false;
+    bool valid = false;
+    absolute = Utf8ToUtf16String(resolved, &valid);
+    return valid;
+}

@@ -1,0 +1,98 @@
+#include <windows.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "platform/Console.h"
+#include "platform/Utf.h"
+
+namespace {
+
+const WCHAR* AsWide(const char16_t* p) { return reinterpret_cast<const WCHAR*>(p); }
+
+bool IsConsole(DWORD which) {
+    DWORD mode;
+    return GetConsoleMode(GetStdHandle(which), &mode) != FALSE;
+}
+
+void WriteTo(DWORD which, FILE* stream, const char16_t* text, bool newline) {
+    if (IsConsole(which)) {
+        // A console shows the characters themselves, whatever its code page.
+        std::fflush(stream);
+        DWORD written;
+        const HANDLE h = GetStdHandle(which);
+        WriteConsoleW(h, AsWide(text), DWORD(std::char_traits<char16_t>::length(text)), &written, nullptr);
+        if (newline)
+            WriteConsoleW(h, L"\r\n", 2, &written, nullptr);
+        return;
+    }
+    const std::string bytes = Utf16ToUtf8String(text);
+    std::fwrite(bytes.data(), 1, bytes.size(), stream);
+    if (newline)
+        std::fputc('\n', stream);
+}
+
+}  // namespace
+
+void ConsoleWriteLine(const char16_t* line) { WriteTo(STD_OUTPUT_HANDLE, stdout, line, true); }
+
+void ConsoleWriteError(const char16_t* text) {
+    WriteTo(STD_ERROR_HANDLE, stderr, text, false);
+    std::fflush(stderr);
+}
+
+void ConsoleFlush() { std::fflush(stdout); }
+
+bool ConsoleIsInteractive() { return IsConsole(STD_INPUT_HANDLE) && IsConsole(STD_ERROR_HANDLE); }
+
+bool ConsoleReadLine(char16_t* buf, size_t capacity) {
+    std::u16string text;
+    const HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+    for (;;) {
+        WCHAR ch;
+        DWORD got = 0;
+        if (!ReadConsoleW(in, &ch, 1, &got, nullptr) || got == 0) {
+            if (text.empty())
+                return false;
+            break;
+        }
+        if (ch == L'\n')
+            break;
+        if (ch == 0x1A && text.empty())  // Ctrl+Z: end of input
+            return false;
+        if (ch != L'\r')
+            text.push_back(char16_t(ch));
+    }
+    size_t i = 0;
+    for (; i + 1 < capacity && i < text.size(); ++i)
+        buf[i] = text[i];
+    if (capacity > 0)
+        buf[i] = 0;
+    return true;
+}
+
+std::u16string DefaultLocaleName() {
+    WCHAR name[LOCALE_NAME_MAX_LENGTH] = {};
+    if (!GetSystemDefaultLocaleName(name, LOCALE_NAME_MAX_LENGTH))
+        return u"";
+    return std::u16string(reinterpret_cast<const char16_t*>(name));
+}
+
+bool ResolveExistingFolder(const std::u16string& folder, std::u16string& absolute) {
+    const DWORD need = GetFullPathNameW(AsWide(folder.c_str()), 0, nullptr, nullptr);
+    if (need == 0)
+        return false;
+    std::vector<WCHAR> full(need);
+    const DWORD got = GetFullPathNameW(AsWide(folder.c_str()), need, full.data(), nullptr);
+    if (got == 0 || got >= need)
+        return false;
+    const DWORD attributes = GetFileAttributesW(full.data());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    // The extraction root never ends in a separator: paths append "\name".
+    std::u16string path(reinterpret_cast<const char16_t*>(full.data()), got);
+    while (path.size() > 3 && path.back() == u'\\')
+        path.pop_back();
+    absolute = path;
+    return true;
+}

@@ -1,0 +1,36 @@
+// The platform seam on Windows: kernel32 files, folders and virtual memory,
+// names decoded with MultiByteToWideChar. This header itself stays free of
+// windows.h so that portable front ends can construct the platform.
+#pragma once
+
+#include <string>
+
+#include "platform/Platform.h"
+
+class CWin32Platform final : public IPlatform {
+public:
+    // codePage 0 is the system's ANSI code page (CP_ACP).
+    explicit CWin32Platform(unsigned codePage = 0) : m_nCodePage(codePage) {}
+
+    bool IsCodePageSupported() const;
+
+    // Makes GetCurrentDir answer with this folder instead of the real one.
+    void SetExtractionFolder(const char16_t* folder) { m_strFolderOverride = folder; m_bOverride = true; }
+
+    bool GetCurrentDir(char16_t* buf, size_t capacity) override;
+    bool ReadWholeFile(const char16_t* path, SInputFile& file) override;
+    void ReleaseInputFile(SInputFile& file) override;
+    bool CreateDir(const char16_t* path) override;
+    EWriteResult WriteNewFile(const char16_t* path, const uint8_t* data, size_t size) override;
+    uint8_t* AllocBlock(size_t size) override;
+    void FreeBlock(uint8_t* block, size_t size) override;
+    void DecodeName(const uint8_t* bytes, size_t count, char16_t* out, size_t capacity) override;
+    void ToNativeSeparators(char16_t*) override {}
+    bool ReservesDeviceNames() const override { return true; }
+    [[noreturn]] void ExitProcessNow(int code) override;
+
+private:
+    unsigned m_nCodePage;
+    std::u16string m_strFolderOverride;
+    bool m_bOverride = false;
+};
