@@ -1,1 +1,305 @@
+// vanto-extract as a user runs it: real processes, real folders, a real
+// terminal for the folder-name question.
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tools/ContainerWriter.h"
+
+namespace {
+
+struct SResult {
+    int nExitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Environment for the child: the locale variables are cleared unless given.
+using Env = std::map<std::string, std::string>;
+
+void ApplyEnv(const Env& env) {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"})
+        unsetenv(name);
+    for (const auto& [name, value] : env)
+        setenv(name.c_str(), value.c_str(), 1);
+}
+
+std::vector<char*> Argv(std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    return argv;
+}
+
+std::string ReadAll(int fd) {
+    std::string text;
+    char buf[4096];
+    ssize_t got;
+    while ((got = read(fd, buf, sizeof buf)) > 0)
+        text.append(buf, size_t(got));
+    return text;
+}
+
+// Runs vanto-extract with standard input from /dev/null.
+SResult RunCli(const std::string& cwd, std::vector<std::string> args, const Env& env = {}) {
+    args.insert(args.begin(), VANTO_EXTRACT_BINARY);
+    int out[2], err[2];
+    EXPECT_EQ(pipe(out), 0);
+    EXPECT_EQ(pipe(err), 0);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        ApplyEnv(env);
+        const int null = open("/dev/null", O_RDONLY);
+        dup2(null, 0);
+        dup2(out[1], 1);
+        dup2(err[1], 2);
+        close(out[0]);
+        close(err[0]);
+        if (chdir(cwd.c_str()) != 0)
+            _exit(127);
+        std::vector<char*> argv = Argv(args);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(out[1]);
+    close(err[1]);
+    SResult result;
+    // The outputs are small: read stderr after stdout without deadlock risk.
+    result.out = ReadAll(out[0]);
+    result.err = ReadAll(err[0]);
+    close(out[0]);
+    close(err[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.nExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1)
+        lines.push_back(text.substr(start, nl - start));
+    if (start < text.size())
+        lines.push_back(text.substr(start));
+    return lines;
+}
+
+bool Exists(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/vanto-cli-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        const Bytes sample = MakeSampleCustomFile();
+        std::ofstream(dir + "/sample.god", std::ios::binary)
+            .write(reinterpret_cast<const char*>(sample.data()), std::streamsize(sample.size()));
+        std::ofstream(dir + "/bad.god") << "not a custom file at all, but long enough to be tested for one";
+    }
+    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
+
+    std::string dir;
+};
+
+TEST_F(CliTest, ExtractsTheSampleAndPrintsTheLog) {
+    const SResult r = RunCli(dir, {"-e", "sample.god"});
+    EXPECT_EQ(r.nExitCode, 0) << r.err;
+    const std::vector<std::string> lines = SplitLines(r.out);
+    ASSERT_GE(lines.size(), 6u);
+    EXPECT_EQ(lines[0], "1 file dropped.");
+    EXPECT_EQ(lines[1], "Processing 1 of 1 file");
+    EXPECT_EQ(lines[2], "File path [sample.god]");
+    EXPECT_EQ(lines[3], "CreateDirectory (path=" + dir + "/sample/) ... Success!");
+    EXPECT_EQ(lines[4], "ExtractData(dir=sample/, size=3089)");
+    EXPECT_EQ(lines[lines.size() - 3], "Finished!");
+    EXPECT_EQ(lines[lines.size() - 2], "1 file has been extracted.");
+    EXPECT_EQ(lines.back(), "----------------");
+    EXPECT_NE(r.out.find("Extracting... filename=説明書.t position="), std::string::npos);
+    for (const char* file : {"readme.txt", "table.bin", "notes.txt", "version", "説明書.txt", "cmap/map01.txt",
+                             "cmap/map02.txt", "textures/logo.bmp", "textures/icon.bmp", "textures/photo.jpg"})
+        EXPECT_TRUE(Exists(dir + "/sample/" + file)) << file;
+    EXPECT_EQ(ReadText(dir + "/sample/readme.txt").substr(0, 24), "Vanto custom file sample");
+    EXPECT_TRUE(r.err.empty()) << r.err;
+}
+
+TEST_F(CliTest, ExitStatusCountsFilesNotExtracted) {
+    const SResult r = RunCli(dir, {"-e", "sample.god", "bad.god", "missing.god"});
+    EXPECT_EQ(r.nExitCode, 1);
+    EXPECT_NE(r.out.find("3 files dropped."), std::string::npos);
+    EXPECT_NE(r.out.find("1 file has been extracted."), std::string::npos);
+
+    // Without a terminal, an existing output folder aborts the file: nothing is reused.
+    const std::string before = ReadText(dir + "/sample/readme.txt");
+    const SResult again = RunCli(dir, {"-e", "sample.god"});
+    EXPECT_EQ(again.nExitCode, 1);
+    const std::vector<std::string> lines = SplitLines(again.out);
+    ASSERT_EQ(lines.size(), 8u);
+    EXPECT_EQ(lines[3], "CreateDirectory (path=" + dir + "/sample/) ... Failed!");
+    EXPECT_EQ(lines[4], "Cannot create directory. Please enter another name.");
+    EXPECT_EQ(lines[5], "Aborted!");
+    EXPECT_EQ(ReadText(dir + "/sample/readme.txt"), before);
+}
+
+TEST_F(CliTest, UsageErrors) {
+    struct SRow {
+        std::vector<std::string> args;
+        const char* message;
+    } rows[] = {
+        {{}, "no file given"},
+        {{"-x", "sample.god"}, "unknown option: -x"},
+        {{"--codepage"}, "needs a value"},
+        {{"--codepage", "abc", "sample.god"}, "not a code page number"},
+        {{"--codepage", "1", "sample.god"}, "code page not supported"},
+        {{"-C", "nowhere", "sample.god"}, "not a folder: nowhere"},
+        {{"-C", "sample.god", "sample.god"}, "not a folder"},
+    };
+    for (const SRow& row : rows) {
+        const SResult r = RunCli(dir, row.args);
+        EXPECT_EQ(r.nExitCode, 2) << row.message;
+        EXPECT_NE(r.err.find(row.message), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("Usage: vanto-extract"), std::string::npos);
+        EXPECT_TRUE(r.out.empty());
+    }
+    EXPECT_FALSE(Exists(dir + "/sample")) << "a usage error extracts nothing";
+    const SResult help = RunCli(dir, {"--help"});
+    EXPECT_EQ(help.nExitCode, 0);
+    EXPECT_NE(help.out.find("Usage: vanto-extract"), std::string::npos);
+}
+
+TEST_F(CliTest, OutputFolderOption) {
+    ASSERT_EQ(mkdir((dir + "/out").c_str(), 0700), 0);
+    const SResult r = RunCli(dir, {"-e", "-C", "out", "sample.god"});
+    EXPECT_EQ(r.nExitCode, 0) << r.err;
+    EXPECT_TRUE(Exists(dir + "/out/sample/readme.txt"));
+    EXPECT_FALSE(Exists(dir + "/sample"));
+    EXPECT_NE(r.out.find("File path [sample.god]"), std::string::npos) << "the file is still read from the current folder";
+}
+
+TEST_F(CliTest, LanguageFromSwitchesAndLocale) {
+    struct SRow {
+        std::vector<std::string> args;
+        Env env;
+        const char* firstLine;
+    } rows[] = {
+        {{"-j"}, {}, "1個のファイルがドロップされました。"},
+        {{"-e"}, {{"LANG", "ja_JP.UTF-8"}}, "1 file dropped."},
+        {{}, {{"LANG", "ja_JP.UTF-8"}}, "1個のファイルがドロップされました。"},
+        {{}, {{"LANG", "de_DE.UTF-8"}}, "1 file dropped."},
+        {{}, {{"LC_ALL", "C"}, {"LANG", "ja_JP.UTF-8"}}, "1 file dropped."},
+        {{}, {{"LC_MESSAGES", "ja_JP.eucJP"}, {"LANG", "en_US.UTF-8"}}, "1個のファイルがドロップされました。"},
+        {{}, {{"LC_ALL", "ja_JP"}}, "1個のファイルがドロップされました。"},
+        {{}, {}, "1 file dropped."},
+    };
+    for (const SRow& row : rows) {
+        std::vector<std::string> args = row.args;
+        args.push_back("missing.god");
+        const SResult r = RunCli(dir, args, row.env);
+        EXPECT_EQ(r.nExitCode, 1);
+        EXPECT_EQ(SplitLines(r.out).at(0), row.firstLine);
+    }
+}
+
+TEST_F(CliTest, CodePageOption) {
+    const SResult r = RunCli(dir, {"-e", "--codepage", "1252", "sample.god"});
+    EXPECT_EQ(r.nExitCode, 0);
+    // 90 E0 96 BE 8F 91 in Windows-1252: 0x90 and 0x8F are undefined there.
+    EXPECT_TRUE(Exists(dir + "/sample/\uFFFD\u00E0\u2013\u00BE\uFFFD\u2018.txt")) << r.out;
+    EXPECT_FALSE(Exists(dir + "/sample/説明書.txt"));
+}
+
+// --- The folder-name question on a terminal ----------------------------------
+
+class CTerminal {
+public:
+    CTerminal(const std::string& cwd, std::vector<std::string> args) {
+        args.insert(args.begin(), VANTO_EXTRACT_BINARY);
+        m_pid = forkpty(&m_fd, nullptr, nullptr, nullptr);
+        if (m_pid == 0) {
+            ApplyEnv({});
+            if (chdir(cwd.c_str()) != 0)
+                _exit(127);
+            std::vector<char*> argv = Argv(args);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+    }
+
+    // Reads until `text` has been seen (or 10 s passed); returns all read so far.
+    std::string WaitFor(const std::string& text) {
+        for (int i = 0; i < 100 && m_seen.find(text) == std::string::npos; ++i) {
+            pollfd p = {m_fd, POLLIN, 0};
+            if (poll(&p, 1, 100) > 0) {
+                char buf[1024];
+                const ssize_t got = read(m_fd, buf, sizeof buf);
+                if (got <= 0)
+                    break;
+                m_seen.append(buf, size_t(got));
+            }
+        }
+        return m_seen;
+    }
+
+    void Type(const std::string& keys) { EXPECT_EQ(write(m_fd, keys.data(), keys.size()), ssize_t(keys.size())); }
+
+    int Finish() {
+        WaitFor("\n----------------");
+        int status = 0;
+        waitpid(m_pid, &status, 0);
+        close(m_fd);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+private:
+    pid_t m_pid = -1;
+    int m_fd = -1;
+    std::string m_seen;
+};
+
+TEST_F(CliTest, TerminalIsAskedForAnotherName) {
+    ASSERT_EQ(RunCli(dir, {"-e", "sample.god"}).nExitCode, 0);
+    CTerminal term(dir, {"-e", "sample.god"});
+    const std::string shown = term.WaitFor("[sample]> ");
+    EXPECT_NE(shown.find("Please enter another directory name to extract."), std::string::npos) << shown;
+    term.Type("\n");  // an empty name fails again and asks again
+    const std::string second = term.WaitFor("[]> ");
+    ASSERT_NE(second.find("[]> "), std::string::npos) << second;
+    term.Type("second try\\dropped part\n");
+    EXPECT_EQ(term.Finish(), 0);
+    EXPECT_TRUE(Exists(dir + "/second try/readme.txt")) << "only what precedes the backslash is the name";
+}
+
+TEST_F(CliTest, EndOfInputAtTheQuestionCancels) {
+    ASSERT_EQ(RunCli(dir, {"-j", "sample.god"}).nExitCode, 0);
+    CTerminal term(dir, {"-j", "sample.god"});
+    const std::string shown = term.WaitFor("[sample]> ");
+    EXPECT_NE(shown.find("別の展開先フォルダ名を入力してください。"), std::string::npos) << shown;
+    term.Type("\x04");  // Ctrl+D
+    const std::string all = term.WaitFor("処理を中止しました。");
+    EXPECT_NE(all.find("処理を中止しました。"), std::string::npos) << all;
+    EXPECT_EQ(term.Finish(), 1);
+}
+
+}  // namespace

@@ -1,1 +1,204 @@
+// The POSIX seam on the real file system: exclusive creation, folders, whole
+// reads, cleanup after failed writes, and code page 932 names.
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "platform/PlatformPosix.h"
+#include "platform/Utf.h"
+#include "tests/support/RecordingHost.h"
+#include "tools/ContainerWriter.h"
+
+namespace {
+
+std::u16string U16(const std::string& s) { return Utf8ToUtf16String(s.c_str()); }
+
+void WriteFile(const std::string& path, const Bytes& data) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
+}
+
+Bytes ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool Exists(const std::string& path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0;
+}
+
+class PosixPlatformTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/vanto-posix-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
+
+    std::string dir;
+    CPosixPlatform platform;
+};
+
+TEST_F(PosixPlatformTest, NewFilesNeverReplaceExistingOnes) {
+    const std::string path = dir + "/a.txt";
+    WriteFile(path, {'o', 'l', 'd'});
+    const Bytes data = {'n', 'e', 'w', '!'};
+    EXPECT_EQ(platform.WriteNewFile(U16(path).c_str(), data.data(), data.size()), EWriteResult::CannotCreate);
+    EXPECT_EQ(ReadFile(path), (Bytes{'o', 'l', 'd'}));
+
+    const std::string fresh = dir + "/b.bin";
+    EXPECT_EQ(platform.WriteNewFile(U16(fresh).c_str(), data.data(), data.size()), EWriteResult::Written);
+    EXPECT_EQ(ReadFile(fresh), data);
+    const std::string empty = dir + "/empty";
+    EXPECT_EQ(platform.WriteNewFile(U16(empty).c_str(), data.data(), 0), EWriteResult::Written);
+    EXPECT_TRUE(Exists(empty));
+    EXPECT_TRUE(ReadFile(empty).empty());
+
+    // A link planted where an output file goes is never followed.
+    const std::string target = dir + "/target";
+    ASSERT_EQ(symlink(target.c_str(), (dir + "/link.txt").c_str()), 0);
+    EXPECT_EQ(platform.WriteNewFile(U16(dir + "/link.txt").c_str(), data.data(), data.size()),
+              EWriteResult::CannotCreate);
+    EXPECT_FALSE(Exists(target));
+}
+
+TEST_F(PosixPlatformTest, FailedWriteRemovesThePartialFile) {
+    // A file size limit makes the write fail half way, as a full disk would.
+    struct sigaction ignore = {}, previous = {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGXFSZ, &ignore, &previous);
+    struct rlimit saved;
+    getrlimit(RLIMIT_FSIZE, &saved);
+    struct rlimit small = saved;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+
+    const Bytes data(10000, 'z');
+    const std::string path = dir + "/big.bin";
+    const EWriteResult result = platform.WriteNewFile(U16(path).c_str(), data.data(), data.size());
+
+    setrlimit(RLIMIT_FSIZE, &saved);
+    sigaction(SIGXFSZ, &previous, nullptr);
+    EXPECT_EQ(result, EWriteResult::WriteFailed);
+    EXPECT_FALSE(Exists(path)) << "a later run must be able to write it";
+}
+
+TEST_F(PosixPlatformTest, Folders) {
+    const std::string sub = dir + "/sub";
+    EXPECT_TRUE(platform.CreateDir(U16(sub).c_str()));
+    EXPECT_FALSE(platform.CreateDir(U16(sub).c_str())) << "an existing folder is not created again";
+    EXPECT_TRUE(platform.CreateDir(U16(sub + "/trail/").c_str())) << "composed folder paths end in a separator";
+    EXPECT_FALSE(platform.CreateDir(U16(dir + "/missing/child").c_str()));
+}
+
+TEST_F(PosixPlatformTest, WholeFileReads) {
+    const std::string path = dir + "/in.god";
+    const Bytes data = MakeSampleCustomFile();
+    WriteFile(path, data);
+    SInputFile file;
+    ASSERT_TRUE(platform.ReadWholeFile(U16(path).c_str(), file));
+    EXPECT_EQ(file.nSize, int32_t(data.size()));
+    EXPECT_TRUE(std::equal(data.begin(), data.end(), file.pData));
+    platform.ReleaseInputFile(file);
+    EXPECT_EQ(file.pData, nullptr);
+    EXPECT_EQ(file.hFile, -1);
+
+    for (const std::string& bad : {dir, dir + "/missing.god"}) {
+        SInputFile none;
+        EXPECT_FALSE(platform.ReadWholeFile(U16(bad).c_str(), none)) << bad;
+        platform.ReleaseInputFile(none);
+    }
+    // A FIFO is refused at once instead of blocking on its open.
+    const std::string fifo = dir + "/pipe.god";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    SInputFile pipe;
+    EXPECT_FALSE(platform.ReadWholeFile(U16(fifo).c_str(), pipe));
+    platform.ReleaseInputFile(pipe);
+}
+
+TEST_F(PosixPlatformTest, CurrentFolder) {
+    char16_t buf[260];
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    ASSERT_TRUE(platform.GetCurrentDir(buf, 260));
+    EXPECT_EQ(std::u16string(buf), U16(cwd));
+    platform.SetExtractionFolder(u"/elsewhere");
+    ASSERT_TRUE(platform.GetCurrentDir(buf, 260));
+    EXPECT_EQ(std::u16string(buf), u"/elsewhere");
+    char16_t tiny[5];
+    EXPECT_FALSE(platform.GetCurrentDir(tiny, 5));
+    EXPECT_EQ(std::u16string(tiny), u"/els");
+}
+
+TEST(PosixNames, CodePage932ByDefault) {
+    CPosixPlatform platform;
+    ASSERT_TRUE(platform.IsCodePageSupported());
+    struct SRow {
+        Bytes bytes;
+        std::u16string expected;
+    } rows[] = {
+        {{0x83, 0x5C, 0x83, 0x74, 0x83, 0x67}, u"ソフト"},  // second bytes 0x5C are not backslashes
+        {{0x95, 0x5C, 0x8E, 0xA6, '.', 't'}, u"表示.t"},
+        {{0x90, 0xE0, 0x96, 0xBE, 0x8F, 0x91}, u"説明書"},
+        {{'a', '\\', 'b'}, u"a\\b"},
+        {{0xB1, 0xB2}, u"ｱｲ"},  // half-width katakana
+        {{'x', 0x83}, u"x\uFFFD"},  // a lead byte without its trail byte
+        {{0x80, 'y'}, u"\uFFFDy"},  // a byte the code page leaves undefined
+        {{}, u""},
+    };
+    for (const SRow& row : rows) {
+        char16_t out[260];
+        platform.DecodeName(row.bytes.data(), row.bytes.size(), out, 260);
+        EXPECT_EQ(std::u16string(out), row.expected);
+    }
+    char16_t small[3];
+    const Bytes long_ = {'a', 'b', 'c', 'd'};
+    platform.DecodeName(long_.data(), long_.size(), small, 3);
+    EXPECT_EQ(std::u16string(small), u"ab");
+}
+
+TEST(PosixNames, OtherCodePages) {
+    CPosixPlatform western(1252);
+    ASSERT_TRUE(western.IsCodePageSupported());
+    const Bytes bytes = {0xE9, 0x80};
+    char16_t out[16];
+    western.DecodeName(bytes.data(), bytes.size(), out, 16);
+    EXPECT_EQ(std::u16string(out), u"é€");
+    CPosixPlatform utf8(65001);
+    const Bytes text = {0xE8, 0xAA, 0xAC};
+    utf8.DecodeName(text.data(), text.size(), out, 16);
+    EXPECT_EQ(std::u16string(out), u"説");
+    EXPECT_FALSE(CPosixPlatform(1).IsCodePageSupported());
+}
+
+TEST_F(PosixPlatformTest, WholeJobOnDisk) {
+    const std::string input = dir + "/sample.god";
+    WriteFile(input, MakeSampleCustomFile());
+    platform.SetExtractionFolder(U16(dir).c_str());
+    CRecordingHost host(platform, u"en-US");
+    ASSERT_TRUE(host.ExtractFile(U16(input).c_str()));
+    EXPECT_EQ(host.lines.front(), U16("CreateDirectory (path=" + dir + "/sample/) ... Success!"));
+    EXPECT_EQ(ReadFile(dir + "/sample/notes.txt"), (Bytes{'p', 'l', 'a', 'i', 'n', ' ', 'n', 'o', 't', 'e', 's', '\n'}));
+    EXPECT_EQ(ReadFile(dir + "/sample/cmap/map01.txt").size(), 14u);
+    EXPECT_EQ(ReadFile(dir + "/sample/説明書.txt"), (Bytes{'s', 'e', 't', 's', 'u', 'm', 'e', 'i', 's', 'h', 'o', '\n'}));
+    EXPECT_EQ(ReadFile(dir + "/sample/textures/logo.bmp"), MakeBitmap(32, 16));
+    EXPECT_TRUE(Exists(dir + "/sample/textures/photo.jpg"));
+    EXPECT_TRUE(Exists(dir + "/sample/version"));
+    const std::u16string childLine = U16("CreateDirectory (path=" + dir + "/sample/textures) ... Success!");
+    EXPECT_NE(std::find(host.lines.begin(), host.lines.end(), childLine), host.lines.end());
+    EXPECT_NE(std::find(host.lines.begin(), host.lines.end(), u"ExtractData(dir=sample/textures/, size=2278)"),
+              host.lines.end());
+}
+
+}  // namespace
