@@ -18,6 +18,9 @@ namespace {
 
 }  // namespace
 
+uint8_t* CMemoryPlatform::s_pSpare = nullptr;
+size_t CMemoryPlatform::s_nSpareSize = 0;
+
 CMemoryPlatform::CMemoryPlatform(EStyle style) : m_eStyle(style) {
     SetCurrentDir(style == EStyle::Windows ? u"C:\\out" : u"/out");
 }
@@ -147,15 +150,29 @@ uint8_t* CMemoryPlatform::AllocBlock(size_t size) {
         return nullptr;
     if (nBlocksBeforeFailure > 0)
         --nBlocksBeforeFailure;
-    uint8_t* block = static_cast<uint8_t*>(std::calloc(1, size));
+    uint8_t* block = nullptr;
+    if (s_pSpare && s_nSpareSize == size) {
+        // Big blocks come back one per written entry: reusing the last one
+        // keeps the fuzzer fast. The engine must not rely on its content.
+        block = s_pSpare;
+        s_pSpare = nullptr;
+        std::memset(block, 0xA5, size < 4096 ? size : 4096);
+    } else {
+        block = static_cast<uint8_t*>(std::calloc(1, size));
+    }
     if (block)
         ++nLiveBlocks;
     return block;
 }
 
-void CMemoryPlatform::FreeBlock(uint8_t* block, size_t) {
-    if (block) {
-        --nLiveBlocks;
+void CMemoryPlatform::FreeBlock(uint8_t* block, size_t size) {
+    if (!block)
+        return;
+    --nLiveBlocks;
+    if (size >= 1024 * 1024 && !s_pSpare) {
+        s_pSpare = block;
+        s_nSpareSize = size;
+    } else {
         std::free(block);
     }
 }

@@ -20,6 +20,8 @@ public:
     enum class EStyle { Windows, Posix };
 
     explicit CMemoryPlatform(EStyle style = EStyle::Windows);
+    CMemoryPlatform(const CMemoryPlatform&) = delete;
+    CMemoryPlatform& operator=(const CMemoryPlatform&) = delete;
 
     // The folder GetCurrentDir reports; it exists from the start.
     void SetCurrentDir(const std::u16string& dir);
@@ -69,4 +71,7 @@ private:
     std::map<std::u16string, std::vector<uint8_t>> m_files;
     std::map<std::u16string, std::vector<uint8_t>> m_inputs;
     std::vector<std::u16string> m_written;
+    // One freed big block, kept for the next request of any instance.
+    static uint8_t* s_pSpare;
+    static size_t s_nSpareSize;
 };
