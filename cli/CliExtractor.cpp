@@ -10,7 +10,18 @@ CCliExtractor::CCliExtractor(IPlatform& platform, const char16_t* localeName)
     m_nFatalExitCode = 1;
 }
 
-void CCliExtractor::OnLogLine(const char16_t* line) { ConsoleWriteLine(line); }
+void CCliExtractor::OnLogLine(const char16_t* line) {
+    // Entry names come from untrusted files: control characters in them must
+    // not reach a terminal as escape sequences. They are shown as '?'.
+    char16_t shown[kLineCapacity];
+    size_t i = 0;
+    for (; line[i] && i + 1 < kLineCapacity; ++i) {
+        const char16_t ch = line[i];
+        shown[i] = ch < 0x20 || (ch >= 0x7F && ch <= 0x9F) ? u'?' : ch;
+    }
+    shown[i] = 0;
+    ConsoleWriteLine(shown);
+}
 
 int CCliExtractor::AskFolderName(char16_t* nameBuffer, size_t capacity, const char16_t* caption) {
     // Without a person to ask, the question counts as cancelled.

@@ -84,6 +84,14 @@ TEST_F(JobTest, ShortReadIsNotExtractable) {
     EXPECT_EQ(platform.nLiveBlocks, 0);
 }
 
+TEST_F(JobTest, FileWhoseBufferCannotBeObtainedIsNotExtractable) {
+    platform.AddInputFile(u"a.god", SmallCustomFile());
+    platform.nBlocksBeforeFailure = 0;
+    EXPECT_FALSE(host.ExtractFile(u"a.god"));
+    EXPECT_EQ(host.lines, (Lines{u"This file is not extractable.", u"Aborted!"}));
+    EXPECT_EQ(platform.nOpenInputs, 0);
+}
+
 TEST_F(JobTest, SecondDropAsksForANameAndUsesIt) {
     platform.AddInputFile(u"hero.god", SmallCustomFile());
     ASSERT_TRUE(host.ExtractFile(u"hero.god"));

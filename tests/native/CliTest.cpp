@@ -189,6 +189,20 @@ TEST_F(CliTest, UsageErrors) {
     EXPECT_NE(help.out.find("Usage: vanto-extract"), std::string::npos);
 }
 
+TEST_F(CliTest, ControlCharactersInNamesNeverReachTheTerminal) {
+    CContainerWriter file;
+    file.AddText("\x1b]0;owned\x07\x1b[2J.t", "escape sequences in a name");
+    const Bytes data = file.Data();
+    std::ofstream(dir + "/esc.god", std::ios::binary)
+        .write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
+    const SResult r = RunCli(dir, {"-e", "esc.god"});
+    EXPECT_EQ(r.nExitCode, 0);
+    EXPECT_EQ(r.out.find('\x1b'), std::string::npos);
+    EXPECT_EQ(r.out.find('\x07'), std::string::npos);
+    EXPECT_NE(r.out.find("Extracting... filename=?]0;owned??[2J.t position=0/"), std::string::npos) << r.out;
+    EXPECT_TRUE(Exists(dir + "/esc/\x1b]0;owned\x07\x1b[2J.txt")) << "the file keeps its real name";
+}
+
 TEST_F(CliTest, OutputFolderOption) {
     ASSERT_EQ(mkdir((dir + "/out").c_str(), 0700), 0);
     const SResult r = RunCli(dir, {"-e", "-C", "out", "sample.god"});

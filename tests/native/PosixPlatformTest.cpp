@@ -127,6 +127,21 @@ TEST_F(PosixPlatformTest, WholeFileReads) {
     platform.ReleaseInputFile(pipe);
 }
 
+TEST_F(PosixPlatformTest, FilesOfTwoGibibytesAreRefusedBeforeAnyAllocation) {
+    // Sparse files: no disk space is used.
+    for (const off_t size : {off_t(0x80000000LL), off_t(0x100000040LL)}) {
+        const std::string path = dir + "/huge.god";
+        const int fd = open(path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0600);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(ftruncate(fd, size), 0);
+        close(fd);
+        SInputFile file;
+        EXPECT_FALSE(platform.ReadWholeFile(U16(path).c_str(), file)) << size;
+        EXPECT_EQ(file.pData, nullptr);
+        platform.ReleaseInputFile(file);
+    }
+}
+
 TEST_F(PosixPlatformTest, CurrentFolder) {
     char16_t buf[260];
     char cwd[4096];
