@@ -15,7 +15,8 @@ Bytes RealGzip(const Bytes& data, const char* flags = "-9n") {
     const int fd = mkstemp(inputPath);
     EXPECT_GE(fd, 0);
     FILE* in = fdopen(fd, "wb");
-    std::fwrite(data.data(), 1, data.size(), in);
+    if (!data.empty())
+        std::fwrite(data.data(), 1, data.size(), in);
     std::fclose(in);
     const std::string command = std::string("gzip -c ") + flags + " " + inputPath;
     FILE* pipe = popen(command.c_str(), "r");
