@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -102,12 +103,25 @@ void CWin32Platform::FreeBlock(uint8_t* block, size_t) {
 void CWin32Platform::DecodeName(const uint8_t* bytes, size_t count, char16_t* out, size_t capacity) {
     if (capacity == 0)
         return;
-    int n = 0;
-    if (count > 0) {
-        n = MultiByteToWideChar(m_nCodePage, m_nCodePage == CP_UTF8 ? 0 : MB_PRECOMPOSED,
-                                reinterpret_cast<const char*>(bytes), int(count), AsWide(out), int(capacity - 1));
+    out[0] = 0;
+    if (count == 0 || count > 0x7FFFFFFF)
+        return;
+    const DWORD flags = m_nCodePage == CP_UTF8 ? 0 : MB_PRECOMPOSED;
+    const char* source = reinterpret_cast<const char*>(bytes);
+    const int needed = MultiByteToWideChar(m_nCodePage, flags, source, int(count), nullptr, 0);
+    if (needed <= 0)
+        return;
+    // A name longer than the buffer is decoded whole, then cut: the call
+    // itself would fail and give nothing at all.
+    std::vector<WCHAR> whole(size_t(needed) + 1);
+    const int n = MultiByteToWideChar(m_nCodePage, flags, source, int(count), whole.data(), needed);
+    size_t length = n > 0 ? size_t(n) : 0;
+    if (length > capacity - 1) {
+        length = capacity - 1;
+        if (length > 0 && whole[length - 1] >= 0xD800 && whole[length - 1] <= 0xDBFF)
+            --length;  // never half a surrogate pair
     }
-    out[n > 0 ? n : 0] = 0;
+    CopyBounded(whole.data(), length, out, capacity);
 }
 
 void CWin32Platform::ExitProcessNow(int code) {

@@ -1,1 +1,742 @@
+// CWin32Platform on a real Windows file system, and the per-file job on top of
+// it. Runs under Wine, once with LANG=en_US.UTF-8 (ANSI code page 1252) and once
+// with LANG=ja_JP.UTF-8 (code page 932). Every test works in a fresh folder
+// below the temporary folder and removes it at the end.
+#include <windows.h>
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/PlatformWin32.h"
+#include "tests/support/RecordingHost.h"
+#include "tools/ContainerWriter.h"
+
+namespace {
+
+using Lines = std::vector<std::u16string>;
+
+const WCHAR* W(const std::u16string& s) { return reinterpret_cast<const WCHAR*>(s.c_str()); }
+std::u16string U(const WCHAR* s) { return std::u16string(reinterpret_cast<const char16_t*>(s)); }
+
+std::u16string Num(long long value) {
+    std::u16string s;
+    for (char c : std::to_string(value))
+        s.push_back(char16_t(c));
+    return s;
+}
+
+Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+// Every byte value, line ends and a Ctrl+Z: nothing may be translated.
+Bytes AllByteValues(size_t size) {
+    Bytes b(size);
+    for (size_t i = 0; i < size; ++i)
+        b[i] = uint8_t(i * 7 + i / 256);
+    return b;
+}
+
+// --- The file system as the tests see it, through kernel32 directly ----------
+
+bool Exists(const std::u16string& path) { return GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES; }
+
+bool IsFolder(const std::u16string& path) {
+    const DWORD attributes = GetFileAttributesW(W(path));
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsFile(const std::u16string& path) {
+    const DWORD attributes = GetFileAttributesW(W(path));
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The bytes of a file; "<missing>" marks one that cannot be opened.
+Bytes ReadBytes(const std::u16string& path) {
+    const HANDLE h = CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return Text("<missing>");
+    Bytes content;
+    uint8_t chunk[65536];
+    DWORD got = 0;
+    while (ReadFile(h, chunk, sizeof chunk, &got, nullptr) && got > 0)
+        content.insert(content.end(), chunk, chunk + got);
+    CloseHandle(h);
+    return content;
+}
+
+bool WriteBytes(const std::u16string& path, const Bytes& content) {
+    const HANDLE h = CreateFileW(W(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const bool ok = WriteFile(h, content.data(), DWORD(content.size()), &written, nullptr) && written == content.size();
+    return CloseHandle(h) && ok;
+}
+
+// True when nothing else holds the file open: it opens without any sharing.
+bool NotHeldOpen(const std::u16string& path) {
+    const HANDLE h = CreateFileW(W(path), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(h);
+    return true;
+}
+
+// Every folder (key ends in '\') and file below root, relative to it, with the
+// file's bytes. Compared whole, it shows anything written, changed or missing.
+using Tree = std::map<std::u16string, Bytes>;
+
+void CollectTree(const std::u16string& root, const std::u16string& relative, Tree& tree) {
+    WIN32_FIND_DATAW found;
+    const HANDLE find = FindFirstFileW(W(root + u"\\" + relative + u"*"), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const std::u16string name = U(found.cFileName);
+        if (name == u"." || name == u"..")
+            continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            tree[relative + name + u"\\"] = Bytes();
+            CollectTree(root, relative + name + u"\\", tree);
+        } else {
+            tree[relative + name] = ReadBytes(root + u"\\" + relative + name);
+        }
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+}
+
+Tree TreeOf(const std::u16string& root) {
+    Tree tree;
+    CollectTree(root, u"", tree);
+    return tree;
+}
+
+Lines NamesOf(const Tree& tree) {
+    Lines names;
+    for (const auto& item : tree)
+        names.push_back(item.first);
+    return names;
+}
+
+// Removes a folder and everything in it. The \\?\ form reaches names that
+// plain paths would alter (trailing blanks or dots).
+void RemoveTree(const std::u16string& path) {
+    const std::u16string whole = u"\\\\?\\" + path;
+    WIN32_FIND_DATAW found;
+    const HANDLE find = FindFirstFileW(W(whole + u"\\*"), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::u16string name = U(found.cFileName);
+            if (name == u"." || name == u"..")
+                continue;
+            const std::u16string child = path + u"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(child);
+            } else {
+                SetFileAttributesW(W(u"\\\\?\\" + child), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(W(u"\\\\?\\" + child));
+            }
+        } while (FindNextFileW(find, &found));
+        FindClose(find);
+    }
+    RemoveDirectoryW(W(whole));
+}
+
+// A fresh, empty folder below GetTempPathW with a name no other run uses;
+// removed with its content when the test ends.
+class CScratchFolder {
+public:
+    CScratchFolder() {
+        WCHAR temp[MAX_PATH + 1];
+        const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+        if (length == 0 || length > MAX_PATH) {
+            ADD_FAILURE() << "GetTempPathW failed";
+            return;
+        }
+        std::u16string base = U(temp);
+        if (!base.empty() && base.back() == u'\\')
+            base.pop_back();
+        static unsigned serial = 0;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const std::u16string candidate = base + u"\\vanto-" + Num(GetCurrentProcessId()) + u"-" +
+                                             Num((long long)GetTickCount64()) + u"-" + Num(++serial);
+            if (CreateDirectoryW(W(candidate), nullptr)) {
+                m_path = candidate;
+                return;
+            }
+            if (GetLastError() != ERROR_ALREADY_EXISTS)
+                break;
+        }
+        ADD_FAILURE() << "cannot create a scratch folder below the temporary folder";
+    }
+    ~CScratchFolder() {
+        if (!m_path.empty()) {
+            RemoveTree(m_path);
+            EXPECT_FALSE(Exists(m_path)) << "scratch folder left behind";
+        }
+    }
+    CScratchFolder(const CScratchFolder&) = delete;
+    CScratchFolder& operator=(const CScratchFolder&) = delete;
+
+    const std::u16string& Path() const { return m_path; }
+    std::u16string operator/(const std::u16string& relative) const { return m_path + u"\\" + relative; }
+
+private:
+    std::u16string m_path;
+};
+
+// --- WriteNewFile --------------------------------------------------------------
+
+TEST(Win32WriteNewFile, CreatesOnlyWhatDoesNotExist) {
+    CScratchFolder scratch;
+    ASSERT_FALSE(scratch.Path().empty());
+    ASSERT_TRUE(WriteBytes(scratch / u"old.txt", Text("keep me")));
+    ASSERT_TRUE(WriteBytes(scratch / u"empty-old.txt", Bytes()));
+
+    struct SCase {
+        const char* what;
+        std::u16string name;
+        Bytes data;
+        EWriteResult expected;
+        Bytes contentAfter;  // what the path holds afterwards
+    };
+    const Bytes binary = AllByteValues(4096);
+    const Bytes large = AllByteValues(3 * 1024 * 1024 + 17);
+    const SCase cases[] = {
+        {"a new file gets exactly the bytes", u"new.bin", binary, EWriteResult::Written, binary},
+        {"a few megabytes in one piece", u"large.bin", large, EWriteResult::Written, large},
+        {"zero bytes give an empty file", u"zero.bin", Bytes(), EWriteResult::Written, Bytes()},
+        {"an existing file keeps its content", u"old.txt", Text("new content"), EWriteResult::CannotCreate,
+         Text("keep me")},
+        {"an existing empty file stays empty", u"empty-old.txt", Text("x"), EWriteResult::CannotCreate, Bytes()},
+        {"a name differing only in case is the same file", u"OLD.TXT", Text("other"), EWriteResult::CannotCreate,
+         Text("keep me")},
+    };
+    CWin32Platform platform;
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        // The engine never passes a null pointer, not even for no bytes.
+        const uint8_t placeholder = 0;
+        const uint8_t* data = c.data.empty() ? &placeholder : c.data.data();
+        EXPECT_EQ(platform.WriteNewFile((scratch / c.name).c_str(), data, c.data.size()), c.expected);
+        EXPECT_TRUE(IsFile(scratch / c.name));
+        EXPECT_EQ(ReadBytes(scratch / c.name), c.contentAfter);
+        EXPECT_TRUE(NotHeldOpen(scratch / c.name)) << "the handle is closed again";
+    }
+}
+
+TEST(Win32WriteNewFile, NothingIsCreatedWhereNoFileCanBe) {
+    CScratchFolder scratch;
+    ASSERT_FALSE(scratch.Path().empty());
+    ASSERT_TRUE(CreateDirectoryW(W(scratch / u"folder"), nullptr));
+    ASSERT_TRUE(WriteBytes(scratch / u"folder\\inside.txt", Text("inside")));
+    CWin32Platform platform;
+    const Bytes data = Text("data");
+
+    EXPECT_EQ(platform.WriteNewFile((scratch / u"folder").c_str(), data.data(), data.size()),
+              EWriteResult::CannotCreate);
+    EXPECT_TRUE(IsFolder(scratch / u"folder")) << "an existing folder stays a folder";
+
+    EXPECT_EQ(platform.WriteNewFile((scratch / u"missing\\a.txt").c_str(), data.data(), data.size()),
+              EWriteResult::CannotCreate);
+    EXPECT_FALSE(Exists(scratch / u"missing")) << "no parent folder is made on the way";
+
+    const Tree expected = {{u"folder\\", Bytes()}, {u"folder\\inside.txt", Text("inside")}};
+    EXPECT_EQ(TreeOf(scratch.Path()), expected);
+}
+
+// --- CreateDir -----------------------------------------------------------------
+
+TEST(Win32CreateDir, CreatesOneNewFolderOnly) {
+    CScratchFolder scratch;
+    ASSERT_FALSE(scratch.Path().empty());
+    ASSERT_TRUE(CreateDirectoryW(W(scratch / u"there"), nullptr));
+    ASSERT_TRUE(WriteBytes(scratch / u"there\\keep.txt", Text("kept")));
+    ASSERT_TRUE(WriteBytes(scratch / u"file", Text("a file")));
+
+    struct SCase {
+        const char* what;
+        std::u16string name;
+        bool expected;
+    };
+    const SCase cases[] = {
+        {"a new folder", u"new", true},
+        // The job asks for its output folder with a trailing separator.
+        {"a new folder named with a trailing separator", u"job\\", true},
+        {"a folder inside a new one", u"new\\inner", true},
+        {"an existing folder", u"there", false},
+        {"an existing folder, other case", u"THERE", false},
+        {"an existing folder with a trailing separator", u"there\\", false},
+        {"where a file is", u"file", false},
+        {"in a missing parent", u"missing\\child", false},
+    };
+    CWin32Platform platform;
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(platform.CreateDir((scratch / c.name).c_str()), c.expected);
+    }
+    const Tree expected = {
+        {u"file", Text("a file")}, {u"job\\", Bytes()},          {u"new\\", Bytes()},
+        {u"new\\inner\\", Bytes()}, {u"there\\", Bytes()},       {u"there\\keep.txt", Text("kept")},
+    };
+    EXPECT_EQ(TreeOf(scratch.Path()), expected) << "nothing else appeared, nothing existing changed";
+}
+
+// --- ReadWholeFile and ReleaseInputFile ------------------------------------------
+
+TEST(Win32ReadWholeFile, ReadsExactBytesAndHoldsTheFileUntilReleased) {
+    CScratchFolder scratch;
+    ASSERT_FALSE(scratch.Path().empty());
+    CWin32Platform platform;
+    for (const size_t size : {size_t(1), size_t(51), size_t(65536 + 3), size_t(2 * 1024 * 1024 + 5)}) {
+        SCOPED_TRACE(size);
+        const std::u16string path = scratch / (u"in" + Num((long long)size) + u".god");
+        const Bytes content = AllByteValues(size);
+        ASSERT_TRUE(WriteBytes(path, content));
+
+        SInputFile file;
+        ASSERT_TRUE(platform.ReadWholeFile(path.c_str(), file));
+        ASSERT_NE(file.pData, nullptr);
+        ASSERT_EQ(file.nSize, int32_t(size));
+        EXPECT_EQ(Bytes(file.pData, file.pData + file.nSize), content);
+        EXPECT_NE(file.hFile, -1);
+        EXPECT_FALSE(DeleteFileW(W(path))) << "the file is held open while its job runs";
+        EXPECT_TRUE(Exists(path));
+
+        platform.ReleaseInputFile(file);
+        EXPECT_EQ(file.pData, nullptr);
+        EXPECT_EQ(file.nSize, -1);
+        EXPECT_EQ(file.hFile, -1);
+        EXPECT_TRUE(DeleteFileW(W(path))) << "released: the handle is closed";
+    }
+}
+
+TEST(Win32ReadWholeFile, AnotherReaderDoesNotPreventReading) {
+    CScratchFolder scratch;
+    ASSERT_FALSE(scratch.Path().empty());
+    const std::u16string path = scratch / u"shared.god";
+    ASSERT_TRUE(WriteBytes(path, Text("shared content")));
+    const HANDLE reader = CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+
+    CWin32Platform platform;
+    SInputFile file;
+    EXPECT_TRUE(platform.ReadWholeFile(path.c_str(), file));
+    EXPECT_EQ(file.nSize, 14);
+    platform.ReleaseInputFile(file);
+    CloseHandle(reader);
+}
+
+TEST(Win32ReadWholeFile, RefusesWhatCannotBeExtracted) {
+    CScratchFolder scratch;
+    ASSERT_FALSE(scratch.Path().empty());
+    ASSERT_TRUE(CreateDirectoryW(W(scratch / u"folder.god"), nullptr));
+    ASSERT_TRUE(WriteBytes(scratch / u"empty.god", Bytes()));
+    ASSERT_TRUE(WriteBytes(scratch / u"locked.god", Text("locked content")));
+    ASSERT_TRUE(WriteBytes(scratch / u"writer.god", Text("written by another")));
+    // Holders that write and do not let others read.
+    const HANDLE exclusive =
+        CreateFileW(W(scratch / u"locked.god"), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE writer = CreateFileW(W(scratch / u"writer.god"), GENERIC_WRITE, FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(exclusive, INVALID_HANDLE_VALUE);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+
+    struct SCase {
+        const char* what;
+        std::u16string name;
+        bool opened;  // whether a handle was acquired before the refusal
+    };
+    const SCase cases[] = {
+        {"a folder", u"folder.god", false},
+        {"a missing file", u"missing.god", false},
+        {"a file in a missing folder", u"nowhere\\a.god", false},
+        {"held for writing, no read sharing", u"locked.god", false},
+        {"held for writing, write sharing only", u"writer.god", false},
+        // Zero bytes: no block to read into. The handle was opened all the same
+        // and must be given back.
+        {"an empty file", u"empty.god", true},
+    };
+    CWin32Platform platform;
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        SInputFile file;
+        EXPECT_FALSE(platform.ReadWholeFile((scratch / c.name).c_str(), file));
+        EXPECT_EQ(file.pData, nullptr);
+        EXPECT_EQ(file.nSize, -1);
+        EXPECT_EQ(file.hFile != -1, c.opened);
+        platform.ReleaseInputFile(file);
+        EXPECT_EQ(file.hFile, -1);
+    }
+    EXPECT_TRUE(NotHeldOpen(scratch / u"empty.god")) << "the empty file's handle was closed on release";
+    CloseHandle(exclusive);
+    CloseHandle(writer);
+    EXPECT_EQ(ReadBytes(scratch / u"locked.god"), Text("locked content"));
+}
+
+// --- GetCurrentDir ---------------------------------------------------------------
+
+// Restores the process's current directory when a test ends.
+class CCurrentDirectoryGuard {
+public:
+    CCurrentDirectoryGuard() {
+        WCHAR saved[MAX_PATH + 1];
+        if (GetCurrentDirectoryW(MAX_PATH + 1, saved) > 0)
+            m_saved = U(saved);
+    }
+    ~CCurrentDirectoryGuard() { SetCurrentDirectoryW(W(m_saved)); }
+
+private:
+    std::u16string m_saved;
+};
+
+TEST(Win32GetCurrentDir, ReportsTheCurrentDirectoryOrAsMuchAsFits) {
+    CScratchFolder scratch;
+    ASSERT_FALSE(scratch.Path().empty());
+    CCurrentDirectoryGuard guard;
+    ASSERT_TRUE(SetCurrentDirectoryW(W(scratch.Path())));
+    CWin32Platform platform;
+
+    char16_t buf[kPathCapacity];
+    ASSERT_TRUE(platform.GetCurrentDir(buf, kPathCapacity));
+    EXPECT_EQ(std::u16string(buf), scratch.Path());
+
+    const size_t length = scratch.Path().size();
+    struct SCase {
+        size_t capacity;
+        bool fits;
+    };
+    for (const SCase c : {SCase{length + 1, true}, SCase{length, false}, SCase{4, false}, SCase{1, false}}) {
+        SCOPED_TRACE(c.capacity);
+        std::fill(std::begin(buf), std::end(buf), char16_t(0xAAAA));
+        EXPECT_EQ(platform.GetCurrentDir(buf, c.capacity), c.fits);
+        EXPECT_EQ(std::u16string(buf), scratch.Path().substr(0, c.capacity - 1)) << "cut and terminated";
+        EXPECT_EQ(buf[c.capacity], char16_t(0xAAAA)) << "nothing written past the capacity";
+    }
+}
+
+TEST(Win32GetCurrentDir, ExtractionFolderReplacesTheCurrentDirectory) {
+    CWin32Platform platform;
+    platform.SetExtractionFolder(u"Q:\\\u30BD\u30D5\u30C8\\out");
+    char16_t buf[kPathCapacity];
+    ASSERT_TRUE(platform.GetCurrentDir(buf, kPathCapacity));
+    EXPECT_EQ(std::u16string(buf), u"Q:\\\u30BD\u30D5\u30C8\\out");
+    EXPECT_FALSE(platform.GetCurrentDir(buf, 6));
+    EXPECT_EQ(std::u16string(buf), u"Q:\\\u30BD\u30D5");
+}
+
+// --- DecodeName ----------------------------------------------------------------
+
+struct SDecodeCase {
+    const char* bytes;
+    std::u16string expected;
+};
+
+void ExpectDecodes(CWin32Platform& platform, const std::vector<SDecodeCase>& cases) {
+    for (const SDecodeCase& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        char16_t out[kPathCapacity];
+        std::fill(std::begin(out), std::end(out), char16_t(0xAAAA));
+        platform.DecodeName(reinterpret_cast<const uint8_t*>(c.bytes), std::strlen(c.bytes), out, kPathCapacity);
+        EXPECT_EQ(std::u16string(out), c.expected);
+    }
+}
+
+// Shift-JIS: a second byte 0x5C belongs to its character and is no folder separator.
+const std::vector<SDecodeCase> kCodePage932 = {
+    {"\x83\x5C\x83\x74\x83\x67", u"\u30BD\u30D5\u30C8"},         // ソフト
+    {"\x95\x5C\x8E\xA6", u"\u8868\u793A"},                       // 表示
+    {"\x83\x5C\x83\x74\x83\x67.t", u"\u30BD\u30D5\u30C8.t"},
+    {"\x90\xE0\x96\xBE\x8F\x91.t", u"\u8AAC\u660E\u66F8.t"},     // 説明書.t
+    {"\x83\x5C\\a.t", u"\u30BD\\a.t"},                           // a 0x5C of its own separates
+    {"cmap\\map01.t", u"cmap\\map01.t"},
+    {"\xB1\xB2", u"\uFF71\uFF72"},                               // half-width katakana
+    {"", u""},
+};
+
+const std::vector<SDecodeCase> kCodePage1252 = {
+    {"\xE9", u"\u00E9"},
+    {"caf\xE9.t", u"caf\u00E9.t"},
+    {"\x80", u"\u20AC"},
+    // Here 0x5C is a backslash: the same bytes name a folder and a file.
+    {"\x83\x5C\x83\x74\x83\x67", u"\u0192\\\u0192t\u0192g"},
+    {"cmap\\map01.t", u"cmap\\map01.t"},
+};
+
+std::string EnvironmentValue(const char* name) {
+    char value[256] = {};
+    const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+    return length > 0 && length < sizeof value ? std::string(value, length) : std::string();
+}
+
+// Guards the two branches below: run with LANG=en_US.UTF-8 and ja_JP.UTF-8,
+// Wine gives this process code page 1252 or 932 and the matching system
+// locale. Had LANG no effect, one of the branches would be skipped in both runs.
+TEST(Win32Environment, AnsiCodePageFollowsLang) {
+    const std::string lang = EnvironmentValue("LANG");
+    struct SRow {
+        const char* langPrefix;
+        UINT codePage;
+        std::u16string localeName;
+    };
+    const SRow rows[] = {{"ja_JP", 932, u"ja-JP"}, {"en_US", 1252, u"en-US"}};
+    const SRow* row = nullptr;
+    for (const SRow& r : rows) {
+        if (lang.compare(0, std::strlen(r.langPrefix), r.langPrefix) == 0)
+            row = &r;
+    }
+    ASSERT_NE(row, nullptr) << "LANG=\"" << lang << "\": run these tests with LANG=en_US.UTF-8 or ja_JP.UTF-8";
+    EXPECT_EQ(GetACP(), row->codePage);
+    WCHAR locale[LOCALE_NAME_MAX_LENGTH] = {};
+    ASSERT_GT(GetSystemDefaultLocaleName(locale, LOCALE_NAME_MAX_LENGTH), 0);
+    EXPECT_EQ(U(locale), row->localeName);
+}
+
+TEST(Win32DecodeName, SystemCodePage932) {
+    if (GetACP() != 932)
+        GTEST_SKIP() << "ANSI code page " << GetACP() << "; this branch runs under LANG=ja_JP.UTF-8";
+    CWin32Platform platform;  // CP_ACP
+    ExpectDecodes(platform, kCodePage932);
+}
+
+TEST(Win32DecodeName, SystemCodePage1252) {
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "ANSI code page " << GetACP() << "; this branch runs under LANG=en_US.UTF-8";
+    CWin32Platform platform;  // CP_ACP
+    ExpectDecodes(platform, kCodePage1252);
+}
+
+TEST(Win32DecodeName, ChosenCodePageOverridesTheSystemOne) {
+    CWin32Platform japanese(932);
+    CWin32Platform western(1252);
+    CWin32Platform utf8(CP_UTF8);
+    ASSERT_TRUE(japanese.IsCodePageSupported());
+    ASSERT_TRUE(western.IsCodePageSupported());
+    ASSERT_TRUE(utf8.IsCodePageSupported());
+    ExpectDecodes(japanese, kCodePage932);
+    ExpectDecodes(western, kCodePage1252);
+    ExpectDecodes(utf8, {{"\xE3\x82\xBD\xE3\x83\x95\xE3\x83\x88.t", u"\u30BD\u30D5\u30C8.t"}, {"plain", u"plain"}});
+}
+
+TEST(Win32DecodeName, UnknownCodePageIsReported) {
+    EXPECT_TRUE(CWin32Platform(0).IsCodePageSupported());
+    EXPECT_FALSE(CWin32Platform(12345).IsCodePageSupported());
+    EXPECT_FALSE(CWin32Platform(1).IsCodePageSupported());
+}
+
+TEST(Win32DecodeName, OnlyCountBytesAreRead) {
+    CWin32Platform platform(932);
+    const uint8_t bytes[] = {'a', 'b', 'c', 0x83, 0x5C};
+    char16_t out[kPathCapacity];
+    platform.DecodeName(bytes, 3, out, kPathCapacity);
+    EXPECT_EQ(std::u16string(out), u"abc");
+}
+
+// The seam promises a name cut to capacity - 1 characters, although
+// MultiByteToWideChar itself fails on a buffer that is too small.
+TEST(Win32DecodeName, NameLongerThanTheBufferIsCut) {
+    CWin32Platform platform(932);
+    const uint8_t ascii[] = {'a', 'b', 'c', 'd', 'e', 'f'};
+    char16_t out[4];
+    platform.DecodeName(ascii, sizeof ascii, out, 4);
+    EXPECT_EQ(std::u16string(out), u"abc");
+    const uint8_t soft[] = {0x83, 0x5C, 0x83, 0x74, 0x83, 0x67};
+    platform.DecodeName(soft, sizeof soft, out, 3);
+    EXPECT_EQ(std::u16string(out), u"\u30BD\u30D5");
+}
+
+// --- The per-file job on the real file system ------------------------------------
+
+// The job runs with the current directory set to scratch\out and the custom
+// file at scratch\in\test.god; log lines are English.
+class Win32JobTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(scratch.Path().empty());
+        WCHAR saved[MAX_PATH + 1];
+        ASSERT_GT(GetCurrentDirectoryW(MAX_PATH + 1, saved), 0u);
+        m_savedCurrent = U(saved);
+        ASSERT_TRUE(CreateDirectoryW(W(scratch / u"in"), nullptr));
+        ASSERT_TRUE(CreateDirectoryW(W(scratch / u"out"), nullptr));
+        ASSERT_TRUE(SetCurrentDirectoryW(W(scratch / u"out")));
+        WCHAR current[MAX_PATH + 1];
+        ASSERT_GT(GetCurrentDirectoryW(MAX_PATH + 1, current), 0u);
+        root = U(current);
+        input = scratch / u"in\\test.god";
+    }
+    // Leaves the scratch folder before it is removed.
+    void TearDown() override { SetCurrentDirectoryW(W(m_savedCurrent)); }
+
+    struct SEntry {
+        std::string name;      // bytes of the legacy code page
+        Bytes payload;
+        std::u16string shown;  // the name in the log
+    };
+
+    // The custom file: a child container, a compressed text, a Japanese name
+    // whose second byte is 0x5C, two device names and a name that climbs out.
+    void WriteCustomFile() {
+        child = {{"inner.t", Text("inside the child\r\n"), u"inner.t"}};
+        CContainerWriter childWriter;
+        for (const SEntry& e : child)
+            childWriter.Add(e.name, e.payload);
+        childData = childWriter.Data();
+
+        top = {
+            {"sub.pak", childData, u"sub.pak"},
+            {"readme.t", GzipBytes(Text(kReadme)), u"readme.t"},
+            {"\x83\x5C\x83\x74\x83\x67.t", Text("soft\r\n"), JapaneseNameAsDecoded()},
+            {"nul.t", Text("to the null device"), u"nul.t"},
+            {"con .t", Text("to the console"), u"con .t"},
+            {"..\\evil.t", Text("climbs out"), u"..\\evil.t"},
+            {"last.t", Text("after the refusals\n"), u"last.t"},
+        };
+        CContainerWriter writer;
+        for (const SEntry& e : top)
+            writer.Add(e.name, e.payload);
+        fileData = writer.Data();
+        ASSERT_TRUE(WriteBytes(input, fileData));
+    }
+
+    // 83 5C 83 74 83 67 in this process's ANSI code page.
+    static std::u16string JapaneseNameAsDecoded() {
+        return GetACP() == 932 ? u"\u30BD\u30D5\u30C8.t" : u"\u0192\\\u0192t\u0192g.t";
+    }
+
+    Lines ExpectedFirstRunLines() const {
+        const std::u16string n = Num((long long)fileData.size());
+        const std::u16string c = Num((long long)childData.size());
+        Lines lines = {u"CreateDirectory (path=" + root + u"\\test\\) ... Success!",
+                       u"ExtractData(dir=test\\, size=" + n + u")"};
+        long long position = 0;
+        for (const SEntry& e : top) {
+            const long long size = 50 + (long long)e.payload.size();
+            lines.push_back(u"Extracting... filename=" + e.shown + u" position=" + Num(position) + u"/" + n +
+                            u" size=" + Num(size));
+            position += size;
+            if (e.name == "sub.pak") {
+                lines.push_back(u"sub.pak has child elements.");
+                lines.push_back(u"CreateDirectory (path=" + root + u"\\test\\sub) ... Success!");
+                lines.push_back(u"ExtractData(dir=test\\sub\\, size=" + c + u")");
+                lines.push_back(u"Extracting... filename=inner.t position=0/" + c + u" size=" +
+                                Num(50 + (long long)child[0].payload.size()));
+            } else if (e.name == "nul.t" || e.name == "con .t" || e.name == "..\\evil.t") {
+                lines.push_back(u"Skipped unsafe name [" + e.shown + u"].");
+            } else if (e.name[0] == '\x83' && GetACP() == 1252) {
+                // Read as code page 1252 the name is a folder U+0192 and a file in
+                // it; that folder does not exist, so the file cannot be created.
+                lines.push_back(u"Cannot create file [" + root + u"\\test\\\u0192\\\u0192t\u0192g.txt].");
+            }
+        }
+        lines.push_back(u"Finished!");
+        return lines;
+    }
+
+    Tree ExpectedTreeAfterFirstRun() const {
+        Tree tree = {
+            {u"in\\", Bytes()},
+            {u"in\\test.god", fileData},
+            {u"out\\", Bytes()},
+            {u"out\\test\\", Bytes()},
+            {u"out\\test\\sub\\", Bytes()},
+            {u"out\\test\\sub\\inner.txt", Text("inside the child\r\n")},
+            {u"out\\test\\readme.txt", Text(kReadme)},
+            {u"out\\test\\last.txt", Text("after the refusals\n")},
+        };
+        if (GetACP() == 932)
+            tree[u"out\\test\\\u30BD\u30D5\u30C8.txt"] = Text("soft\r\n");  // one file, not split at 0x5C
+        return tree;
+    }
+
+    static constexpr const char* kReadme = "stored gzip-compressed, written inflated\r\n";
+
+    CScratchFolder scratch;
+    CWin32Platform platform;  // the system's ANSI code page
+    CRecordingHost host{platform, u"en-US"};
+    std::u16string root;   // the current directory as the system reports it
+    std::u16string input;  // the custom file
+    std::vector<SEntry> child, top;
+    Bytes childData, fileData;
+
+private:
+    std::u16string m_savedCurrent;
+};
+
+TEST_F(Win32JobTest, FirstRunWritesTheTreeAndRefusesUnsafeNames) {
+    ASSERT_TRUE(GetACP() == 932 || GetACP() == 1252) << "expectations exist for code pages 932 and 1252 only";
+    ASSERT_NO_FATAL_FAILURE(WriteCustomFile());
+    EXPECT_TRUE(host.ExtractFile(input.c_str()));
+    EXPECT_EQ(host.lines, ExpectedFirstRunLines());
+    const Tree tree = TreeOf(scratch.Path());
+    // Names first, for a readable message; then names and bytes together.
+    EXPECT_EQ(NamesOf(tree), NamesOf(ExpectedTreeAfterFirstRun())) << "nothing written outside scratch\\out\\test";
+    EXPECT_EQ(tree, ExpectedTreeAfterFirstRun());
+    EXPECT_FALSE(Exists(scratch / u"out\\evil.txt"));
+    EXPECT_FALSE(Exists(scratch / u"evil.txt"));
+    EXPECT_TRUE(NotHeldOpen(input)) << "the custom file is closed after the job";
+    EXPECT_TRUE(host.questions.empty());
+}
+
+TEST_F(Win32JobTest, ExtractionFolderIsUsedInsteadOfTheCurrentDirectory) {
+    ASSERT_NO_FATAL_FAILURE(WriteCustomFile());
+    ASSERT_TRUE(CreateDirectoryW(W(scratch / u"elsewhere"), nullptr));
+    platform.SetExtractionFolder((scratch / u"elsewhere").c_str());
+    root = scratch / u"elsewhere";
+    EXPECT_TRUE(host.ExtractFile(input.c_str()));
+    EXPECT_EQ(host.lines, ExpectedFirstRunLines());
+
+    Tree expected;
+    for (const auto& item : ExpectedTreeAfterFirstRun()) {
+        const std::u16string& name = item.first;
+        expected[name.compare(0, 4, u"out\\") == 0 && name != u"out\\" ? u"elsewhere\\" + name.substr(4) : name] =
+            item.second;
+    }
+    expected[u"elsewhere\\"] = Bytes();
+    EXPECT_EQ(NamesOf(TreeOf(scratch.Path())), NamesOf(expected)) << "nothing below the current directory";
+    EXPECT_EQ(TreeOf(scratch.Path()), expected);
+}
+
+TEST_F(Win32JobTest, SecondRunCancelledLeavesTheFirstUntouched) {
+    ASSERT_NO_FATAL_FAILURE(WriteCustomFile());
+    ASSERT_TRUE(host.ExtractFile(input.c_str()));
+    const Tree before = TreeOf(scratch.Path());
+    ASSERT_EQ(before, ExpectedTreeAfterFirstRun());
+
+    host.lines.clear();
+    host.answers.clear();  // the folder question is answered with cancel
+    EXPECT_FALSE(host.ExtractFile(input.c_str()));
+    EXPECT_EQ(host.lines, (Lines{u"CreateDirectory (path=" + root + u"\\test\\) ... Failed!",
+                                 u"Cannot create directory. Please enter another name.", u"Aborted!"}));
+    EXPECT_EQ(host.questions, (Lines{u"test\\"}));
+    EXPECT_EQ(host.captions, (Lines{u"Please enter another directory name to extract."}));
+    EXPECT_EQ(TreeOf(scratch.Path()), before) << "the first run's files are byte for byte as they were";
+    EXPECT_TRUE(NotHeldOpen(input)) << "the custom file is closed after a cancel";
+}
+
+TEST_F(Win32JobTest, SecondRunUnderAnotherNameWritesTheSameFiles) {
+    ASSERT_NO_FATAL_FAILURE(WriteCustomFile());
+    ASSERT_TRUE(host.ExtractFile(input.c_str()));
+    host.lines.clear();
+    host.answers = {{1, u"again"}};
+    EXPECT_TRUE(host.ExtractFile(input.c_str()));
+    ASSERT_GE(host.lines.size(), 4u);
+    EXPECT_EQ(host.lines[0], u"CreateDirectory (path=" + root + u"\\test\\) ... Failed!");
+    EXPECT_EQ(host.lines[2], u"CreateDirectory (path=" + root + u"\\again\\) ... Success!");
+    EXPECT_EQ(host.lines.back(), u"Finished!");
+
+    Tree expected = ExpectedTreeAfterFirstRun();
+    const Tree first = expected;
+    for (const auto& item : first) {
+        const std::u16string& name = item.first;
+        if (name.compare(0, 9, u"out\\test\\") == 0)
+            expected[u"out\\again\\" + name.substr(9)] = item.second;
+    }
+    EXPECT_EQ(TreeOf(scratch.Path()), expected);
+}
+
+}  // namespace
