@@ -201,6 +201,29 @@ TEST_F(WalkerTest, OnlyAnExtensionGivesAnEmptyChildFolderName) {
     EXPECT_TRUE(platform.HasFile(u"C:\\out\\f\\i.txt"));
 }
 
+TEST_F(WalkerTest, OutputNamesFromBaseNameAndChosenExtension) {
+    CContainerWriter top;
+    top.AddText("a.b.t", "last dot only")
+        .AddText("readme", "no extension, no test")
+        .Add(".t", Bytes{0x01})
+        .AddText("pic.png", "kept");
+    Walk(top.Data());
+    EXPECT_EQ(platform.WrittenPaths(),
+              (Lines{u"C:\\out\\f\\a.b.txt", u"C:\\out\\f\\readme", u"C:\\out\\f\\.bin", u"C:\\out\\f\\pic.png"}));
+}
+
+TEST_F(WalkerTest, NameFillingItsFieldRunsIntoTheSizeDigits) {
+    // A 40-byte name is ended by the size field's first NUL: its digits are
+    // part of the name ("...x" then "55" for an entry of 55 bytes).
+    const std::string forty(39, 'n');
+    CContainerWriter top;
+    top.AddText(forty + "x", "12345");
+    const Lines lines = Walk(top.Data());
+    const std::u16string name = std::u16string(39, u'n') + u"x55";
+    EXPECT_EQ(lines[1], u"Extracting... filename=" + name + u" position=0/55 size=55");
+    EXPECT_TRUE(platform.HasFile(u"C:\\out\\f\\" + name));
+}
+
 TEST_F(WalkerTest, SameOutputNameIsWrittenOnce) {
     CContainerWriter top;
     top.AddText("a.t", "first").AddText("a.tx", "second").AddText("A.T", "third");
