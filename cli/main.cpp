@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/PathList.h"
 #include "cli/CliExtractor.h"
 #include "cli/CliOptions.h"
 #include "platform/Console.h"
@@ -17,20 +18,6 @@ using CNativePlatform = CPosixPlatform;
 #endif
 
 namespace {
-
-// The files of the command line, read as the paths of one drop.
-class CArgumentDropList final : public IDropList {
-public:
-    explicit CArgumentDropList(const std::vector<std::u16string>& files) : m_files(files) {}
-    int32_t GetCount() override { return int32_t(m_files.size()); }
-    uint32_t GetPathLength(int32_t index) override { return uint32_t(m_files[size_t(index)].size()); }
-    void CopyPath(int32_t index, char16_t* buf, size_t capacity) override {
-        FormatTextV(buf, capacity, u"%s", m_files[size_t(index)].c_str());
-    }
-
-private:
-    const std::vector<std::u16string>& m_files;
-};
 
 int UsageError(const std::u16string& message) {
     ConsoleWriteError((u"vanto-extract: " + message + u"\n\n").c_str());
@@ -66,7 +53,7 @@ int Run(const std::vector<std::u16string>& args) {
     }
 
     CCliExtractor extractor(platform, localeName.c_str());
-    CArgumentDropList drop(options.files);
+    CPathList drop(options.files);  // the files, read as the paths of one drop
     const int32_t extracted = extractor.ExtractDroppedFiles(drop);
     ConsoleFlush();
     return extracted == int32_t(options.files.size()) ? 0 : 1;

@@ -165,8 +165,8 @@ VANTO_NOINLINE bool CExtractor::PrepareChildFolder(const char16_t* relativeFolde
     // without one trailing blank.
     char16_t folderName[kPathCapacity];
     FormatTextV(folderName, kPathCapacity, u"%s", entryName);
-    if (char16_t* dot = const_cast<char16_t*>(FindLast(folderName, u'.')))
-        *dot = 0;
+    if (const char16_t* dot = FindLast(folderName, u'.'))
+        folderName[dot - folderName] = 0;
     const size_t folderLength = StrLen16(folderName);
     if (folderLength > 0 && folderName[folderLength - 1] == u' ')
         folderName[folderLength - 1] = 0;

@@ -50,7 +50,6 @@ public:
     void ExtractData(const char16_t* relativeFolder, const uint8_t* data, int32_t length);
 
     bool IsJapanese() const;
-    const char16_t* ExtractionRoot() const { return m_szExtractRoot; }
 
 protected:
     enum class EFolderResult { Created, Failed, TooLong };

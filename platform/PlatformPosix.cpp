@@ -23,13 +23,14 @@ const iconv_t kNoIconv = reinterpret_cast<iconv_t>(-1);
 
 bool ToNativePath(const char16_t* path, char* out) { return Utf16ToUtf8(path, out, kNativePathBytes); }
 
-}  // namespace
-
+// The iconv name of a Windows code page ("CP932", "UTF-8" for 65001).
 std::string IconvNameOfCodePage(unsigned codePage) {
     if (codePage == 65001)
         return "UTF-8";
     return "CP" + std::to_string(codePage);
 }
+
+}  // namespace
 
 CPosixPlatform::CPosixPlatform(unsigned codePage)
     : m_iconv(iconv_open("UTF-16LE", IconvNameOfCodePage(codePage ? codePage : 932).c_str())) {}
@@ -185,7 +186,7 @@ void CPosixPlatform::DecodeName(const uint8_t* bytes, size_t count, char16_t* ou
                 break;
         }
         const size_t produced = sizeof unit - outLeft;
-        if (r == size_t(-1) || produced == 0 || take > inLeft) {
+        if (r == size_t(-1) || produced == 0) {
             out[pos++] = 0xFFFD;
             ++in;
             --inLeft;

@@ -38,6 +38,3 @@ private:
     std::u16string m_strFolderOverride;
     bool m_bOverride = false;
 };
-
-// The iconv name of a Windows code page ("CP932", "UTF-8" for 65001).
-std::string IconvNameOfCodePage(unsigned codePage);

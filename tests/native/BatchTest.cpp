@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/PathList.h"
 #include "tests/support/MemoryPlatform.h"
 #include "tests/support/RecordingHost.h"
 #include "tools/ContainerWriter.h"
@@ -12,19 +13,15 @@ namespace {
 
 using Lines = std::vector<std::u16string>;
 
-class CListDrop final : public IDropList {
+// Counts the paths the batch run copies out of the drop.
+class CListDrop final : public CPathList {
 public:
-    explicit CListDrop(std::vector<std::u16string> paths) : m_paths(std::move(paths)) {}
-    int32_t GetCount() override { return int32_t(m_paths.size()); }
-    uint32_t GetPathLength(int32_t i) override { return uint32_t(m_paths[size_t(i)].size()); }
+    using CPathList::CPathList;
     void CopyPath(int32_t i, char16_t* buf, size_t capacity) override {
         ++nCopies;
-        FormatTextV(buf, capacity, u"%s", m_paths[size_t(i)].c_str());
+        CPathList::CopyPath(i, buf, capacity);
     }
     int nCopies = 0;
-
-private:
-    std::vector<std::u16string> m_paths;
 };
 
 Bytes SmallCustomFile() {
@@ -246,7 +243,7 @@ TEST_F(BatchTest, PathLimitIs200Characters) {
 }
 
 TEST_F(BatchTest, EmptyDrop) {
-    CListDrop drop({});
+    CListDrop drop(std::vector<std::u16string>{});
     EXPECT_EQ(host.ExtractDroppedFiles(drop), 0);
     EXPECT_EQ(host.lines, (Lines{u"0 files dropped.", u"0 files have been extracted.", u"----------------"}));
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/PathList.h"
 #include "extract/UiLanguage.h"
 #include "platform/Utf.h"
 #include "tests/support/MemoryPlatform.h"
@@ -15,19 +16,6 @@
 namespace {
 
 using Lines = std::vector<std::u16string>;
-
-class CPaths final : public IDropList {
-public:
-    explicit CPaths(Lines paths) : m_paths(std::move(paths)) {}
-    int32_t GetCount() override { return int32_t(m_paths.size()); }
-    uint32_t GetPathLength(int32_t i) override { return uint32_t(m_paths[size_t(i)].size()); }
-    void CopyPath(int32_t i, char16_t* buf, size_t capacity) override {
-        FormatTextV(buf, capacity, u"%s", m_paths[size_t(i)].c_str());
-    }
-
-private:
-    Lines m_paths;
-};
 
 // A drop that makes the system say nearly everything it can say.
 Lines RunScenario(const char16_t* localeName, bool failWrites) {
@@ -49,7 +37,7 @@ Lines RunScenario(const char16_t* localeName, bool failWrites) {
     platform.AddInputFile(u"C:\\in\\bad.god", Bytes(60, 'x'));
     CRecordingHost host(platform, localeName);
     host.answers = {{1, u"g"}, {2, u""}};
-    CPaths drop({u"C:\\in\\f.god", u"C:\\in\\bad.god", u"C:\\" + std::u16string(200, u'p'), u"C:\\in\\f.god",
+    CPathList drop({u"C:\\in\\f.god", u"C:\\in\\bad.god", u"C:\\" + std::u16string(200, u'p'), u"C:\\in\\f.god",
                  u"C:\\in\\f.god"});
     host.ExtractDroppedFiles(drop);
     return host.lines;

@@ -38,7 +38,6 @@ public:
     void SetExtractionRoot(const std::u16string& root) {
         FormatTextV(m_szExtractRoot, kPathCapacity, u"%s", root.c_str());
     }
-    using CExtractor::CreateFolderChecked;
 
     std::vector<std::u16string> lines;
     std::vector<std::u16string> questions;  // name buffer when asked
