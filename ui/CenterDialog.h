@@ -1,0 +1,13 @@
+// CenterDialog: places a window over a reference window, or over the work
+// area of the nearest monitor, without leaving that work area.
+//
+// Called by every dialog when it initialises: the main window with no
+// reference, the prompt and the About box with their owner.
+#pragma once
+
+#include <windows.h>
+
+// hWndCenter null means the window's parent (for a child) or owner. A hidden
+// or minimised reference counts as none. False, and the window stays, when
+// the monitor's information cannot be had; else SetWindowPos's result.
+BOOL CenterDialog(HWND hWnd, HWND hWndCenter = nullptr);

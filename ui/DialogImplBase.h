@@ -1,0 +1,64 @@
+// CDialogImplBase: routes every message of a dialog window to its object's
+// HandleMessage, from the window's first message to its last.
+//
+// The object reaches its window through the module's hand-off list: before
+// the platform creates the window, the object puts a record of itself and
+// the creating thread into g_Module's list; the shared start procedure takes
+// the first record of its own thread off the list when the new window's
+// first message arrives, keeps the object's address in the window's
+// DWLP_USER slot and installs the shared dialog procedure. Results follow the
+// dialog-procedure contract (see RouteMessage). Used by CIndirectDialogImpl.
+#pragma once
+
+#include <windows.h>
+
+#include "app/AppModule.h"
+#include "ui/MessageMap.h"
+#include "ui/Window.h"
+
+class CDialogImplBase : public CMessageMap, public CWindow {
+public:
+    CDialogImplBase() = default;
+    // A window that outlives its object no longer reaches it.
+    ~CDialogImplBase() override;
+    CDialogImplBase(const CDialogImplBase&) = delete;
+    CDialogImplBase& operator=(const CDialogImplBase&) = delete;
+
+    // The procedure through which this object's messages pass once the
+    // window has been handed its object.
+    virtual DLGPROC DialogProcedure();
+    // Runs after the window's last message, when the object has let go of
+    // its window handle.
+    virtual void AfterLastMessage(HWND hWnd);
+
+    // Ends a modal dialog with a code (the platform's EndDialog).
+    BOOL EndDialog(INT_PTR nRetCode) { return ::EndDialog(m_hWnd, nRetCode); }
+
+    // The message being handled, or null outside HandleMessage.
+    const MSG* GetCurrentMessage() const { return m_pCurrentMsg; }
+
+    // The start procedure every dialog is created with.
+    static INT_PTR CALLBACK StartDialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) noexcept;
+    // The shared procedure for every dialog after its first message.
+    static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) noexcept;
+
+    // Messages whose handler result is the dialog procedure's return value
+    // rather than the dialog's message result.
+    static bool ReturnsResultDirectly(UINT uMsg);
+
+protected:
+    // Records this object for the window about to be created on this thread.
+    void BeginHandOff() { g_Module.AddCreateWndData(&m_createData, this); }
+    // Drops the record again when no window took it (creation failed before
+    // the window's first message), so that no later window takes this object.
+    void EndHandOff() { g_Module.RemoveCreateWndData(&m_createData); }
+
+private:
+    enum : DWORD { kStateLastMessageSeen = 1 };
+
+    INT_PTR RouteMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+
+    SCreateWndData m_createData;
+    const MSG* m_pCurrentMsg = nullptr;
+    DWORD m_dwState = 0;
+};
