@@ -4,7 +4,6 @@
 // a container unpacked into files. The .ico holds 48x48, 32x32 and 16x16
 // 32-bit images; the optional PNG shows them enlarged on light and dark.
 // res/VantoExtractor.ico is this program's output, byte for byte.
-#include <zlib.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -12,6 +11,8 @@
 #include <initializer_list>
 #include <numeric>
 #include <vector>
+
+#include "tools/PngFile.h"
 
 namespace {
 
@@ -301,19 +302,6 @@ Bytes IconFile(const std::vector<SImage>& images) {
     return out;
 }
 
-void PutBig32(Bytes& out, uint32_t v) {
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out.push_back(uint8_t(v >> shift));
-}
-
-void PutPngChunk(Bytes& png, const char* type, const Bytes& data) {
-    PutBig32(png, uint32_t(data.size()));
-    const size_t start = png.size();
-    png.insert(png.end(), type, type + 4);
-    png.insert(png.end(), data.begin(), data.end());
-    PutBig32(png, uint32_t(crc32(0, png.data() + start, uInt(png.size() - start))));
-}
-
 // The images enlarged 8 times and at their own size, over a light and a dark
 // band, as an RGB PNG: for looking at the drawing, not for shipping.
 Bytes PreviewPng(const std::vector<SImage>& images) {
@@ -355,28 +343,11 @@ Bytes PreviewPng(const std::vector<SImage>& images) {
         }
     }
 
-    Bytes raw;
-    for (int y = 0; y < height; ++y) {
-        raw.push_back(0);  // filter: none
-        for (int x = 0; x < width; ++x) {
-            const SColor& c = canvas[size_t(y) * width + x];
-            raw.insert(raw.end(), {c.r, c.g, c.b});
-        }
-    }
-    uLongf packedSize = compressBound(uLong(raw.size()));
-    Bytes packed(packedSize);
-    compress2(packed.data(), &packedSize, raw.data(), uLong(raw.size()), 9);
-    packed.resize(packedSize);
-
-    Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    Bytes header;
-    PutBig32(header, uint32_t(width));
-    PutBig32(header, uint32_t(height));
-    header.insert(header.end(), {8, 2, 0, 0, 0});  // 8-bit RGB
-    PutPngChunk(png, "IHDR", header);
-    PutPngChunk(png, "IDAT", packed);
-    PutPngChunk(png, "IEND", {});
-    return png;
+    Bytes rgb;
+    rgb.reserve(canvas.size() * 3);
+    for (const SColor& c : canvas)
+        rgb.insert(rgb.end(), {c.r, c.g, c.b});
+    return EncodePngRgb(width, height, rgb);
 }
 
 bool WriteFile(const char* path, const Bytes& data) {

@@ -18,7 +18,10 @@ void CAboutDlg::BuildTemplate() {
                              WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS, 0,
                              g_szFontFace, WORD(g_nFontSize), FW_NORMAL, FALSE, DEFAULT_CHARSET);
     m_Template.AppendControl(kClassButton, IDOK, 130, 81, 50, 14, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, L"OK");
-    m_Template.AppendControl(kClassStatic, kNoId, 25, 57, 78, 32, WS_GROUP | SS_CENTER, 0, kAboutText);
+    // The text spans the group box's inside (centred under the icon as
+    // before) so that the program's name stays on one line and all four
+    // lines show; 78 units clipped the last line in every UI font.
+    m_Template.AppendControl(kClassStatic, kNoId, 10, 57, 108, 32, WS_GROUP | SS_CENTER, 0, kAboutText);
     m_Template.AppendControl(kClassStatic, kNoId, 55, 26, 16, 18, SS_ICON, 0, MAKEINTRESOURCEW(IDI_PROGRAM));
     m_Template.AppendControl(kClassButton, kNoId, 7, 7, 115, 88, BS_GROUPBOX, 0, L"");
 }

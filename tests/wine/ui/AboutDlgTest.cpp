@@ -31,7 +31,37 @@ struct SShown {
     SIZE iconSize = {};
     std::wstring title, fontFace;
     RECT rect = {};
+    // Each line of the About text against the width of its control.
+    std::vector<LONG> lineWidths;
+    LONG textWidth = 0, textHeight = 0, lineHeight = 0;
 };
+
+// How wide each line of a static control's text is drawn in its font.
+void MeasureLines(HWND control, SShown& s) {
+    RECT client = {};
+    ::GetClientRect(control, &client);
+    s.textWidth = client.right;
+    s.textHeight = client.bottom;
+    HDC dc = ::GetDC(control);
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics = {};
+    ::GetTextMetricsW(dc, &metrics);
+    s.lineHeight = metrics.tmHeight;
+    const std::wstring text = WindowText(control);
+    size_t start = 0;
+    for (;;) {
+        const size_t end = text.find(L'\n', start);
+        const std::wstring line = text.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+        SIZE size = {};
+        ::GetTextExtentPoint32W(dc, line.c_str(), int(line.size()), &size);
+        s.lineWidths.push_back(size.cx);
+        if (end == std::wstring::npos)
+            break;
+        start = end + 1;
+    }
+    ::SelectObject(dc, old);
+    ::ReleaseDC(control, dc);
+}
 
 SShown Observe(HWND dlg) {
     SShown s;
@@ -41,6 +71,8 @@ SShown Observe(HWND dlg) {
     for (HWND child = ::GetWindow(dlg, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         s.controls.push_back(SControl{ClassName(child), ::GetDlgCtrlID(child),
                                       ::GetWindowLongW(child, GWL_STYLE) & 0xFFFF, WindowText(child)});
+        if (s.controls.size() == 2)
+            MeasureLines(child, s);
         RECT r = WindowRect(child);
         ::MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&r), 2);
         s.rects.push_back(r);
@@ -115,6 +147,21 @@ TEST_F(AboutDlgTest, ShowsItsFourControlsInOrder) {
     }
     EXPECT_GE(m_shown.rects[0].left, group.right);
     EXPECT_EQ(m_shown.fontFace, std::wstring(g_szFontFace));
+}
+
+TEST_F(AboutDlgTest, EveryLineOfTheTextFitsItsControl) {
+    WCHAR oldFace[kFontFaceCapacity];
+    wcscpy_s(oldFace, g_szFontFace);
+    for (const wchar_t* face : {L"MS Shell Dlg", L"Tahoma", L"Meiryo UI"}) {
+        SCOPED_TRACE(std::wstring(face).size());
+        wcscpy_s(g_szFontFace, face);
+        Show([](HWND) { PressKey(VK_ESCAPE); });
+        ASSERT_EQ(m_shown.lineWidths.size(), 4u);
+        for (LONG width : m_shown.lineWidths)
+            EXPECT_LE(width, m_shown.textWidth);
+        EXPECT_LE(4 * m_shown.lineHeight, m_shown.textHeight);
+    }
+    wcscpy_s(g_szFontFace, oldFace);
 }
 
 TEST_F(AboutDlgTest, ShowsTheProgramsIcon) {

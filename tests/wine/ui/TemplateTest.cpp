@@ -241,7 +241,7 @@ TEST(DialogTemplate, AboutBoxHeaderAndItemsInOrder) {
     };
     const SExpected rows[] = {
         {0x80, 1, 130, 81, 50, 14, 0x56010001, false, 0, L"OK"},
-        {0x82, 65535, 25, 57, 78, 32, 0x56020001, false, 0,
+        {0x82, 65535, 10, 57, 108, 32, 0x56020001, false, 0,
          L"Vanto Custom File Extractor\nRelease 4 [2018/08/07]\n\nVanto Extractor contributors"},
         {0x82, 65535, 55, 26, 16, 18, 0x56000003, true, 128, L""},
         {0x80, 65535, 7, 7, 115, 88, 0x56000007, false, 0, L""},

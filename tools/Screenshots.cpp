@@ -1,0 +1,146 @@
+// Shows the program's dialogs one by one and saves each as it appears on the
+// screen, as PNG files for the README and for review:
+//   vanto-screenshots OUTDIR [ja]
+// With "ja" the dialogs use the Japanese UI font and texts. Run it under Wine
+// with a display (scripts/screenshots does).
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/AppModule.h"
+#include "app/UiSettings.h"
+#include "tools/PngFile.h"
+#include "ui/AboutDlg.h"
+#include "ui/InputDlg.h"
+
+namespace {
+
+std::wstring g_strOutDir;
+int g_nFailures = 0;
+
+// The window's outer rectangle as the screen shows it, as 8-bit RGB rows.
+bool CaptureWindow(HWND hWnd, int& width, int& height, std::vector<uint8_t>& rgb) {
+    RECT r = {};
+    ::GetWindowRect(hWnd, &r);
+    width = r.right - r.left;
+    height = r.bottom - r.top;
+    if (width <= 0 || height <= 0)
+        return false;
+    BITMAPINFO bmi = {};
+    bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
+    bmi.bmiHeader.biWidth = width;
+    bmi.bmiHeader.biHeight = -height;  // top-down
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    bmi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateDIBSection(screen, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool ok = false;
+    if (memory && bitmap && bits) {
+        HGDIOBJ old = ::SelectObject(memory, bitmap);
+        ok = ::BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY) != FALSE;
+        ::GdiFlush();
+        const auto* bgra = static_cast<const uint8_t*>(bits);
+        rgb.resize(size_t(width) * size_t(height) * 3);
+        for (size_t i = 0; i < size_t(width) * size_t(height); ++i) {
+            rgb[i * 3] = bgra[i * 4 + 2];
+            rgb[i * 3 + 1] = bgra[i * 4 + 1];
+            rgb[i * 3 + 2] = bgra[i * 4];
+        }
+        ::SelectObject(memory, old);
+    }
+    if (bitmap)
+        ::DeleteObject(bitmap);
+    if (memory)
+        ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return ok;
+}
+
+bool SavePng(const std::wstring& name, int width, int height, const std::vector<uint8_t>& rgb) {
+    const std::vector<uint8_t> png = EncodePngRgb(width, height, rgb);
+    const std::wstring path = g_strOutDir + L"\\" + name;
+    FILE* f = _wfopen(path.c_str(), L"wb");
+    if (!f || png.empty())
+        return false;
+    const bool written = std::fwrite(png.data(), 1, png.size(), f) == png.size();
+    return std::fclose(f) == 0 && written;
+}
+
+// Saves the dialog once it is up and painted, then closes it with Escape's
+// command. Called from a thread timer inside the dialog's modal loop.
+struct SShot {
+    const HWND* pWindow;
+    const wchar_t* name;
+    bool done;
+};
+SShot* g_pShot = nullptr;
+
+void CALLBACK OnShotTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    if (!g_pShot || g_pShot->done)
+        return;
+    const HWND hWnd = *g_pShot->pWindow;
+    if (!hWnd || !::IsWindowVisible(hWnd))
+        return;
+    g_pShot->done = true;
+    ::KillTimer(nullptr, id);
+    // Drawn with an active caption, as a user sees it: without a window
+    // manager Wine leaves a dialog that set its own focus while hidden
+    // looking inactive.
+    ::SetForegroundWindow(hWnd);
+    ::SendMessageW(hWnd, WM_NCACTIVATE, TRUE, 0);
+    ::RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    ::Sleep(200);  // let the X server finish drawing
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgb;
+    if (CaptureWindow(hWnd, width, height, rgb) && SavePng(g_pShot->name, width, height, rgb)) {
+        std::wprintf(L"%ls: %dx%d\n", g_pShot->name, width, height);
+    } else {
+        std::wprintf(L"%ls: cannot capture or save\n", g_pShot->name);
+        ++g_nFailures;
+    }
+    ::PostMessageW(hWnd, WM_COMMAND, IDCANCEL, 0);
+}
+
+template <class TDialog>
+void Shoot(TDialog& dlg, const wchar_t* name, LPARAM initParam) {
+    SShot shot = {&dlg.m_hWnd, name, false};
+    g_pShot = &shot;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 300, &OnShotTimer);
+    if (dlg.RunModal(nullptr, initParam) == -1) {
+        std::wprintf(L"%ls: the dialog could not be shown\n", name);
+        ++g_nFailures;
+    }
+    ::KillTimer(nullptr, timer);
+    g_pShot = nullptr;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) {
+        std::fwprintf(stderr, L"usage: vanto-screenshots OUTDIR [ja]\n");
+        return 2;
+    }
+    g_strOutDir = argv[1];
+    const bool japanese = argc > 2 && std::wstring(argv[2]) == L"ja";
+    wcscpy_s(g_szFontFace, japanese ? L"Meiryo UI" : L"MS Shell Dlg");
+    g_nFontSize = 9;
+    g_Module.Init(::GetModuleHandleW(nullptr));
+
+    WCHAR name[CInputDlg::kNameCapacity] = L"hero\\";
+    CInputDlg prompt;
+    prompt.m_pszCaption = japanese ? L"別の展開先フォルダ名を入力してください。"
+                                   : L"Please enter another directory name to extract.";
+    Shoot(prompt, japanese ? L"prompt-ja.png" : L"prompt.png", reinterpret_cast<LPARAM>(name));
+
+    CAboutDlg about;
+    Shoot(about, japanese ? L"about-ja.png" : L"about.png", 0);
+
+    g_Module.Term();
+    return g_nFailures ? 1 : 0;
+}
