@@ -97,8 +97,7 @@ SShown Observe(HWND dlg) {
 class AboutDlgTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_owner = ::CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE | WS_CAPTION, 300, 200, 500, 400,
-                                    nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        m_owner = CreatePlainWindow(300, 200, 500, 400, WS_VISIBLE | WS_CAPTION);
         ASSERT_NE(m_owner, nullptr);
     }
     void TearDown() override { ::DestroyWindow(m_owner); }

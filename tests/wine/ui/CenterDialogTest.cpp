@@ -13,10 +13,8 @@ namespace {
 // A plain top-level window with an exact outer rectangle.
 class CPlainWindow {
 public:
-    CPlainWindow(RECT r, DWORD style, HWND owner = nullptr) {
-        m_hWnd = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP | style, r.left, r.top, r.right - r.left,
-                                   r.bottom - r.top, owner, nullptr, ::GetModuleHandleW(nullptr), nullptr);
-    }
+    CPlainWindow(RECT r, DWORD style, HWND owner = nullptr)
+        : m_hWnd(uitest::CreatePlainWindow(r.left, r.top, r.right - r.left, r.bottom - r.top, style, owner)) {}
     ~CPlainWindow() { ::DestroyWindow(m_hWnd); }
     HWND m_hWnd;
 };

@@ -79,8 +79,7 @@ SOpened Observe(HWND dlg) {
 class InputDlgTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_owner = ::CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE | WS_CAPTION, 120, 90, 640, 480,
-                                    nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        m_owner = CreatePlainWindow(120, 90, 640, 480, WS_VISIBLE | WS_CAPTION);
         ASSERT_NE(m_owner, nullptr);
     }
     void TearDown() override { ::DestroyWindow(m_owner); }

@@ -56,6 +56,11 @@ void PressKey(UINT vk) {
 
 void ClickCloseBox(HWND dialog) { ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
+HWND CreatePlainWindow(int x, int y, int width, int height, DWORD style, HWND owner) {
+    return ::CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | style, x, y, width, height, owner, nullptr,
+                             ::GetModuleHandleW(nullptr), nullptr);
+}
+
 std::wstring WindowText(HWND window) {
     wchar_t text[1024] = {};
     ::GetWindowTextW(window, text, 1024);

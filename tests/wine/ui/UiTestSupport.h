@@ -41,6 +41,10 @@ void PressKey(UINT vk);
 // A click on the caption's close box.
 void ClickCloseBox(HWND dialog);
 
+// A plain top-level "STATIC" window with an exact outer rectangle (WS_POPUP
+// plus style), to own or to centre dialogs over.
+HWND CreatePlainWindow(int x, int y, int width, int height, DWORD style, HWND owner = nullptr);
+
 std::wstring WindowText(HWND window);
 std::wstring ClassName(HWND window);
 // The face name and height of the font a window draws with (WM_GETFONT).
