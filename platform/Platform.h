@@ -49,7 +49,9 @@ public:
     // Creates the file only when it does not exist yet, writes all bytes, closes it.
     virtual EWriteResult WriteNewFile(const char16_t* path, const uint8_t* data, size_t size) = 0;
 
-    // Committed, zero-filled read-write memory, or null. Released with FreeBlock.
+    // Committed read-write memory, or null. Released with FreeBlock. Its
+    // contents are unspecified: a platform may hand out again a block that
+    // was given back (the engine only reads what it has written).
     virtual uint8_t* AllocBlock(size_t size) = 0;
     virtual void FreeBlock(uint8_t* block, size_t size) = 0;
 

@@ -23,6 +23,12 @@ const iconv_t kNoIconv = reinterpret_cast<iconv_t>(-1);
 
 bool ToNativePath(const char16_t* path, char* out) { return Utf16ToUtf8(path, out, kNativePathBytes); }
 
+// Fresh zero-filled memory from the kernel, or null.
+uint8_t* MapBlock(size_t size) {
+    void* p = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    return p == MAP_FAILED ? nullptr : static_cast<uint8_t*>(p);
+}
+
 // The iconv name of a Windows code page ("CP932", "UTF-8" for 65001).
 std::string IconvNameOfCodePage(unsigned codePage) {
     if (codePage == 65001)
@@ -36,6 +42,8 @@ CPosixPlatform::CPosixPlatform(unsigned codePage)
     : m_iconv(iconv_open("UTF-16LE", IconvNameOfCodePage(codePage ? codePage : 932).c_str())) {}
 
 CPosixPlatform::~CPosixPlatform() {
+    if (m_pSpareBlock)
+        munmap(m_pSpareBlock, m_nSpareSize);
     if (m_iconv != kNoIconv)
         iconv_close(static_cast<iconv_t>(m_iconv));
 }
@@ -74,7 +82,8 @@ bool CPosixPlatform::ReadWholeFile(const char16_t* path, SInputFile& file) {
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size >= 0x80000000LL)
         return false;
     const size_t size = size_t(st.st_size);
-    file.pData = AllocBlock(size);
+    // Its own mapping, released whole when the job is done (never kept).
+    file.pData = size > 0 ? MapBlock(size) : nullptr;
     if (!file.pData)
         return false;
     file.nSize = int32_t(size);
@@ -93,7 +102,7 @@ bool CPosixPlatform::ReadWholeFile(const char16_t* path, SInputFile& file) {
 
 void CPosixPlatform::ReleaseInputFile(SInputFile& file) {
     if (file.pData)
-        FreeBlock(file.pData, size_t(file.nSize));
+        munmap(file.pData, size_t(file.nSize));
     if (file.hFile >= 0)
         close(int(file.hFile));
     file = SInputFile();
@@ -143,13 +152,26 @@ EWriteResult CPosixPlatform::WriteNewFile(const char16_t* path, const uint8_t* d
 uint8_t* CPosixPlatform::AllocBlock(size_t size) {
     if (size == 0)
         return nullptr;
-    void* p = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    return p == MAP_FAILED ? nullptr : static_cast<uint8_t*>(p);
+    if (m_pSpareBlock && m_nSpareSize == size) {
+        uint8_t* block = m_pSpareBlock;
+        m_pSpareBlock = nullptr;
+        m_nSpareSize = 0;
+        return block;
+    }
+    return MapBlock(size);
 }
 
 void CPosixPlatform::FreeBlock(uint8_t* block, size_t size) {
-    if (block)
+    if (!block)
+        return;
+    if (size > kMaxSpareBlock) {
         munmap(block, size);
+        return;
+    }
+    if (m_pSpareBlock)
+        munmap(m_pSpareBlock, m_nSpareSize);
+    m_pSpareBlock = block;
+    m_nSpareSize = size;
 }
 
 void CPosixPlatform::DecodeName(const uint8_t* bytes, size_t count, char16_t* out, size_t capacity) {

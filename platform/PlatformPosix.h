@@ -34,6 +34,15 @@ public:
     [[noreturn]] void ExitProcessNow(int code) override;
 
 private:
+    // The engine takes and gives back a 16 MiB decompression block for every
+    // written entry. Unmapping it and mapping a fresh one each time would make
+    // the kernel fault in and zero every page the inflater touches, entry
+    // after entry; so the last block given back is kept and handed out again
+    // for the next request of the same size.
+    enum : size_t { kMaxSpareBlock = 64u << 20 };
+    uint8_t* m_pSpareBlock = nullptr;
+    size_t m_nSpareSize = 0;
+
     void* m_iconv;  // iconv_t, (void*)-1 when unsupported
     std::u16string m_strFolderOverride;
     bool m_bOverride = false;

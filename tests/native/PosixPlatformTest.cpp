@@ -142,6 +142,55 @@ TEST_F(PosixPlatformTest, FilesOfTwoGibibytesAreRefusedBeforeAnyAllocation) {
     }
 }
 
+// A block given back is handed out again, with what it held (a fresh mapping
+// would be all zeros); whole-file buffers and very large blocks are not kept.
+TEST_F(PosixPlatformTest, GivenBackBlocksAreReusedButInputBuffersAreNot) {
+    const size_t size = 16u << 20;
+    auto mark = [](uint8_t* p, size_t n) {
+        p[0] = 0xA5;
+        p[n / 2] = 0x5A;
+        p[n - 1] = 0xC3;
+    };
+    auto marked = [](const uint8_t* p, size_t n) { return p[0] == 0xA5 && p[n / 2] == 0x5A && p[n - 1] == 0xC3; };
+    auto zero = [](const uint8_t* p, size_t n) { return p[0] == 0 && p[n / 2] == 0 && p[n - 1] == 0; };
+
+    uint8_t* first = platform.AllocBlock(size);
+    ASSERT_NE(first, nullptr);
+    mark(first, size);
+    platform.FreeBlock(first, size);
+    uint8_t* again = platform.AllocBlock(size);
+    ASSERT_EQ(again, first);
+    EXPECT_TRUE(marked(again, size));
+    // While it is lent out, a second request gets a block of its own.
+    uint8_t* other = platform.AllocBlock(size);
+    ASSERT_NE(other, nullptr);
+    EXPECT_NE(other, again);
+    EXPECT_TRUE(zero(other, size));
+    platform.FreeBlock(other, size);
+    platform.FreeBlock(again, size);
+
+    const size_t huge = 80u << 20;
+    uint8_t* big = platform.AllocBlock(huge);
+    ASSERT_NE(big, nullptr);
+    mark(big, huge);
+    platform.FreeBlock(big, huge);
+    uint8_t* bigAgain = platform.AllocBlock(huge);
+    ASSERT_NE(bigAgain, nullptr);
+    EXPECT_TRUE(zero(bigAgain, huge));
+    platform.FreeBlock(bigAgain, huge);
+
+    const std::string path = dir + "/input.god";
+    WriteFile(path, Bytes(4096, 0));
+    SInputFile input;
+    ASSERT_TRUE(platform.ReadWholeFile(U16(path).c_str(), input));
+    mark(input.pData, 4096);
+    platform.ReleaseInputFile(input);
+    uint8_t* sameSize = platform.AllocBlock(4096);
+    ASSERT_NE(sameSize, nullptr);
+    EXPECT_TRUE(zero(sameSize, 4096));
+    platform.FreeBlock(sameSize, 4096);
+}
+
 TEST_F(PosixPlatformTest, CurrentFolder) {
     char16_t buf[260];
     char cwd[4096];
