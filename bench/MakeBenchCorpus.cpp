@@ -1,0 +1,69 @@
+// Writes the benchmark corpus: make-bench-corpus [--quick] OUTPUT.god OUTPUT.zip
+// The zip's members sit under the folder the extractor makes for OUTPUT.god
+// (its base name without the extension), so both extract to the same tree.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "bench/Corpus.h"
+
+namespace {
+
+std::string FolderNameOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    const size_t dot = base.rfind('.');
+    if (dot != std::string::npos && dot > 0)
+        base.resize(dot);
+    return base;
+}
+
+bool WriteFile(const std::string& path, const Bytes& data) {
+    FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out)
+        return false;
+    const bool written = std::fwrite(data.data(), 1, data.size(), out) == data.size();
+    return std::fclose(out) == 0 && written;
+}
+
+int Usage() {
+    std::fprintf(stderr, "usage: make-bench-corpus [--quick] OUTPUT.god OUTPUT.zip\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int arg = 1;
+    const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
+    if (quick)
+        ++arg;
+    if (argc - arg != 2)
+        return Usage();
+    const std::string godPath = argv[arg];
+    const std::string zipPath = argv[arg + 1];
+
+    CZipWriter zip;
+    if (!zip.Open(zipPath)) {
+        std::perror(zipPath.c_str());
+        return 1;
+    }
+    CCorpusBuilder builder(quick ? SCorpusShape::Quick() : SCorpusShape::Full(), FolderNameOf(godPath), zip);
+    Bytes customFile;
+    if (!builder.Build(customFile))
+        return 1;
+    if (!zip.Finish()) {
+        std::fprintf(stderr, "make-bench-corpus: cannot write %s\n", zipPath.c_str());
+        return 1;
+    }
+    if (!WriteFile(godPath, customFile)) {
+        std::perror(godPath.c_str());
+        return 1;
+    }
+
+    const SCorpusStats& stats = builder.Stats();
+    std::printf("%s: %d files (%d gzip), %d containers, %.1f MB on disk, %.1f MB extracted\n", godPath.c_str(),
+                stats.nFiles, stats.nCompressed, stats.nContainers, double(customFile.size()) / 1e6,
+                double(stats.nContentBytes) / 1e6);
+    return 0;
+}
