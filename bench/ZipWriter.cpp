@@ -21,16 +21,6 @@ const uint16_t kVersionNeeded = 20;
 const uint32_t kFileAttributes = 0100644u << 16;
 const uint32_t kFolderAttributes = (040755u << 16) | 0x10;
 
-void Put16(Bytes& out, uint32_t v) {
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-}
-
-void Put32(Bytes& out, uint32_t v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
-
 uint32_t Read32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
 
 }  // namespace
@@ -58,17 +48,17 @@ void CZipWriter::Put(const Bytes& bytes) { Put(bytes.data(), bytes.size()); }
 void CZipWriter::AddMember(SMember member, const uint8_t* data, size_t length) {
     member.localHeaderOffset = m_nOffset;
     Bytes header;
-    Put32(header, 0x04034b50);
-    Put16(header, kVersionNeeded);
-    Put16(header, 0);  // flags: sizes and CRC are known up front
-    Put16(header, member.method);
-    Put16(header, kDosTime);
-    Put16(header, kDosDate);
-    Put32(header, member.crc);
-    Put32(header, member.compressedSize);
-    Put32(header, member.size);
-    Put16(header, uint32_t(member.name.size()));
-    Put16(header, 0);  // no extra field
+    PutLe32(header, 0x04034b50);
+    PutLe16(header, kVersionNeeded);
+    PutLe16(header, 0);  // flags: sizes and CRC are known up front
+    PutLe16(header, member.method);
+    PutLe16(header, kDosTime);
+    PutLe16(header, kDosDate);
+    PutLe32(header, member.crc);
+    PutLe32(header, member.compressedSize);
+    PutLe32(header, member.size);
+    PutLe16(header, uint32_t(member.name.size()));
+    PutLe16(header, 0);  // no extra field
     header.insert(header.end(), member.name.begin(), member.name.end());
     Put(header);
     Put(data, length);
@@ -103,23 +93,23 @@ bool CZipWriter::Finish() {
     const uint64_t directoryOffset = m_nOffset;
     for (const SMember& m : m_members) {
         Bytes record;
-        Put32(record, 0x02014b50);
-        Put16(record, kVersionMadeBy);
-        Put16(record, kVersionNeeded);
-        Put16(record, 0);
-        Put16(record, m.method);
-        Put16(record, kDosTime);
-        Put16(record, kDosDate);
-        Put32(record, m.crc);
-        Put32(record, m.compressedSize);
-        Put32(record, m.size);
-        Put16(record, uint32_t(m.name.size()));
-        Put16(record, 0);  // extra field
-        Put16(record, 0);  // comment
-        Put16(record, 0);  // disk number
-        Put16(record, 0);  // internal attributes
-        Put32(record, m.externalAttributes);
-        Put32(record, uint32_t(m.localHeaderOffset));
+        PutLe32(record, 0x02014b50);
+        PutLe16(record, kVersionMadeBy);
+        PutLe16(record, kVersionNeeded);
+        PutLe16(record, 0);
+        PutLe16(record, m.method);
+        PutLe16(record, kDosTime);
+        PutLe16(record, kDosDate);
+        PutLe32(record, m.crc);
+        PutLe32(record, m.compressedSize);
+        PutLe32(record, m.size);
+        PutLe16(record, uint32_t(m.name.size()));
+        PutLe16(record, 0);  // extra field
+        PutLe16(record, 0);  // comment
+        PutLe16(record, 0);  // disk number
+        PutLe16(record, 0);  // internal attributes
+        PutLe32(record, m.externalAttributes);
+        PutLe32(record, uint32_t(m.localHeaderOffset));
         record.insert(record.end(), m.name.begin(), m.name.end());
         Put(record);
     }
@@ -129,14 +119,14 @@ bool CZipWriter::Finish() {
         m_bFailed = true;
 
     Bytes end;
-    Put32(end, 0x06054b50);
-    Put16(end, 0);
-    Put16(end, 0);
-    Put16(end, uint32_t(m_members.size()));
-    Put16(end, uint32_t(m_members.size()));
-    Put32(end, uint32_t(directorySize));
-    Put32(end, uint32_t(directoryOffset));
-    Put16(end, 0);  // no comment
+    PutLe32(end, 0x06054b50);
+    PutLe16(end, 0);
+    PutLe16(end, 0);
+    PutLe16(end, uint32_t(m_members.size()));
+    PutLe16(end, uint32_t(m_members.size()));
+    PutLe32(end, uint32_t(directorySize));
+    PutLe32(end, uint32_t(directoryOffset));
+    PutLe16(end, 0);  // no comment
     Put(end);
 
     if (!m_pFile)

@@ -10,7 +10,6 @@ namespace {
 // char16_t and WCHAR are both UTF-16 code units on Windows.
 static_assert(sizeof(char16_t) == sizeof(WCHAR), "UTF-16 units");
 const WCHAR* AsWide(const char16_t* p) { return reinterpret_cast<const WCHAR*>(p); }
-WCHAR* AsWide(char16_t* p) { return reinterpret_cast<WCHAR*>(p); }
 
 void CopyBounded(const WCHAR* src, size_t length, char16_t* out, size_t capacity) {
     size_t i = 0;

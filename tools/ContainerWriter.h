@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-using Bytes = std::vector<uint8_t>;
+#include "tools/Bytes.h"
 
 // A 50-byte entry header: the name's bytes NUL-padded to 40 (a 40-byte name
 // fills the field), then sizeField's bytes NUL-padded to 10. sizeField is

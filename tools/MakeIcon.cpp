@@ -12,11 +12,11 @@
 #include <numeric>
 #include <vector>
 
+#include "tools/Bytes.h"
 #include "tools/PngFile.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
 
 struct SColor {
     uint8_t r, g, b;
@@ -231,16 +231,6 @@ SImage Render(const CScene& scene, int size, int nSamples) {
     return image;
 }
 
-void Put16(Bytes& out, uint32_t v) {
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-}
-
-void Put32(Bytes& out, uint32_t v) {
-    Put16(out, v & 0xffff);
-    Put16(out, v >> 16);
-}
-
 // One icon image: BITMAPINFOHEADER (height doubled for the two masks), BGRA
 // pixels bottom-up, then the 1-bit AND mask bottom-up, set where alpha is 0.
 // Windows versions without alpha blending draw through that mask.
@@ -249,17 +239,17 @@ Bytes IconImage(const SImage& image) {
     const uint32_t maskStride = (size + 31) / 32 * 4;
     const uint32_t colourBytes = size * size * 4, maskBytes = maskStride * size;
     Bytes out;
-    Put32(out, 40);            // biSize
-    Put32(out, size);          // biWidth
-    Put32(out, size * 2);      // biHeight: colour and mask
-    Put16(out, 1);             // biPlanes
-    Put16(out, 32);            // biBitCount
-    Put32(out, 0);             // biCompression: BI_RGB
-    Put32(out, colourBytes + maskBytes);  // biSizeImage
-    Put32(out, 0);             // biXPelsPerMeter
-    Put32(out, 0);             // biYPelsPerMeter
-    Put32(out, 0);             // biClrUsed
-    Put32(out, 0);             // biClrImportant
+    PutLe32(out, 40);            // biSize
+    PutLe32(out, size);          // biWidth
+    PutLe32(out, size * 2);      // biHeight: colour and mask
+    PutLe16(out, 1);             // biPlanes
+    PutLe16(out, 32);            // biBitCount
+    PutLe32(out, 0);             // biCompression: BI_RGB
+    PutLe32(out, colourBytes + maskBytes);  // biSizeImage
+    PutLe32(out, 0);             // biXPelsPerMeter
+    PutLe32(out, 0);             // biYPelsPerMeter
+    PutLe32(out, 0);             // biClrUsed
+    PutLe32(out, 0);             // biClrImportant
     for (uint32_t row = size; row-- > 0;) {
         for (uint32_t x = 0; x < size; ++x) {
             const uint8_t* px = &image.rgba[(size_t(row) * size + x) * 4];
@@ -282,19 +272,19 @@ Bytes IconFile(const std::vector<SImage>& images) {
     for (const SImage& image : images)
         bodies.push_back(IconImage(image));
     Bytes out;
-    Put16(out, 0);  // reserved
-    Put16(out, 1);  // type: icon
-    Put16(out, uint32_t(images.size()));
+    PutLe16(out, 0);  // reserved
+    PutLe16(out, 1);  // type: icon
+    PutLe16(out, uint32_t(images.size()));
     uint32_t offset = uint32_t(6 + 16 * images.size());
     for (size_t i = 0; i < images.size(); ++i) {
         out.push_back(uint8_t(images[i].nSize));  // bWidth (0 would mean 256)
         out.push_back(uint8_t(images[i].nSize));  // bHeight
         out.push_back(0);                          // bColorCount: no palette
         out.push_back(0);                          // bReserved
-        Put16(out, 1);                             // wPlanes
-        Put16(out, 32);                            // wBitCount
-        Put32(out, uint32_t(bodies[i].size()));    // dwBytesInRes
-        Put32(out, offset);                        // dwImageOffset
+        PutLe16(out, 1);                           // wPlanes
+        PutLe16(out, 32);                          // wBitCount
+        PutLe32(out, uint32_t(bodies[i].size()));  // dwBytesInRes
+        PutLe32(out, offset);                      // dwImageOffset
         offset += uint32_t(bodies[i].size());
     }
     for (const Bytes& body : bodies)

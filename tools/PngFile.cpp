@@ -2,21 +2,16 @@
 
 #include <zlib.h>
 
+#include "tools/Bytes.h"
+
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-void PutBig32(Bytes& out, uint32_t v) {
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out.push_back(uint8_t(v >> shift));
-}
-
 void PutChunk(Bytes& png, const char* type, const Bytes& data) {
-    PutBig32(png, uint32_t(data.size()));
+    PutBe32(png, uint32_t(data.size()));
     const size_t start = png.size();
     png.insert(png.end(), type, type + 4);
     png.insert(png.end(), data.begin(), data.end());
-    PutBig32(png, uint32_t(crc32(0, png.data() + start, uInt(png.size() - start))));
+    PutBe32(png, uint32_t(crc32(0, png.data() + start, uInt(png.size() - start))));
 }
 
 }  // namespace
@@ -39,8 +34,8 @@ std::vector<uint8_t> EncodePngRgb(int width, int height, const std::vector<uint8
 
     Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
     Bytes header;
-    PutBig32(header, uint32_t(width));
-    PutBig32(header, uint32_t(height));
+    PutBe32(header, uint32_t(width));
+    PutBe32(header, uint32_t(height));
     header.insert(header.end(), {8, 2, 0, 0, 0});  // 8-bit RGB, no interlace
     PutChunk(png, "IHDR", header);
     PutChunk(png, "IDAT", packed);

@@ -34,9 +34,6 @@ public:
     // Ends a modal dialog with a code (the platform's EndDialog).
     BOOL EndDialog(INT_PTR nRetCode) { return ::EndDialog(m_hWnd, nRetCode); }
 
-    // The message being handled, or null outside HandleMessage.
-    const MSG* GetCurrentMessage() const { return m_pCurrentMsg; }
-
     // The start procedure every dialog is created with.
     static INT_PTR CALLBACK StartDialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) noexcept;
     // The shared procedure for every dialog after its first message.
@@ -59,6 +56,6 @@ private:
     INT_PTR RouteMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
     SCreateWndData m_createData;
-    const MSG* m_pCurrentMsg = nullptr;
+    const MSG* m_pCurrentMsg = nullptr;  // the message being handled, for nesting
     DWORD m_dwState = 0;
 };

@@ -9,13 +9,10 @@ public:
     explicit CWindow(HWND hWnd = nullptr) : m_hWnd(hWnd) {}
 
     operator HWND() const { return m_hWnd; }
-    bool IsWindow() const { return m_hWnd && ::IsWindow(m_hWnd); }
 
     HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
     HWND GetParent() const { return ::GetParent(m_hWnd); }
     BOOL SetWindowText(const WCHAR* text) { return ::SetWindowTextW(m_hWnd, text); }
-    BOOL ShowWindow(int nCmdShow) { return ::ShowWindow(m_hWnd, nCmdShow); }
-    BOOL DestroyWindow() { return ::DestroyWindow(m_hWnd); }
 
     HWND m_hWnd;
 };

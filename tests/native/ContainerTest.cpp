@@ -54,8 +54,9 @@ TEST(SizeField, TableOfFields) {
         ASSERT_EQ(field.size(), 10u) << row.why;
         int32_t value = -1;
         EXPECT_EQ(ParseSizeField(field.data(), &value), row.passes) << row.why;
-        if (row.passes)
+        if (row.passes) {
             EXPECT_EQ(value, row.value) << row.why;
+        }
     }
 }
 
