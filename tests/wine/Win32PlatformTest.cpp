@@ -14,24 +14,13 @@
 #include <vector>
 
 #include "platform/PlatformWin32.h"
+#include "tests/wine/WinFiles.h"
 #include "tests/support/RecordingHost.h"
 #include "tools/ContainerWriter.h"
 
+using namespace winfiles;
+
 namespace {
-
-using Lines = std::vector<std::u16string>;
-
-const WCHAR* W(const std::u16string& s) { return reinterpret_cast<const WCHAR*>(s.c_str()); }
-std::u16string U(const WCHAR* s) { return std::u16string(reinterpret_cast<const char16_t*>(s)); }
-
-std::u16string Num(long long value) {
-    std::u16string s;
-    for (char c : std::to_string(value))
-        s.push_back(char16_t(c));
-    return s;
-}
-
-Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
 // Every byte value, line ends and a Ctrl+Z: nothing may be translated.
 Bytes AllByteValues(size_t size) {
@@ -40,155 +29,6 @@ Bytes AllByteValues(size_t size) {
         b[i] = uint8_t(i * 7 + i / 256);
     return b;
 }
-
-// --- The file system as the tests see it, through kernel32 directly ----------
-
-bool Exists(const std::u16string& path) { return GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES; }
-
-bool IsFolder(const std::u16string& path) {
-    const DWORD attributes = GetFileAttributesW(W(path));
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool IsFile(const std::u16string& path) {
-    const DWORD attributes = GetFileAttributesW(W(path));
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// The bytes of a file; "<missing>" marks one that cannot be opened.
-Bytes ReadBytes(const std::u16string& path) {
-    const HANDLE h = CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return Text("<missing>");
-    Bytes content;
-    uint8_t chunk[65536];
-    DWORD got = 0;
-    while (ReadFile(h, chunk, sizeof chunk, &got, nullptr) && got > 0)
-        content.insert(content.end(), chunk, chunk + got);
-    CloseHandle(h);
-    return content;
-}
-
-bool WriteBytes(const std::u16string& path, const Bytes& content) {
-    const HANDLE h = CreateFileW(W(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    const bool ok = WriteFile(h, content.data(), DWORD(content.size()), &written, nullptr) && written == content.size();
-    return CloseHandle(h) && ok;
-}
-
-// True when nothing else holds the file open: it opens without any sharing.
-bool NotHeldOpen(const std::u16string& path) {
-    const HANDLE h = CreateFileW(W(path), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    CloseHandle(h);
-    return true;
-}
-
-// Every folder (key ends in '\') and file below root, relative to it, with the
-// file's bytes. Compared whole, it shows anything written, changed or missing.
-using Tree = std::map<std::u16string, Bytes>;
-
-void CollectTree(const std::u16string& root, const std::u16string& relative, Tree& tree) {
-    WIN32_FIND_DATAW found;
-    const HANDLE find = FindFirstFileW(W(root + u"\\" + relative + u"*"), &found);
-    if (find == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        const std::u16string name = U(found.cFileName);
-        if (name == u"." || name == u"..")
-            continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            tree[relative + name + u"\\"] = Bytes();
-            CollectTree(root, relative + name + u"\\", tree);
-        } else {
-            tree[relative + name] = ReadBytes(root + u"\\" + relative + name);
-        }
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
-}
-
-Tree TreeOf(const std::u16string& root) {
-    Tree tree;
-    CollectTree(root, u"", tree);
-    return tree;
-}
-
-Lines NamesOf(const Tree& tree) {
-    Lines names;
-    for (const auto& item : tree)
-        names.push_back(item.first);
-    return names;
-}
-
-// Removes a folder and everything in it. The \\?\ form reaches names that
-// plain paths would alter (trailing blanks or dots).
-void RemoveTree(const std::u16string& path) {
-    const std::u16string whole = u"\\\\?\\" + path;
-    WIN32_FIND_DATAW found;
-    const HANDLE find = FindFirstFileW(W(whole + u"\\*"), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::u16string name = U(found.cFileName);
-            if (name == u"." || name == u"..")
-                continue;
-            const std::u16string child = path + u"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(child);
-            } else {
-                SetFileAttributesW(W(u"\\\\?\\" + child), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(W(u"\\\\?\\" + child));
-            }
-        } while (FindNextFileW(find, &found));
-        FindClose(find);
-    }
-    RemoveDirectoryW(W(whole));
-}
-
-// A fresh, empty folder below GetTempPathW with a name no other run uses;
-// removed with its content when the test ends.
-class CScratchFolder {
-public:
-    CScratchFolder() {
-        WCHAR temp[MAX_PATH + 1];
-        const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-        if (length == 0 || length > MAX_PATH) {
-            ADD_FAILURE() << "GetTempPathW failed";
-            return;
-        }
-        std::u16string base = U(temp);
-        if (!base.empty() && base.back() == u'\\')
-            base.pop_back();
-        static unsigned serial = 0;
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            const std::u16string candidate = base + u"\\vanto-" + Num(GetCurrentProcessId()) + u"-" +
-                                             Num((long long)GetTickCount64()) + u"-" + Num(++serial);
-            if (CreateDirectoryW(W(candidate), nullptr)) {
-                m_path = candidate;
-                return;
-            }
-            if (GetLastError() != ERROR_ALREADY_EXISTS)
-                break;
-        }
-        ADD_FAILURE() << "cannot create a scratch folder below the temporary folder";
-    }
-    ~CScratchFolder() {
-        if (!m_path.empty()) {
-            RemoveTree(m_path);
-            EXPECT_FALSE(Exists(m_path)) << "scratch folder left behind";
-        }
-    }
-    CScratchFolder(const CScratchFolder&) = delete;
-    CScratchFolder& operator=(const CScratchFolder&) = delete;
-
-    const std::u16string& Path() const { return m_path; }
-    std::u16string operator/(const std::u16string& relative) const { return m_path + u"\\" + relative; }
-
-private:
-    std::u16string m_path;
-};
 
 // --- WriteNewFile --------------------------------------------------------------
 

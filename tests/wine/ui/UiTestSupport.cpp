@@ -12,7 +12,10 @@ constexpr DWORD kDialogTimeoutMs = 10000;
 }  // namespace
 
 CModalScript::CModalScript(const HWND* window, std::function<void(HWND)> script)
-    : m_pWindow(window), m_script(std::move(script)), m_dwStart(::GetTickCount()) {
+    : CModalScript([window] { return *window; }, std::move(script)) {}
+
+CModalScript::CModalScript(std::function<HWND()> finder, std::function<void(HWND)> script)
+    : m_finder(std::move(finder)), m_script(std::move(script)), m_dwStart(::GetTickCount()) {
     m_nTimer = ::SetTimer(nullptr, 0, 10, &CModalScript::OnTimer);
     ActiveScripts()[m_nTimer] = this;
 }
@@ -29,7 +32,7 @@ void CALLBACK CModalScript::OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
 }
 
 void CModalScript::Tick() {
-    const HWND window = *m_pWindow;
+    const HWND window = m_finder();
     const bool shown = window && ::IsWindow(window) && ::IsWindowVisible(window);
     if (!m_bRan && shown) {
         m_bRan = true;

@@ -18,6 +18,9 @@ public:
     enum : INT_PTR { kTimedOut = 9999 };
 
     CModalScript(const HWND* window, std::function<void(HWND)> script);
+    // For a dialog the test cannot name in advance: `finder` is asked on every
+    // tick (null while there is none).
+    CModalScript(std::function<HWND()> finder, std::function<void(HWND)> script);
     ~CModalScript();
     CModalScript(const CModalScript&) = delete;
     CModalScript& operator=(const CModalScript&) = delete;
@@ -28,7 +31,7 @@ private:
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD);
     void Tick();
 
-    const HWND* m_pWindow;
+    std::function<HWND()> m_finder;
     std::function<void(HWND)> m_script;
     UINT_PTR m_nTimer = 0;
     DWORD m_dwStart = 0;

@@ -1,0 +1,293 @@
+// The start-up options: which switches count where, what the size and face
+// texts turn into, and what happens to names that do not fit.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "app/CommandLine.h"
+#include "platform/Utf.h"
+
+namespace {
+
+std::u16string Repeat(char16_t ch, size_t count) { return std::u16string(count, ch); }
+
+// The text of a switch match as an offset into the line; -1 for null.
+ptrdiff_t OffsetOf(const char16_t* line, const char16_t* found) { return found ? found - line : -1; }
+
+struct SFindRow {
+    const char16_t* line;
+    const char16_t* switchText;
+    ptrdiff_t offset;  // -1: not found
+};
+
+TEST(FindSwitch, Table) {
+    const SFindRow rows[] = {
+        {u"-j", u"-j", 0},
+        {u"a -J b", u"-j", 2},
+        {u"A -j b", u"-J", 2},
+        {u"-Z -z", u"-z", 0},
+        {u"-A", u"-a", 0},
+        // The first occurrence counts.
+        {u"-J -j", u"-j", 0},
+        {u"x -e -E", u"-e", 2},
+        {u"-s12 -s 3", u"-s ", 5},
+        {u"-S 3", u"-s ", 0},
+        // Anywhere, also inside a word, also right after a partial match.
+        {u"Foo-Jazz", u"-j", 3},
+        {u"--j", u"-j", 1},
+        {u"-s-s 1", u"-s ", 2},
+        // Not there, or cut off by the end of the line.
+        {u"abc", u"-j", -1},
+        {u"", u"-j", -1},
+        {u"-", u"-j", -1},
+        {u"-s", u"-s ", -1},
+        // Only ASCII letters are folded: no other character pairs 32 apart
+        // and no letter beyond ASCII.
+        {u"-@", u"-`", -1},
+        {u"-[", u"-{", -1},
+        {u"-\uFF2A", u"-j", -1},
+        {u"-\u00C9", u"-\u00E9", -1},
+        {u"-\u00C9", u"-\u00C9", 0},
+    };
+    for (const SFindRow& row : rows) {
+        EXPECT_EQ(OffsetOf(row.line, FindSwitch(row.line, row.switchText)), row.offset)
+            << Utf16ToUtf8String(row.line) << " / " << Utf16ToUtf8String(row.switchText);
+    }
+}
+
+TEST(FindSwitch, NullOrEmptyArgumentsFindNothing) {
+    EXPECT_EQ(FindSwitch(nullptr, u"-j"), nullptr);
+    EXPECT_EQ(FindSwitch(u"-j", nullptr), nullptr);
+    EXPECT_EQ(FindSwitch(nullptr, nullptr), nullptr);
+    EXPECT_EQ(FindSwitch(u"-j", u""), nullptr);
+    EXPECT_EQ(FindSwitch(u"", u""), nullptr);
+}
+
+struct SSizeRow {
+    const char16_t* text;
+    int32_t size;
+};
+
+TEST(FontSize, Table) {
+    const SSizeRow rows[] = {
+        {u"12", 12},
+        {u"", 0},
+        {nullptr, 0},
+        {u"12 34", 12},
+        {u"12pt", 12},
+        {u"abc", 0},
+        {u"000000000000012", 12},
+        // White space before the sign, as iswspace knows it.
+        {u"     14", 14},
+        {u"\t+7", 7},
+        {u"\u3000-7", -7},
+        {u"\u00A0 \u2003\u0085\u202F\n5", 5},
+        {u"\t\n\v\f\r \u0085\u00A0\u1680\u2000\u200A\u2028\u2029\u202F\u205F\u3000 6", 6},
+        {u"\u200B5", 0},  // a zero-width space is no white space
+        {u"\u00085", 0},
+        {u"\u000E5", 0},
+        {u"\u00845", 0},
+        {u"\u1FFF5", 0},
+        {u"\u20275", 0},
+        {u"\u180E5", 0},
+        // One sign, right before the digits.
+        {u"+5", 5},
+        {u"-3", -3},
+        {u"-0", 0},
+        {u"- 5", 0},
+        {u"+-5", 0},
+        {u"--5", 0},
+        {u"5-", 5},
+        // Decimal digits of other scripts, also mixed within one number.
+        {u"\u0661\u0662", 12},  // Arabic-Indic
+        {u"\u06F3\u06F9", 39},  // Extended Arabic-Indic
+        {u"\u0969\u0966", 30},  // Devanagari
+        {u"\u0E52\u0E55", 25},  // Thai
+        {u"\uFF11\uFF12", 12},  // fullwidth
+        {u"\uFF10\uFF19", 9},  // fullwidth zero and nine
+        {u"\u1946\u194F", 9},  // Limbu, a block not aligned to 16
+        {u"\u1C59\u1C50", 90},  // Ol Chiki
+        {u"\uABF4\uABF9", 49},  // Meetei Mayek, the last block before fullwidth
+        {u"1\uFF12", 12},
+        {u"\uFF11\u0662\u0E53", 123},
+        // Characters next to a block, or digit-like without being Nd, stop the number.
+        {u"1\u00B2", 1},  // superscript two
+        {u"\u00B2", 0},
+        {u"\u2460", 0},  // circled digit one
+        {u"\u19D1\u19DA", 1},  // New Tai Lue Tham digit one
+        {u"5\u066A", 5},  // right after the Arabic-Indic nine
+        {u"\u0965", 0},  // right before the Devanagari zero
+        {u"/5", 0},
+        {u"5:", 5},
+        // The signed 32-bit limits, and beyond them.
+        {u"2147483647", INT32_MAX},
+        {u"2147483648", INT32_MAX},
+        {u"-2147483647", -INT32_MAX},
+        {u"-2147483648", INT32_MIN},
+        {u"-2147483649", INT32_MIN},
+        {u"99999999999", INT32_MAX},
+        {u"-99999999999", INT32_MIN},
+        {u"184467440737095516160000", INT32_MAX},
+        {u"-184467440737095516160000", INT32_MIN},
+    };
+    for (const SSizeRow& row : rows) {
+        EXPECT_EQ(ReadFontSize(row.text), row.size) << (row.text ? Utf16ToUtf8String(row.text) : "(null)");
+    }
+}
+
+// Every block of decimal digits in the BMP, from its nine over its zero to its
+// one: "901" in each script.
+struct SScriptRow {
+    const char16_t* text;
+    const char* script;
+};
+
+TEST(FontSize, EveryDigitBlockReadsFromZeroToNine) {
+    const SScriptRow rows[] = {
+        {u"901", "ASCII"},
+        {u"\u0669\u0660\u0661", "Arabic-Indic"},
+        {u"\u06F9\u06F0\u06F1", "Extended Arabic-Indic"},
+        {u"\u07C9\u07C0\u07C1", "NKo"},
+        {u"\u096F\u0966\u0967", "Devanagari"},
+        {u"\u09EF\u09E6\u09E7", "Bengali"},
+        {u"\u0A6F\u0A66\u0A67", "Gurmukhi"},
+        {u"\u0AEF\u0AE6\u0AE7", "Gujarati"},
+        {u"\u0B6F\u0B66\u0B67", "Oriya"},
+        {u"\u0BEF\u0BE6\u0BE7", "Tamil"},
+        {u"\u0C6F\u0C66\u0C67", "Telugu"},
+        {u"\u0CEF\u0CE6\u0CE7", "Kannada"},
+        {u"\u0D6F\u0D66\u0D67", "Malayalam"},
+        {u"\u0DEF\u0DE6\u0DE7", "Sinhala Lith"},
+        {u"\u0E59\u0E50\u0E51", "Thai"},
+        {u"\u0ED9\u0ED0\u0ED1", "Lao"},
+        {u"\u0F29\u0F20\u0F21", "Tibetan"},
+        {u"\u1049\u1040\u1041", "Myanmar"},
+        {u"\u1099\u1090\u1091", "Myanmar Shan"},
+        {u"\u17E9\u17E0\u17E1", "Khmer"},
+        {u"\u1819\u1810\u1811", "Mongolian"},
+        {u"\u194F\u1946\u1947", "Limbu"},
+        {u"\u19D9\u19D0\u19D1", "New Tai Lue"},
+        {u"\u1A89\u1A80\u1A81", "Tai Tham Hora"},
+        {u"\u1A99\u1A90\u1A91", "Tai Tham Tham"},
+        {u"\u1B59\u1B50\u1B51", "Balinese"},
+        {u"\u1BB9\u1BB0\u1BB1", "Sundanese"},
+        {u"\u1C49\u1C40\u1C41", "Lepcha"},
+        {u"\u1C59\u1C50\u1C51", "Ol Chiki"},
+        {u"\uA629\uA620\uA621", "Vai"},
+        {u"\uA8D9\uA8D0\uA8D1", "Saurashtra"},
+        {u"\uA909\uA900\uA901", "Kayah Li"},
+        {u"\uA9D9\uA9D0\uA9D1", "Javanese"},
+        {u"\uA9F9\uA9F0\uA9F1", "Myanmar Tai Laing"},
+        {u"\uAA59\uAA50\uAA51", "Cham"},
+        {u"\uABF9\uABF0\uABF1", "Meetei Mayek"},
+        {u"\uFF19\uFF10\uFF11", "Fullwidth"},
+    };
+    for (const SScriptRow& row : rows)
+        EXPECT_EQ(ReadFontSize(row.text), 901) << row.script;
+}
+
+struct SStartupRow {
+    const char16_t* commandLine;
+    const char16_t* systemLocale;
+    const char16_t* locale;
+    const char16_t* face;
+    int32_t size;
+    bool faceRefused;
+};
+
+TEST(CommandLine, Table) {
+    const std::u16string face255 = Repeat(u'a', 255);
+    const std::u16string face256 = Repeat(u'b', 256);
+    const std::u16string switch255 = u"-f " + face255;
+    const std::u16string switch256 = u"-f " + face256;
+    const std::u16string spaced255 = u"-f " + Repeat(u' ', 300) + face255;
+    const std::u16string locale255 = Repeat(u'x', 255);
+    const std::u16string locale256 = Repeat(u'x', 256);
+    const char16_t* const kMeiryo = u"Meiryo UI";
+    const char16_t* const kShell = u"MS Shell Dlg";
+
+    const SStartupRow rows[] = {
+        // No arguments: the system's locale and its default face.
+        {u"", u"ja-JP", u"ja-JP", kMeiryo, 9, false},
+        {nullptr, u"ja-JP", u"ja-JP", kMeiryo, 9, false},
+        {u"", u"JA-jp", u"JA-jp", kMeiryo, 9, false},
+        {u"", u"de-DE", u"de-DE", kShell, 9, false},
+        {u"", nullptr, u"", kShell, 9, false},
+        {u"", locale255.c_str(), locale255.c_str(), kShell, 9, false},
+        {u"", locale256.c_str(), u"", kShell, 9, false},
+        // Language switches: -j wins over -e wherever they stand.
+        {u"-e", u"ja-JP", u"en-US", kShell, 9, false},
+        {u"-E", u"ja-JP", u"en-US", kShell, 9, false},
+        {u"-j", u"de-DE", u"ja-JP", kMeiryo, 9, false},
+        {u"-J", u"de-DE", u"ja-JP", kMeiryo, 9, false},
+        {u"-j -e", u"en-US", u"ja-JP", kMeiryo, 9, false},
+        {u"-e -j", u"en-US", u"ja-JP", kMeiryo, 9, false},
+        {u"-j", locale256.c_str(), u"ja-JP", kMeiryo, 9, false},
+        // ... and they count inside other words and inside the face.
+        {u"-f Foo-Jazz", u"en-US", u"ja-JP", u"Foo-Jazz", 9, false},
+        {u"-f Some-else", u"ja-JP", u"en-US", u"Some-else", 9, false},
+        {u"-e -f Arial -j", u"en-US", u"ja-JP", u"Arial -j", 9, false},
+        // Size: only "-s " with its space; the rest as ReadFontSize reads it.
+        {u"-s12", u"ja-JP", u"ja-JP", kMeiryo, 9, false},
+        {u"-s 12", u"ja-JP", u"ja-JP", kMeiryo, 12, false},
+        {u"-S 10", u"ja-JP", u"ja-JP", kMeiryo, 10, false},
+        {u"-s    14", u"ja-JP", u"ja-JP", kMeiryo, 14, false},
+        {u"-s abc", u"ja-JP", u"ja-JP", kMeiryo, 0, false},
+        {u"-s 12pt", u"ja-JP", u"ja-JP", kMeiryo, 12, false},
+        {u"-s \uFF11\uFF12", u"ja-JP", u"ja-JP", kMeiryo, 12, false},
+        {u"-s -3", u"ja-JP", u"ja-JP", kMeiryo, -3, false},
+        {u"-s +5", u"ja-JP", u"ja-JP", kMeiryo, 5, false},
+        {u"-s 0", u"ja-JP", u"ja-JP", kMeiryo, 0, false},
+        {u"-s 99999999999", u"ja-JP", u"ja-JP", kMeiryo, INT32_MAX, false},
+        {u"-s -99999999999", u"ja-JP", u"ja-JP", kMeiryo, INT32_MIN, false},
+        {u"-s -2147483648", u"ja-JP", u"ja-JP", kMeiryo, INT32_MIN, false},
+        {u"-s 8 -s 20", u"ja-JP", u"ja-JP", kMeiryo, 8, false},
+        {u"x-s 11", u"ja-JP", u"ja-JP", kMeiryo, 11, false},
+        // Face: the rest of the line after leading spaces, whatever it holds.
+        {u"-f Arial", u"ja-JP", u"ja-JP", u"Arial", 9, false},
+        {u"-F Arial", u"ja-JP", u"ja-JP", u"Arial", 9, false},
+        {u"-f \"Arial\"", u"en-US", u"en-US", u"\"Arial\"", 9, false},
+        {u"-f    ", u"en-US", u"en-US", u"", 9, false},
+        {u"-f ", u"ja-JP", u"ja-JP", u"", 9, false},
+        {u"-f", u"ja-JP", u"ja-JP", kMeiryo, 9, false},
+        {u"-fArial", u"en-US", u"en-US", kShell, 9, false},
+        {u"-f Arial  ", u"en-US", u"en-US", u"Arial  ", 9, false},
+        {u"-f \tArial", u"en-US", u"en-US", u"\tArial", 9, false},
+        {u"-f A -f B", u"en-US", u"en-US", u"A -f B", 9, false},
+        {u"-f Meiryo UI -s 12", u"en-US", u"en-US", u"Meiryo UI -s 12", 12, false},
+        {u"-s 12 -f Meiryo UI", u"en-US", u"en-US", u"Meiryo UI", 12, false},
+        // A face that fits is taken whole; one that does not is refused whole.
+        {switch255.c_str(), u"en-US", u"en-US", face255.c_str(), 9, false},
+        {spaced255.c_str(), u"en-US", u"en-US", face255.c_str(), 9, false},
+        {switch256.c_str(), u"en-US", u"en-US", kShell, 9, true},
+        {switch256.c_str(), u"ja-JP", u"ja-JP", kMeiryo, 9, true},
+    };
+    for (const SStartupRow& row : rows) {
+        SCOPED_TRACE(row.commandLine ? Utf16ToUtf8String(row.commandLine) : "(null)");
+        SStartupOptions options;
+        ReadStartupOptions(row.commandLine, row.systemLocale, options);
+        EXPECT_EQ(std::u16string(options.szLocaleName), row.locale);
+        EXPECT_EQ(std::u16string(options.szFontFace), row.face);
+        EXPECT_EQ(options.nFontSize, row.size);
+        EXPECT_EQ(options.bFaceRefused, row.faceRefused);
+    }
+}
+
+// Every field is written on each call, so a reused options record keeps
+// nothing from the call before.
+TEST(CommandLine, ReusedOptionsKeepNothingFromBefore) {
+    const std::u16string longFace = u"-j -s 30 -f " + Repeat(u'b', 256);
+    SStartupOptions options;
+    ReadStartupOptions(longFace.c_str(), u"de-DE", options);
+    ASSERT_TRUE(options.bFaceRefused);
+    ASSERT_EQ(options.nFontSize, 30);
+
+    ReadStartupOptions(u"", Repeat(u'x', 256).c_str(), options);
+    EXPECT_EQ(std::u16string(options.szLocaleName), u"");
+    EXPECT_EQ(std::u16string(options.szFontFace), u"MS Shell Dlg");
+    EXPECT_EQ(options.nFontSize, 9);
+    EXPECT_FALSE(options.bFaceRefused);
+}
+
+}  // namespace

@@ -1,0 +1,57 @@
+// The file system as the Wine tests see it: kernel32 directly, with UTF-16
+// strings, so that the tests never go through the code under test. Shared by
+// the platform tests and the main window's drop tests.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tools/Bytes.h"
+
+namespace winfiles {
+
+using Lines = std::vector<std::u16string>;
+
+const WCHAR* W(const std::u16string& s);
+std::u16string U(const WCHAR* s);
+std::u16string Num(long long value);
+Bytes Text(const std::string& s);
+
+bool Exists(const std::u16string& path);
+bool IsFolder(const std::u16string& path);
+bool IsFile(const std::u16string& path);
+// The bytes of a file; "<missing>" marks one that cannot be opened.
+Bytes ReadBytes(const std::u16string& path);
+bool WriteBytes(const std::u16string& path, const Bytes& content);
+// True when nothing else holds the file open: it opens without any sharing.
+bool NotHeldOpen(const std::u16string& path);
+
+// Every folder (key ends in '\') and file below root, relative to it, with the
+// file's bytes. Compared whole, it shows anything written, changed or missing.
+using Tree = std::map<std::u16string, Bytes>;
+Tree TreeOf(const std::u16string& root);
+Lines NamesOf(const Tree& tree);
+
+// Removes a folder and everything in it.
+void RemoveTree(const std::u16string& path);
+
+// A fresh, empty folder below GetTempPathW with a name no other run uses;
+// removed with its content when the object goes.
+class CScratchFolder {
+public:
+    CScratchFolder();
+    ~CScratchFolder();
+    CScratchFolder(const CScratchFolder&) = delete;
+    CScratchFolder& operator=(const CScratchFolder&) = delete;
+
+    const std::u16string& Path() const { return m_path; }
+    std::u16string operator/(const std::u16string& relative) const { return m_path + u"\\" + relative; }
+
+private:
+    std::u16string m_path;
+};
+
+}  // namespace winfiles
