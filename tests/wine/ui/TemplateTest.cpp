@@ -13,7 +13,9 @@
 
 #include "app/UiSettings.h"
 #include "ui/AboutDlg.h"
+#include "platform/PlatformWin32.h"
 #include "ui/InputDlg.h"
+#include "ui/MainDlg.h"
 #include "ui/MemDlgTemplate.h"
 
 namespace {
@@ -46,6 +48,11 @@ public:
 class CAboutProbe : public CAboutDlg {
 public:
     using CAboutDlg::m_Template;
+};
+class CMainProbe : public CMainDlg {
+public:
+    using CMainDlg::CMainDlg;
+    using CMainDlg::m_Template;
 };
 
 template <class TTemplate>
@@ -201,6 +208,39 @@ TEST(DialogTemplate, PromptIsExactlyTheExtendedTemplate) {
     };
     EXPECT_EQ(BytesOf(dlg.m_Template), expected);
     EXPECT_EQ(dlg.m_Template.GetCapacity(), 1024u);
+}
+
+// --- The main window, every byte ----------------------------------------------
+
+TEST(DialogTemplate, MainWindowIsExactlyTheExtendedTemplate) {
+    CFontScope font(L"MS Shell Dlg", 9);
+    CWin32Platform platform;
+    CMainProbe dlg(platform);
+    dlg.BuildTemplate();
+    const Bytes expected = {
+        // DLGTEMPLATEEX: version 1, signature 0xFFFF, help id 0, ex-style 0x10 (accepts files)
+        0x01, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x00, 0x00,
+        // style 0x00CF00C8 (overlapped window, modal frame, set font, fixed sys; not visible)
+        0xC8, 0x00, 0xCF, 0x00,
+        // 1 item; x 0, y 0, cx 400, cy 250
+        0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x90, 0x01, 0xFA, 0x00,
+        // offset 26: no menu, no class; title "Vanto Custom File Extractor"
+        0x00, 0x00, 0x00, 0x00,
+        'V', 0, 'a', 0, 'n', 0, 't', 0, 'o', 0, ' ', 0, 'C', 0, 'u', 0, 's', 0, 't', 0, 'o', 0, 'm', 0, ' ', 0,
+        'F', 0, 'i', 0, 'l', 0, 'e', 0, ' ', 0, 'E', 0, 'x', 0, 't', 0, 'r', 0, 'a', 0, 'c', 0, 't', 0, 'o', 0,
+        'r', 0, 0, 0,
+        // offset 86: 9 points, weight 400, not italic, charset 1, "MS Shell Dlg"
+        0x09, 0x00, 0x90, 0x01, 0x00, 0x01,
+        'M', 0, 'S', 0, ' ', 0, 'S', 0, 'h', 0, 'e', 0, 'l', 0, 'l', 0, ' ', 0, 'D', 0, 'l', 0, 'g', 0, 0, 0,
+        // offset 118: padding to 120, then the list box. Help id 0, ex-style 0,
+        // style 0x56A00001 (base style, border, vertical scroll bar, notify; unsorted)
+        0x00, 0x00,
+        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0xA0, 0x56,
+        // x 5, y 5, cx 390, cy 240, id 1000, class 0xFFFF 0x0083 (list box), no text, no creation data
+        0x05, 0x00, 0x05, 0x00, 0x86, 0x01, 0xF0, 0x00, 0xE8, 0x03, 0x00, 0x00,
+        0xFF, 0xFF, 0x83, 0x00, 0x00, 0x00, 0x00, 0x00,
+    };
+    EXPECT_EQ(BytesOf(dlg.m_Template), expected);
 }
 
 // --- The About box through the reader ------------------------------------------

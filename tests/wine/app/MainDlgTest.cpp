@@ -1,0 +1,609 @@
+// The main window, in this process: a real CMainDlg created from its template,
+// driven with real messages (drops built as the shell builds them, keys,
+// system commands, size changes) and read back from the real list box, the
+// real system menu and the files on disk.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "app/AppModule.h"
+#include "app/MessageLoop.h"
+#include "app/UiSettings.h"
+#include "platform/PlatformWin32.h"
+#include "tests/wine/WinFiles.h"
+#include "tests/wine/ui/UiTestSupport.h"
+#include "tools/ContainerWriter.h"
+#include "tools/ShellDrop.h"
+#include "ui/MainDlg.h"
+
+using namespace winfiles;
+
+namespace {
+
+const char16_t kInstructionEn[] = u"Drop Vanto custom files (*.god, *.item, *.npc, etc...) here to extract.";
+const char16_t kInstructionJa[] = u"Vanto カスタム系ファイル (*.god, *.item, *.npc, etc...) をドロップすると展開します。";
+
+// Counts the completion sound instead of playing it.
+class CTestMainDlg : public CMainDlg {
+public:
+    using CMainDlg::CMainDlg;
+    void PlayCompletionSound() override { ++nSounds; }
+    int nSounds = 0;
+};
+
+HDROP MakeDrop(const std::vector<std::u16string>& paths) {
+    std::vector<std::wstring> wide;
+    for (const auto& path : paths)
+        wide.emplace_back(path.begin(), path.end());
+    return MakeShellDrop(wide);
+}
+
+Lines ListLines(HWND list) {
+    Lines lines;
+    const LRESULT count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        std::u16string line(size_t(::SendMessageW(list, LB_GETTEXTLEN, i, 0)), u'\0');
+        ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&line[0]));
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// The text and id of a menu's items from `first` on; a separator reads "-".
+struct SMenuItem {
+    std::u16string text;
+    UINT id;
+    bool operator==(const SMenuItem& o) const { return text == o.text && id == o.id; }
+};
+
+std::vector<SMenuItem> LastMenuItems(HMENU menu, int count) {
+    std::vector<SMenuItem> items;
+    const int total = ::GetMenuItemCount(menu);
+    for (int i = total - count; i < total; ++i) {
+        WCHAR text[128] = {};
+        MENUITEMINFOW info = {};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING;
+        info.dwTypeData = text;
+        info.cch = 128;
+        if (i < 0 || !::GetMenuItemInfoW(menu, UINT(i), TRUE, &info)) {
+            items.push_back({u"<none>", 0});
+            continue;
+        }
+        items.push_back({(info.fType & MFT_SEPARATOR) ? u"-" : U(text), info.wID});
+    }
+    return items;
+}
+
+void SetUiLanguage(const WCHAR* localeName) {
+    ::wcscpy(g_szLocaleName, localeName);
+    ::wcscpy(g_szFontFace, L"MS Shell Dlg");
+    g_nFontSize = 9;
+}
+
+// Takes a pending quit message off the queue; its code, or -1 when none.
+int TakeQuitCode() {
+    MSG msg;
+    int code = -1;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT)
+            code = int(msg.wParam);
+        else
+            ::DispatchMessageW(&msg);
+    }
+    return code;
+}
+
+// One main window with this thread's message loop registered, as Run has it,
+// and a scratch folder: in\ holds the dropped files, out\ is the current
+// directory and so the extraction root.
+class MainDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetUiLanguage(L"en-US");
+        ASSERT_FALSE(scratch.Path().empty());
+        WCHAR saved[MAX_PATH + 1];
+        ASSERT_GT(::GetCurrentDirectoryW(MAX_PATH + 1, saved), 0u);
+        m_savedCurrent = U(saved);
+        ASSERT_TRUE(::CreateDirectoryW(W(scratch / u"in"), nullptr));
+        ASSERT_TRUE(::CreateDirectoryW(W(scratch / u"out"), nullptr));
+        ASSERT_TRUE(::SetCurrentDirectoryW(W(scratch / u"out")));
+        WCHAR current[MAX_PATH + 1];
+        ASSERT_GT(::GetCurrentDirectoryW(MAX_PATH + 1, current), 0u);
+        root = U(current);
+        ASSERT_TRUE(g_Module.AddMessageLoop(&loop));
+    }
+
+    void TearDown() override {
+        if (dlg.m_hWnd)
+            ::DestroyWindow(dlg.m_hWnd);
+        TakeQuitCode();
+        g_Module.RemoveMessageLoop();
+        ::SetCurrentDirectoryW(W(m_savedCurrent));
+    }
+
+    // Creates and shows the window as Run does.
+    void Open() {
+        ASSERT_NE(dlg.CreateModeless(nullptr, 0), nullptr);
+        ::ShowWindow(dlg.m_hWnd, SW_SHOWNORMAL);
+        ::SetForegroundWindow(dlg.m_hWnd);
+        uitest::PumpMessages();
+    }
+
+    HWND List() const { return ::GetDlgItem(dlg.m_hWnd, CMainDlg::IDC_LOG_LIST); }
+    // The log without its first line, the instruction.
+    Lines LinesAfterInstruction() const {
+        Lines lines = ListLines(List());
+        if (!lines.empty())
+            lines.erase(lines.begin());
+        return lines;
+    }
+
+    void Drop(const std::vector<std::u16string>& paths) {
+        const LRESULT result = ::SendMessageW(dlg.m_hWnd, WM_DROPFILES, WPARAM(MakeDrop(paths)), 0);
+        EXPECT_EQ(result, 0);
+    }
+
+    // A custom file in in\ with one stored text and one gzip text.
+    std::u16string WriteCustomFile(const std::u16string& name) {
+        CContainerWriter writer;
+        writer.AddText("readme.t", "stored text\r\n").AddGzip("notes.t", Text("inflated text\r\n"));
+        fileData = writer.Data();
+        const std::u16string path = scratch / (u"in\\" + name);
+        EXPECT_TRUE(WriteBytes(path, fileData));
+        return path;
+    }
+
+    // What one extracted file adds to the log: its folder, the walk, the verdict.
+    Lines ExtractionLines(const std::u16string& folder) const {
+        const std::u16string n = Num((long long)fileData.size());
+        const long long first = 50 + 13;  // "stored text\r\n"
+        return {u"CreateDirectory (path=" + root + u"\\" + folder + u"\\) ... Success!",
+                u"ExtractData(dir=" + folder + u"\\, size=" + n + u")",
+                u"Extracting... filename=readme.t position=0/" + n + u" size=" + Num(first),
+                u"Extracting... filename=notes.t position=" + Num(first) + u"/" + n + u" size=" +
+                    Num((long long)fileData.size() - first),
+                u"Finished!"};
+    }
+
+    Tree ExtractedTree(const std::u16string& folder) const {
+        return {{folder + u"\\", Bytes()},
+                {folder + u"\\readme.txt", Text("stored text\r\n")},
+                {folder + u"\\notes.txt", Text("inflated text\r\n")}};
+    }
+
+    static Lines Concat(std::initializer_list<Lines> parts) {
+        Lines all;
+        for (const Lines& part : parts)
+            all.insert(all.end(), part.begin(), part.end());
+        return all;
+    }
+
+    CScratchFolder scratch;
+    std::u16string root;
+    Bytes fileData;
+    CMessageLoop loop;
+    CWin32Platform platform;
+    CTestMainDlg dlg{platform};
+
+private:
+    std::u16string m_savedCurrent;
+};
+
+// --- What the window shows when it opens ---------------------------------------
+
+TEST_F(MainDlgTest, EnglishWindowAsCreated) {
+    Open();
+    const HWND hWnd = dlg.m_hWnd;
+    EXPECT_EQ(uitest::ClassName(hWnd), L"#32770");
+    EXPECT_EQ(uitest::WindowText(hWnd), L"Vanto Custom File Extractor");
+    const LONG style = ::GetWindowLongW(hWnd, GWL_STYLE);
+    EXPECT_EQ(style & WS_OVERLAPPEDWINDOW, WS_OVERLAPPEDWINDOW);
+    EXPECT_TRUE(::GetWindowLongW(hWnd, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+
+    const HWND list = List();
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(dlg.m_hWndList, list);
+    EXPECT_EQ(uitest::ClassName(list), L"ListBox");
+    // The list box shows its scroll bar only when needed and draws its own
+    // border; the template carries the full style (see MainTemplateBytes).
+    const LONG listStyle = ::GetWindowLongW(list, GWL_STYLE);
+    EXPECT_EQ(listStyle & LBS_NOTIFY, LBS_NOTIFY);
+    EXPECT_EQ(listStyle & (LBS_SORT | WS_HSCROLL | LBS_NOINTEGRALHEIGHT), 0);
+    EXPECT_EQ(ListLines(list), Lines{kInstructionEn});
+    EXPECT_EQ(::SendMessageW(list, LB_GETCURSEL, 0, 0), 0);
+
+    const std::vector<SMenuItem> expected = {{u"-", 0}, {u"&About Vanto Extractor", CMainDlg::ID_APP_ABOUT}};
+    EXPECT_EQ(LastMenuItems(::GetSystemMenu(hWnd, FALSE), 2), expected);
+
+    // Centred on the work area (within the rounding of an odd difference).
+    const RECT window = uitest::WindowRect(hWnd);
+    const RECT work = uitest::WorkAreaOf(hWnd);
+    EXPECT_LE(std::abs((window.left + window.right) - (work.left + work.right)), 1);
+    EXPECT_LE(std::abs((window.top + window.bottom) - (work.top + work.bottom)), 1);
+}
+
+TEST_F(MainDlgTest, JapaneseWindowAsCreated) {
+    SetUiLanguage(L"JA-jp");
+    Open();
+    EXPECT_EQ(uitest::WindowText(dlg.m_hWnd), L"Vanto カスタムファイル展開ツール");
+    EXPECT_EQ(ListLines(List()), Lines{kInstructionJa});
+    const std::vector<SMenuItem> expected = {{u"-", 0}, {u"バージョン情報(&A)", CMainDlg::ID_APP_ABOUT}};
+    EXPECT_EQ(LastMenuItems(::GetSystemMenu(dlg.m_hWnd, FALSE), 2), expected);
+}
+
+TEST_F(MainDlgTest, WindowCarriesTheProgramIconInBothSizes) {
+    Open();
+    const struct {
+        WPARAM which;
+        int metric;
+    } kIcons[] = {{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}};
+    for (const auto& icon : kIcons) {
+        const HICON handle = reinterpret_cast<HICON>(::SendMessageW(dlg.m_hWnd, WM_GETICON, icon.which, 0));
+        ASSERT_NE(handle, nullptr) << "icon " << icon.which;
+        ICONINFO info = {};
+        ASSERT_TRUE(::GetIconInfo(handle, &info));
+        BITMAP bitmap = {};
+        ::GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+        EXPECT_EQ(bitmap.bmWidth, ::GetSystemMetrics(icon.metric)) << "icon " << icon.which;
+        if (info.hbmColor)
+            ::DeleteObject(info.hbmColor);
+        ::DeleteObject(info.hbmMask);
+    }
+}
+
+// --- Closing: what reaches the message loop, and its exit code ------------------
+
+struct SCloseCase {
+    const char* what;
+    bool toList;  // posted to the list box (where the keyboard focus is) or to the window
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    int exitCode;  // -1: the window stays open
+};
+
+const SCloseCase kCloseCases[] = {
+    {"Escape", true, WM_KEYDOWN, VK_ESCAPE, 0x00010001, 2},
+    {"Enter", true, WM_KEYDOWN, VK_RETURN, 0x001C0001, 1},
+    {"Alt+F4", true, WM_SYSKEYDOWN, VK_F4, 0x203E0001, 2},
+    {"close box", false, WM_SYSCOMMAND, SC_CLOSE, 0, 2},
+    {"OK with a notification code", false, WM_COMMAND, MAKEWPARAM(IDOK, 0x1234), 0, 1},
+    {"Cancel with a notification code", false, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0xFFFF), 0, 2},
+    {"another command", false, WM_COMMAND, MAKEWPARAM(3, 0), 0, -1},
+};
+
+TEST_F(MainDlgTest, ClosesThroughOkAndCancelOnly) {
+    for (const SCloseCase& c : kCloseCases) {
+        SCOPED_TRACE(c.what);
+        Open();
+        const HWND hWnd = dlg.m_hWnd;
+        ::PostMessageW(c.toList ? List() : hWnd, c.message, c.wParam, c.lParam);
+        if (c.exitCode < 0)
+            ::PostQuitMessage(77);  // ends the loop when the window does not
+        const int code = loop.Run();
+        if (c.exitCode < 0) {
+            EXPECT_EQ(code, 77);
+            EXPECT_TRUE(::IsWindow(hWnd));
+            ::DestroyWindow(hWnd);
+            TakeQuitCode();
+        } else {
+            EXPECT_EQ(code, c.exitCode);
+            EXPECT_FALSE(::IsWindow(hWnd));
+        }
+        EXPECT_EQ(dlg.m_hWnd, nullptr);
+        // The window left the loop: its filter no longer sees messages.
+        MSG escape = {List(), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+        EXPECT_FALSE(loop.PreTranslateMessage(&escape));
+    }
+}
+
+// --- Drops ------------------------------------------------------------------------
+
+TEST_F(MainDlgTest, OneFileIsExtractedAndTheDropReleased) {
+    Open();
+    const std::u16string path = WriteCustomFile(u"hero.god");
+    const HDROP drop = MakeDrop({path});
+    ::SendMessageW(dlg.m_hWnd, WM_DROPFILES, WPARAM(drop), 0);
+
+    EXPECT_EQ(LinesAfterInstruction(),
+              Concat({{u"1 file dropped.", u"Processing 1 of 1 file", u"File path [" + path + u"]"},
+                      ExtractionLines(u"hero"),
+                      {u"1 file has been extracted.", u"----------------"}}));
+    EXPECT_EQ(TreeOf(root), ExtractedTree(u"hero"));
+    EXPECT_EQ(dlg.nSounds, 1);
+    const LRESULT count = ::SendMessageW(List(), LB_GETCOUNT, 0, 0);
+    EXPECT_EQ(::SendMessageW(List(), LB_GETCURSEL, 0, 0), count - 1) << "the newest line is selected";
+    EXPECT_EQ(::GlobalFlags(drop), UINT(GMEM_INVALID_HANDLE)) << "the drop handle is released";
+}
+
+TEST_F(MainDlgTest, SeveralFilesWithOneNotExtractable) {
+    Open();
+    const std::u16string first = WriteCustomFile(u"a.god");
+    const std::u16string bad = scratch / u"in\\bad.item";
+    ASSERT_TRUE(WriteBytes(bad, Bytes(60, 'x')));
+    const std::u16string last = WriteCustomFile(u"c.npc");
+    Drop({first, bad, last});
+
+    EXPECT_EQ(LinesAfterInstruction(),
+              Concat({{u"3 files dropped.", u"Processing 1 of 3 files", u"File path [" + first + u"]"},
+                      ExtractionLines(u"a"),
+                      {u"Processing 2 of 3 files", u"File path [" + bad + u"]", u"This file is not extractable.",
+                       u"Aborted!", u"Processing 3 of 3 files", u"File path [" + last + u"]"},
+                      ExtractionLines(u"c"),
+                      {u"2 files have been extracted.", u"----------------"}}));
+    Tree expected = ExtractedTree(u"a");
+    for (const auto& item : ExtractedTree(u"c"))
+        expected.insert(item);
+    EXPECT_EQ(TreeOf(root), expected);
+    EXPECT_EQ(dlg.nSounds, 1);
+}
+
+TEST_F(MainDlgTest, NothingExtractedMeansNoSoundAndNoFolder) {
+    Open();
+    const std::u16string bad = scratch / u"in\\short.god";
+    ASSERT_TRUE(WriteBytes(bad, Bytes(51, '9')));  // long enough, but its size field is not a size
+    Drop({bad});
+    EXPECT_EQ(LinesAfterInstruction(),
+              (Lines{u"1 file dropped.", u"Processing 1 of 1 file", u"File path [" + bad + u"]",
+                     u"This file is not extractable.", u"Aborted!", u"0 files have been extracted.",
+                     u"----------------"}));
+    EXPECT_TRUE(TreeOf(root).empty());
+    EXPECT_EQ(dlg.nSounds, 0);
+}
+
+TEST_F(MainDlgTest, PathOf199CharactersIsTakenAndOf200Skipped) {
+    Open();
+    const std::u16string folder = scratch / u"in\\";
+    ASSERT_LT(folder.size() + 5, 199u);
+    // Names padded so that the whole paths are 199 and 200 characters long.
+    const std::u16string base199(199 - folder.size() - 4, u'p');
+    const std::u16string path199 = WriteCustomFile(base199 + u".god");
+    const std::u16string path200 = WriteCustomFile(base199 + u"q.god");
+    ASSERT_EQ(path199.size(), 199u);
+    ASSERT_EQ(path200.size(), 200u);
+    Drop({path199, path200});
+
+    EXPECT_EQ(LinesAfterInstruction(),
+              Concat({{u"2 files dropped.", u"Processing 1 of 2 files", u"File path [" + path199 + u"]"},
+                      ExtractionLines(base199),
+                      {u"Processing 2 of 2 files", u"Skipped. (too long path)", u"1 file has been extracted.",
+                       u"----------------"}}));
+    EXPECT_EQ(TreeOf(root), ExtractedTree(base199));
+}
+
+TEST_F(MainDlgTest, JapaneseDropReport) {
+    SetUiLanguage(L"ja-JP");
+    Open();
+    const std::u16string path = WriteCustomFile(u"hero.god");
+    const std::u16string tooLong = u"C:\\" + std::u16string(197, u'x');
+    Drop({path, tooLong});
+    const Lines lines = LinesAfterInstruction();
+    ASSERT_GE(lines.size(), 6u);
+    EXPECT_EQ(lines[0], u"2個のファイルがドロップされました。");
+    EXPECT_EQ(lines[1], u"2個中、1個目のファイルを処理します。");
+    EXPECT_EQ(lines[2], u"ファイルパス [" + path + u"]");
+    EXPECT_EQ(lines[lines.size() - 4], u"2個中、2個目のファイルを処理します。");
+    EXPECT_EQ(lines[lines.size() - 3], u"パスが長すぎるため処理をスキップしました。");
+    EXPECT_EQ(lines[lines.size() - 2], u"2個中、1個のファイルを展開しました。");
+    EXPECT_EQ(lines.back(), u"----------------");
+}
+
+// A visible dialog of this thread that `owner` owns (the prompt, the About box).
+HWND FindOwnedDialog(HWND owner) {
+    struct SSearch {
+        HWND owner;
+        HWND found;
+    } search = {owner, nullptr};
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND hWnd, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<SSearch*>(param);
+            if (::GetWindow(hWnd, GW_OWNER) == s->owner && ::IsWindowVisible(hWnd) &&
+                uitest::ClassName(hWnd) == L"#32770") {
+                s->found = hWnd;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+TEST_F(MainDlgTest, SecondDropOfTheSameFileAnsweredWithANewName) {
+    Open();
+    const std::u16string path = WriteCustomFile(u"hero.god");
+    Drop({path});
+    const size_t firstRunLines = ListLines(List()).size();
+
+    bool ownerDisabled = false;
+    std::wstring title;
+    HWND owner = nullptr;
+    uitest::CModalScript script([&] { return FindOwnedDialog(dlg.m_hWnd); },
+                                [&](HWND prompt) {
+                                    title = uitest::WindowText(prompt);
+                                    owner = ::GetWindow(prompt, GW_OWNER);
+                                    ownerDisabled = !::IsWindowEnabled(dlg.m_hWnd);
+                                    uitest::TypeText(L"2");
+                                    uitest::PressKey(VK_RETURN);
+                                });
+    Drop({path});
+    ASSERT_TRUE(script.HasRun()) << "the prompt was not shown";
+    EXPECT_EQ(title, L"Please enter another directory name to extract.");
+    EXPECT_EQ(owner, dlg.m_hWnd);
+    EXPECT_TRUE(ownerDisabled);
+    EXPECT_TRUE(::IsWindowEnabled(dlg.m_hWnd));
+
+    Lines secondRun = ListLines(List());
+    secondRun.erase(secondRun.begin(), secondRun.begin() + firstRunLines);
+    EXPECT_EQ(secondRun, Concat({{u"1 file dropped.", u"Processing 1 of 1 file", u"File path [" + path + u"]",
+                                  u"CreateDirectory (path=" + root + u"\\hero\\) ... Failed!",
+                                  u"Cannot create directory. Please enter another name."},
+                                 ExtractionLines(u"hero2"),
+                                 {u"1 file has been extracted.", u"----------------"}}));
+    Tree expected = ExtractedTree(u"hero");
+    for (const auto& item : ExtractedTree(u"hero2"))
+        expected.insert(item);
+    EXPECT_EQ(TreeOf(root), expected);
+    EXPECT_EQ(dlg.nSounds, 2);
+}
+
+TEST_F(MainDlgTest, SecondDropOfTheSameFileCancelledAtThePrompt) {
+    SetUiLanguage(L"ja-JP");
+    Open();
+    const std::u16string path = WriteCustomFile(u"hero.god");
+    Drop({path});
+    const Tree before = TreeOf(root);
+    const size_t firstRunLines = ListLines(List()).size();
+
+    std::wstring title;
+    uitest::CModalScript script([&] { return FindOwnedDialog(dlg.m_hWnd); },
+                                [&](HWND prompt) {
+                                    title = uitest::WindowText(prompt);
+                                    uitest::PressKey(VK_ESCAPE);
+                                });
+    Drop({path});
+    ASSERT_TRUE(script.HasRun()) << "the prompt was not shown";
+    EXPECT_EQ(title, L"別の展開先フォルダ名を入力してください。");
+    Lines secondRun = ListLines(List());
+    secondRun.erase(secondRun.begin(), secondRun.begin() + firstRunLines);
+    EXPECT_EQ(secondRun, (Lines{u"1個のファイルがドロップされました。", u"1個中、1個目のファイルを処理します。",
+                                u"ファイルパス [" + path + u"]",
+                                u"フォルダを作成します (パス=" + root + u"\\hero\\) ...失敗！",
+                                u"フォルダを作ることができませんでした。別の名前を入力してください。",
+                                u"処理を中止しました。", u"1個中、0個のファイルを展開しました。",
+                                u"----------------"}));
+    EXPECT_EQ(TreeOf(root), before) << "nothing written, nothing changed";
+    EXPECT_EQ(dlg.nSounds, 1) << "only the first drop played it";
+}
+
+// --- Layout -------------------------------------------------------------------------
+
+// The list box's rectangle in client coordinates.
+RECT ListInClient(HWND dialog, HWND list) {
+    RECT rc = uitest::WindowRect(list);
+    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+}
+
+TEST_F(MainDlgTest, LogKeepsAnEightPixelMarginThroughEverySizeChange) {
+    Open();
+    const HWND hWnd = dlg.m_hWnd;
+    const LRESULT itemHeight = ::SendMessageW(List(), LB_GETITEMHEIGHT, 0, 0);
+    ASSERT_GT(itemHeight, 0);
+
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        bool minimised;
+    } kSteps[] = {
+        {"resized to 500x400", [&] { ::SetWindowPos(hWnd, nullptr, 10, 10, 500, 400, SWP_NOZORDER); }, false},
+        {"resized to 313x207", [&] { ::SetWindowPos(hWnd, nullptr, 30, 20, 313, 207, SWP_NOZORDER); }, false},
+        {"maximised", [&] { ::ShowWindow(hWnd, SW_MAXIMIZE); }, false},
+        {"restored", [&] { ::ShowWindow(hWnd, SW_RESTORE); }, false},
+        {"minimised", [&] { ::ShowWindow(hWnd, SW_MINIMIZE); }, true},
+        {"restored after minimising", [&] { ::ShowWindow(hWnd, SW_RESTORE); }, false},
+    };
+    for (const auto& step : kSteps) {
+        SCOPED_TRACE(step.what);
+        step.change();
+        uitest::PumpMessages();
+        if (step.minimised) {
+            EXPECT_TRUE(::IsIconic(hWnd));
+            continue;
+        }
+        RECT client;
+        ::GetClientRect(hWnd, &client);
+        const RECT list = ListInClient(hWnd, List());
+        EXPECT_EQ(list.left, 8);
+        EXPECT_EQ(list.top, 8);
+        EXPECT_EQ(list.right, client.right - 8);
+        // Whole lines only: the platform may shorten the box by less than one.
+        EXPECT_LE(list.bottom, client.bottom - 8);
+        EXPECT_GT(list.bottom, client.bottom - 8 - itemHeight);
+    }
+    EXPECT_TRUE(::IsZoomed(hWnd) == FALSE);
+}
+
+// --- The system menu -------------------------------------------------------------
+
+TEST_F(MainDlgTest, AboutItemOpensTheAboutBoxOwnedByTheWindow) {
+    Open();
+    std::wstring title;
+    HWND owner = nullptr;
+    uitest::CModalScript script([&] { return FindOwnedDialog(dlg.m_hWnd); },
+                                [&](HWND about) {
+                                    title = uitest::WindowText(about);
+                                    owner = ::GetWindow(about, GW_OWNER);
+                                    uitest::PressKey(VK_ESCAPE);
+                                });
+    EXPECT_EQ(::SendMessageW(dlg.m_hWnd, WM_SYSCOMMAND, CMainDlg::ID_APP_ABOUT, 0), 0);
+    ASSERT_TRUE(script.HasRun()) << "no About box";
+    EXPECT_EQ(title, L"About");
+    EXPECT_EQ(owner, dlg.m_hWnd);
+    EXPECT_TRUE(::IsWindow(dlg.m_hWnd));
+}
+
+TEST_F(MainDlgTest, OtherSystemCommandsKeepTheirDefaultBehaviour) {
+    Open();
+    const HWND hWnd = dlg.m_hWnd;
+    ::SendMessageW(hWnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    EXPECT_TRUE(::IsZoomed(hWnd));
+    ::SendMessageW(hWnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_FALSE(::IsZoomed(hWnd));
+    ::SendMessageW(hWnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(::IsIconic(hWnd));
+    ::SendMessageW(hWnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_FALSE(::IsIconic(hWnd));
+    // Close posts the Cancel command, which the queue delivers.
+    ::SendMessageW(hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(TakeQuitCode(), 2);
+    EXPECT_FALSE(::IsWindow(hWnd));
+}
+
+// --- Pieces of the window's own -----------------------------------------------------
+
+TEST(MainDlgSound, CompletionSoundIsTadaInTheWindowsMediaFolder) {
+    WCHAR windows[MAX_PATH];
+    ASSERT_GT(::GetWindowsDirectoryW(windows, MAX_PATH), 0u);
+    WCHAR path[MAX_PATH];
+    ASSERT_TRUE(CMainDlg::ComposeCompletionSoundPath(path, MAX_PATH));
+    EXPECT_EQ(U(path), U(windows) + u"\\media\\tada.wav");
+    // A buffer one character too small is refused, not cut.
+    EXPECT_FALSE(CMainDlg::ComposeCompletionSoundPath(path, ::wcslen(path)));
+}
+
+// A window registered with the update base gets its controls enabled and
+// disabled from the table, once per change, when idle.
+class CUpdateTarget : public CUpdateUI<CUpdateTarget> {
+public:
+    static const SUpdateUIMap* GetUpdateUIMap() {
+        static const SUpdateUIMap kMap[] = {{1001, UPDUI_CHILDWINDOW}, {1002, 0}, {kMapEnd, 0}};
+        return kMap;
+    }
+};
+
+TEST(MainDlgUpdateUI, TableEntriesFollowUIEnableWhenIdle) {
+    const HWND parent = uitest::CreatePlainWindow(0, 0, 200, 100, 0);
+    const HWND child = ::CreateWindowExW(0, L"BUTTON", L"x", WS_CHILD, 0, 0, 10, 10, parent, HMENU(1001), nullptr, nullptr);
+    const HWND other = ::CreateWindowExW(0, L"BUTTON", L"y", WS_CHILD, 0, 0, 10, 10, parent, HMENU(1002), nullptr, nullptr);
+    CUpdateTarget target;
+    ASSERT_TRUE(target.UIAddChildWindowContainer(parent));
+    EXPECT_TRUE(target.UIEnable(1001, false));
+    EXPECT_FALSE(target.UIEnable(1002, false)) << "not a child-window entry";
+    EXPECT_FALSE(target.UIEnable(1003, false)) << "not in the table";
+    EXPECT_TRUE(::IsWindowEnabled(child)) << "nothing changes before the update";
+    target.UIUpdateChildWindows();
+    EXPECT_FALSE(::IsWindowEnabled(child));
+    EXPECT_TRUE(::IsWindowEnabled(other));
+    ::EnableWindow(child, TRUE);  // a change made elsewhere is not undone without a new request
+    target.UIUpdateChildWindows();
+    EXPECT_TRUE(::IsWindowEnabled(child));
+    ::DestroyWindow(parent);
+}
+
+}  // namespace
