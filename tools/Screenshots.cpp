@@ -1,4 +1,4 @@
-// Shows the program's dialogs one by one and saves each as it appears on the
+// Shows the program's main window after a drop, then its dialogs, one by one, and saves each as it appears on the
 // screen, as PNG files for the README and for review:
 //   vanto-screenshots OUTDIR [ja]
 // With "ja" the dialogs use the Japanese UI font and texts. Run it under Wine
@@ -11,9 +11,13 @@
 
 #include "app/AppModule.h"
 #include "app/UiSettings.h"
+#include "platform/PlatformWin32.h"
+#include "tools/ContainerWriter.h"
 #include "tools/PngFile.h"
+#include "tools/ShellDrop.h"
 #include "ui/AboutDlg.h"
 #include "ui/InputDlg.h"
+#include "ui/MainDlg.h"
 
 namespace {
 
@@ -106,6 +110,60 @@ void CALLBACK OnShotTimer(HWND, UINT, UINT_PTR id, DWORD) {
     ::PostMessageW(hWnd, WM_COMMAND, IDCANCEL, 0);
 }
 
+void PumpMessages() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+// The project's sample file dropped on the main window, as a user would:
+// C:\Vanto\custom\hero.god extracted into the current folder, a new one for
+// each language so that no folder is there before.
+void ShootMainWindow(const wchar_t* name, const wchar_t* outFolder) {
+    const std::wstring input = L"C:\\Vanto\\custom\\hero.god";
+    const Bytes sample = MakeSampleCustomFile();
+    ::CreateDirectoryW(L"C:\\Vanto", nullptr);
+    ::CreateDirectoryW(L"C:\\Vanto\\custom", nullptr);
+    ::CreateDirectoryW(outFolder, nullptr);
+    FILE* f = _wfopen(input.c_str(), L"wb");
+    const bool written = f && std::fwrite(sample.data(), 1, sample.size(), f) == sample.size();
+    if (f)
+        std::fclose(f);
+    if (!written || !::SetCurrentDirectoryW(outFolder)) {
+        std::wprintf(L"%ls: cannot prepare the sample file\n", name);
+        ++g_nFailures;
+        return;
+    }
+
+    CWin32Platform platform;
+    CMainDlg dlg(platform);
+    if (!dlg.CreateModeless(nullptr, 0)) {
+        std::wprintf(L"%ls: the main window could not be created\n", name);
+        ++g_nFailures;
+        return;
+    }
+    ::ShowWindow(dlg.m_hWnd, SW_SHOWNORMAL);
+    PumpMessages();
+    ::SendMessageW(dlg.m_hWnd, WM_DROPFILES, WPARAM(MakeShellDrop({input})), 0);
+    ::SetForegroundWindow(dlg.m_hWnd);
+    ::SendMessageW(dlg.m_hWnd, WM_NCACTIVATE, TRUE, 0);
+    ::RedrawWindow(dlg.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    PumpMessages();
+    ::Sleep(300);  // let the X server finish drawing
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgb;
+    if (CaptureWindow(dlg.m_hWnd, width, height, rgb) && SavePng(name, width, height, rgb)) {
+        std::wprintf(L"%ls: %dx%d\n", name, width, height);
+    } else {
+        std::wprintf(L"%ls: cannot capture or save\n", name);
+        ++g_nFailures;
+    }
+    ::DestroyWindow(dlg.m_hWnd);
+    PumpMessages();
+}
+
 template <class TDialog>
 void Shoot(TDialog& dlg, const wchar_t* name, LPARAM initParam) {
     SShot shot = {&dlg.m_hWnd, name, false};
@@ -130,7 +188,13 @@ int wmain(int argc, wchar_t** argv) {
     const bool japanese = argc > 2 && std::wstring(argv[2]) == L"ja";
     wcscpy_s(g_szFontFace, japanese ? L"Meiryo UI" : L"MS Shell Dlg");
     g_nFontSize = 9;
+    wcscpy_s(g_szLocaleName, japanese ? L"ja-JP" : L"en-US");
     g_Module.Init(::GetModuleHandleW(nullptr));
+
+    if (japanese)
+        ShootMainWindow(L"main-ja.png", L"C:\\Vanto\\展開先");
+    else
+        ShootMainWindow(L"main.png", L"C:\\Vanto\\extracted");
 
     WCHAR name[CInputDlg::kNameCapacity] = L"hero\\";
     CInputDlg prompt;
