@@ -170,10 +170,15 @@ protected:
                 u"Finished!"};
     }
 
-    Tree ExtractedTree(const std::u16string& folder) const {
-        return {{folder + u"\\", Bytes()},
-                {folder + u"\\readme.txt", Text("stored text\r\n")},
-                {folder + u"\\notes.txt", Text("inflated text\r\n")}};
+    // The files of the custom file extracted into each of these folders.
+    static Tree ExtractedTree(std::initializer_list<std::u16string> folders) {
+        Tree tree;
+        for (const std::u16string& folder : folders) {
+            tree[folder + u"\\"] = Bytes();
+            tree[folder + u"\\readme.txt"] = Text("stored text\r\n");
+            tree[folder + u"\\notes.txt"] = Text("inflated text\r\n");
+        }
+        return tree;
     }
 
     static Lines Concat(std::initializer_list<Lines> parts) {
@@ -285,15 +290,20 @@ TEST_F(MainDlgTest, ClosesThroughOkAndCancelOnly) {
         ::PostMessageW(c.toList ? List() : hWnd, c.message, c.wParam, c.lParam);
         if (c.exitCode < 0)
             ::PostQuitMessage(77);  // ends the loop when the window does not
+        // A window that ignores the message would hold the loop for ever.
+        const UINT_PTR guard = ::SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR, DWORD) { ::PostQuitMessage(-99); });
         const int code = loop.Run();
+        ::KillTimer(nullptr, guard);
         if (c.exitCode < 0) {
             EXPECT_EQ(code, 77);
             EXPECT_TRUE(::IsWindow(hWnd));
             ::DestroyWindow(hWnd);
             TakeQuitCode();
         } else {
-            EXPECT_EQ(code, c.exitCode);
+            EXPECT_EQ(code, c.exitCode) << "-99: the window did not close";
             EXPECT_FALSE(::IsWindow(hWnd));
+            if (::IsWindow(hWnd))
+                ::DestroyWindow(hWnd);
         }
         EXPECT_EQ(dlg.m_hWnd, nullptr);
         // The window left the loop: its filter no longer sees messages.
@@ -314,7 +324,7 @@ TEST_F(MainDlgTest, OneFileIsExtractedAndTheDropReleased) {
               Concat({{u"1 file dropped.", u"Processing 1 of 1 file", u"File path [" + path + u"]"},
                       ExtractionLines(u"hero"),
                       {u"1 file has been extracted.", u"----------------"}}));
-    EXPECT_EQ(TreeOf(root), ExtractedTree(u"hero"));
+    EXPECT_EQ(TreeOf(root), ExtractedTree({u"hero"}));
     EXPECT_EQ(dlg.nSounds, 1);
     const LRESULT count = ::SendMessageW(List(), LB_GETCOUNT, 0, 0);
     EXPECT_EQ(::SendMessageW(List(), LB_GETCURSEL, 0, 0), count - 1) << "the newest line is selected";
@@ -336,10 +346,7 @@ TEST_F(MainDlgTest, SeveralFilesWithOneNotExtractable) {
                        u"Aborted!", u"Processing 3 of 3 files", u"File path [" + last + u"]"},
                       ExtractionLines(u"c"),
                       {u"2 files have been extracted.", u"----------------"}}));
-    Tree expected = ExtractedTree(u"a");
-    for (const auto& item : ExtractedTree(u"c"))
-        expected.insert(item);
-    EXPECT_EQ(TreeOf(root), expected);
+    EXPECT_EQ(TreeOf(root), ExtractedTree({u"a", u"c"}));
     EXPECT_EQ(dlg.nSounds, 1);
 }
 
@@ -373,7 +380,7 @@ TEST_F(MainDlgTest, PathOf199CharactersIsTakenAndOf200Skipped) {
                       ExtractionLines(base199),
                       {u"Processing 2 of 2 files", u"Skipped. (too long path)", u"1 file has been extracted.",
                        u"----------------"}}));
-    EXPECT_EQ(TreeOf(root), ExtractedTree(base199));
+    EXPECT_EQ(TreeOf(root), ExtractedTree({base199}));
 }
 
 TEST_F(MainDlgTest, JapaneseDropReport) {
@@ -445,10 +452,7 @@ TEST_F(MainDlgTest, SecondDropOfTheSameFileAnsweredWithANewName) {
                                   u"Cannot create directory. Please enter another name."},
                                  ExtractionLines(u"hero2"),
                                  {u"1 file has been extracted.", u"----------------"}}));
-    Tree expected = ExtractedTree(u"hero");
-    for (const auto& item : ExtractedTree(u"hero2"))
-        expected.insert(item);
-    EXPECT_EQ(TreeOf(root), expected);
+    EXPECT_EQ(TreeOf(root), ExtractedTree({u"hero", u"hero2"}));
     EXPECT_EQ(dlg.nSounds, 2);
 }
 

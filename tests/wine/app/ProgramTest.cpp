@@ -73,9 +73,9 @@ public:
         return nullptr;
     }
 
-    // The exit code, or 99 when the program is still running after 30 s.
+    // The exit code, or 99 when the program is still running after 15 s.
     DWORD WaitForExit() const {
-        if (::WaitForSingleObject(m_info.hProcess, 30000) != WAIT_OBJECT_0)
+        if (::WaitForSingleObject(m_info.hProcess, 15000) != WAIT_OBJECT_0)
             return 99;
         DWORD code = 99;
         ::GetExitCodeProcess(m_info.hProcess, &code);
