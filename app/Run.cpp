@@ -1,5 +1,7 @@
 #include "app/Run.h"
 
+#include <cstring>
+
 #include "app/AppModule.h"
 #include "app/CommandLine.h"
 #include "app/MessageLoop.h"
@@ -7,20 +9,10 @@
 #include "platform/PlatformWin32.h"
 #include "ui/MainDlg.h"
 
-namespace {
-
-// Copies a terminated string that is known to fit (both sides hold 256).
-void CopyName(WCHAR* out, const char16_t* in) {
-    size_t i = 0;
-    for (; i + 1 < kStartupNameCapacity && in[i]; ++i)
-        out[i] = WCHAR(in[i]);
-    out[i] = 0;
-}
-
-}  // namespace
-
-static_assert(size_t(kLocaleNameCapacity) == kStartupNameCapacity && size_t(kFontFaceCapacity) == kStartupNameCapacity,
-              "the start-up options fill the process-wide buffers whole");
+// The start-up options fill the process-wide buffers whole, terminator included.
+static_assert(sizeof(g_szLocaleName) == sizeof(SStartupOptions::szLocaleName) &&
+                  sizeof(g_szFontFace) == sizeof(SStartupOptions::szFontFace),
+              "the option buffers and the process-wide buffers must match");
 
 bool ApplyStartupOptions(const WCHAR* commandLine) {
     WCHAR systemLocale[kLocaleNameCapacity] = {};
@@ -31,8 +23,8 @@ bool ApplyStartupOptions(const WCHAR* commandLine) {
     SStartupOptions options;
     ReadStartupOptions(reinterpret_cast<const char16_t*>(commandLine), reinterpret_cast<const char16_t*>(systemLocale),
                        options);
-    CopyName(g_szLocaleName, options.szLocaleName);
-    CopyName(g_szFontFace, options.szFontFace);
+    std::memcpy(g_szLocaleName, options.szLocaleName, sizeof g_szLocaleName);
+    std::memcpy(g_szFontFace, options.szFontFace, sizeof g_szFontFace);
     g_nFontSize = options.nFontSize;
     return !options.bFaceRefused;
 }

@@ -75,6 +75,33 @@ bool SavePng(const std::wstring& name, int width, int height, const std::vector<
     return std::fclose(f) == 0 && written;
 }
 
+void PumpMessages() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+// Saves the window as the screen shows it and reports the picture's size.
+// Drawn with an active caption, as a user sees it: without a window manager
+// Wine leaves a dialog that set its own focus while hidden looking inactive.
+void SaveWindowPicture(HWND hWnd, const wchar_t* name) {
+    ::SetForegroundWindow(hWnd);
+    ::SendMessageW(hWnd, WM_NCACTIVATE, TRUE, 0);
+    ::RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    PumpMessages();  // the activation arrives as messages
+    ::Sleep(300);    // let the X server finish drawing
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgb;
+    if (CaptureWindow(hWnd, width, height, rgb) && SavePng(name, width, height, rgb)) {
+        std::wprintf(L"%ls: %dx%d\n", name, width, height);
+    } else {
+        std::wprintf(L"%ls: cannot capture or save\n", name);
+        ++g_nFailures;
+    }
+}
+
 // Saves the dialog once it is up and painted, then closes it with Escape's
 // command. Called from a thread timer inside the dialog's modal loop.
 struct SShot {
@@ -92,30 +119,8 @@ void CALLBACK OnShotTimer(HWND, UINT, UINT_PTR id, DWORD) {
         return;
     g_pShot->done = true;
     ::KillTimer(nullptr, id);
-    // Drawn with an active caption, as a user sees it: without a window
-    // manager Wine leaves a dialog that set its own focus while hidden
-    // looking inactive.
-    ::SetForegroundWindow(hWnd);
-    ::SendMessageW(hWnd, WM_NCACTIVATE, TRUE, 0);
-    ::RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-    ::Sleep(200);  // let the X server finish drawing
-    int width = 0, height = 0;
-    std::vector<uint8_t> rgb;
-    if (CaptureWindow(hWnd, width, height, rgb) && SavePng(g_pShot->name, width, height, rgb)) {
-        std::wprintf(L"%ls: %dx%d\n", g_pShot->name, width, height);
-    } else {
-        std::wprintf(L"%ls: cannot capture or save\n", g_pShot->name);
-        ++g_nFailures;
-    }
+    SaveWindowPicture(hWnd, g_pShot->name);
     ::PostMessageW(hWnd, WM_COMMAND, IDCANCEL, 0);
-}
-
-void PumpMessages() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
 }
 
 // The project's sample file dropped on the main window, as a user would:
@@ -147,19 +152,7 @@ void ShootMainWindow(const wchar_t* name, const wchar_t* outFolder) {
     ::ShowWindow(dlg.m_hWnd, SW_SHOWNORMAL);
     PumpMessages();
     ::SendMessageW(dlg.m_hWnd, WM_DROPFILES, WPARAM(MakeShellDrop({input})), 0);
-    ::SetForegroundWindow(dlg.m_hWnd);
-    ::SendMessageW(dlg.m_hWnd, WM_NCACTIVATE, TRUE, 0);
-    ::RedrawWindow(dlg.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-    PumpMessages();
-    ::Sleep(300);  // let the X server finish drawing
-    int width = 0, height = 0;
-    std::vector<uint8_t> rgb;
-    if (CaptureWindow(dlg.m_hWnd, width, height, rgb) && SavePng(name, width, height, rgb)) {
-        std::wprintf(L"%ls: %dx%d\n", name, width, height);
-    } else {
-        std::wprintf(L"%ls: cannot capture or save\n", name);
-        ++g_nFailures;
-    }
+    SaveWindowPicture(dlg.m_hWnd, name);
     ::DestroyWindow(dlg.m_hWnd);
     PumpMessages();
 }

@@ -31,6 +31,13 @@ private:
     HDROP m_hDrop;
 };
 
+// The program's icon at the system size the two metrics give; a new handle.
+HICON LoadProgramIcon(int metricX, int metricY) {
+    return static_cast<HICON>(::LoadImageW(g_Module.GetModuleInstance(), MAKEINTRESOURCEW(CMainDlg::IDI_PROGRAM),
+                                           IMAGE_ICON, ::GetSystemMetrics(metricX), ::GetSystemMetrics(metricY),
+                                           LR_DEFAULTCOLOR));
+}
+
 void AppendMenuItem(HMENU hMenu, MENUITEMINFOW& item) {
     item.cbSize = sizeof(MENUITEMINFOW);
     ::InsertMenuItemW(hMenu, UINT(-1), TRUE, &item);
@@ -134,14 +141,9 @@ void CMainDlg::SetProgramIcons() {
         ::DestroyIcon(m_hIconBig);
     if (m_hIconSmall)
         ::DestroyIcon(m_hIconSmall);
-    const HINSTANCE hInstance = g_Module.GetModuleInstance();
-    m_hIconBig = static_cast<HICON>(::LoadImageW(hInstance, MAKEINTRESOURCEW(IDI_PROGRAM), IMAGE_ICON,
-                                                 ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON),
-                                                 LR_DEFAULTCOLOR));
+    m_hIconBig = LoadProgramIcon(SM_CXICON, SM_CYICON);
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIconBig));
-    m_hIconSmall = static_cast<HICON>(::LoadImageW(hInstance, MAKEINTRESOURCEW(IDI_PROGRAM), IMAGE_ICON,
-                                                   ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
-                                                   LR_DEFAULTCOLOR));
+    m_hIconSmall = LoadProgramIcon(SM_CXSMICON, SM_CYSMICON);
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIconSmall));
 }
 
