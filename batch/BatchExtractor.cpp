@@ -2,6 +2,7 @@
 
 #include "batch/FolderName.h"
 #include "extract/Container.h"
+#include "extract/DisplayText.h"
 
 namespace {
 
@@ -17,6 +18,18 @@ public:
 private:
     IPlatform& m_platform;
     SInputFile m_file;
+};
+
+// Holds the output root open for one job.
+class COutputRootHolder {
+public:
+    explicit COutputRootHolder(IPlatform& platform) : m_platform(platform) {}
+    ~COutputRootHolder() { m_platform.CloseOutputRoot(); }
+    COutputRootHolder(const COutputRootHolder&) = delete;
+    COutputRootHolder& operator=(const COutputRootHolder&) = delete;
+
+private:
+    IPlatform& m_platform;
 };
 
 }  // namespace
@@ -42,22 +55,16 @@ bool CBatchExtractor::ExtractFile(const char16_t* path) {
             LogJa(u"このファイルは展開できません。");
             LogEn(u"This file is not extractable.");
         } else if (!rootRead) {
-            // A current directory that cannot be read whole leaves no place to
-            // extract to, whatever name is chosen: report it and give up.
-            CreateFolderChecked(m_szExtractRoot, u"", nameBuffer, false);
+            // Deleted, or a path too long for any output path: there is no
+            // place to extract to, whatever name is chosen.
+            LogJa(u"現在のフォルダを使用できません（読み取れないか、パスが長すぎます）。");
+            LogEn(u"Cannot use the current folder (it cannot be read, or its path is too long).");
+        } else if (!m_platform.OpenOutputRoot(m_szExtractRoot)) {
+            LogJa(u"展開先のフォルダ [%s] を開けませんでした。", m_szExtractRoot);
+            LogEn(u"Cannot open the extraction folder [%s].", m_szExtractRoot);
         } else {
-            for (;;) {
-                if (CreateFolderChecked(m_szExtractRoot, u"", nameBuffer) == EFolderResult::Created) {
-                    extracted = true;
-                    break;
-                }
-                LogJa(u"フォルダを作ることができませんでした。別の名前を入力してください。");
-                LogEn(u"Cannot create directory. Please enter another name.");
-                const char16_t* caption = IsJapanese() ? u"別の展開先フォルダ名を入力してください。"
-                                                       : u"Please enter another directory name to extract.";
-                if (AskFolderName(nameBuffer, kPathCapacity, caption) != 1)
-                    break;
-            }
+            COutputRootHolder root(m_platform);
+            extracted = CreateOutputFolder(nameBuffer);
             if (extracted) {
                 // The walk sees the folder in native form; the prompt keeps '\'.
                 char16_t relativeFolder[kPathCapacity];
@@ -66,7 +73,7 @@ bool CBatchExtractor::ExtractFile(const char16_t* path) {
                 ExtractData(relativeFolder, file.pData, file.nSize);
             }
         }
-    }  // block released and file closed before the verdict
+    }  // root let go, block released and file closed before the verdict
 
     if (extracted) {
         LogJa(u"処理が終わりました。");
@@ -76,6 +83,22 @@ bool CBatchExtractor::ExtractFile(const char16_t* path) {
         LogEn(u"Aborted!");
     }
     return extracted;
+}
+
+bool CBatchExtractor::CreateOutputFolder(char16_t* nameBuffer) {
+    for (;;) {
+        if (CreateFolderChecked(m_szExtractRoot, u"", nameBuffer) == EFolderResult::Created)
+            return true;
+        LogJa(u"フォルダを作ることができませんでした。別の名前を入力してください。");
+        LogEn(u"Cannot create directory. Please enter another name.");
+        const char16_t* caption = IsJapanese() ? u"別の展開先フォルダ名を入力してください。"
+                                               : u"Please enter another directory name to extract.";
+        // The name comes from a file name: nothing in it may reorder or
+        // control what the prompt shows.
+        ReplaceUnsafeToShow(nameBuffer);
+        if (AskFolderName(nameBuffer, kPathCapacity, caption) != 1)
+            return false;
+    }
 }
 
 int32_t CBatchExtractor::ExtractDroppedFiles(IDropList& drop) {

@@ -36,6 +36,11 @@ public:
     int32_t ExtractDroppedFiles(IDropList& drop);
 
 protected:
+    // Creates the output folder named by nameBuffer (name and '\') below the
+    // extraction root, asking for another name after each failure. False
+    // when the user gave up.
+    bool CreateOutputFolder(char16_t* nameBuffer);
+
     // Dropped paths of this many characters or more are skipped.
     const uint32_t m_nPathLimit = 200;
 };

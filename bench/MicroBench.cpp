@@ -24,7 +24,10 @@ public:
     void OnLogLine(const char16_t*) override { ++nLines; }
     int AskFolderName(char16_t*, size_t, const char16_t*) override { return 2; }
     void PlayCompletionSound() override {}
-    void SetExtractionRoot(const char16_t* root) { FormatTextV(m_szExtractRoot, kPathCapacity, u"%s", root); }
+    void SetExtractionRoot(const char16_t* root) {
+        FormatTextV(m_szExtractRoot, kPathCapacity, u"%s", root);
+        m_platform.OpenOutputRoot(root);
+    }
 
     int64_t nLines = 0;
 };
@@ -65,7 +68,7 @@ void WalkContainer(benchmark::State& state, bool compressed) {
         auto platform = std::make_unique<CMemoryPlatform>(CMemoryPlatform::EStyle::Posix);
         auto host = std::make_unique<CSilentHost>(*platform, u"en-US");
         host->SetExtractionRoot(u"/out");
-        platform->CreateDir(u"/out/walk");
+        platform->AddFolder(u"/out/walk");
         state.ResumeTiming();
 
         host->ExtractData(u"walk/", container.data(), int32_t(container.size()));

@@ -6,8 +6,9 @@
 #include "extract/OutputNaming.h"
 #include "extract/UiLanguage.h"
 
-// Keeps the big path buffers of a leaf step out of the recursive frame, so that
-// the deepest nesting the path limit allows stays far inside any thread stack.
+// Keeps the big buffers of a step out of the recursive frame of ExtractData,
+// so that the deepest nesting the path limit allows stays far inside any
+// thread stack (a test measures the frames).
 #define VANTO_NOINLINE __attribute__((noinline))
 
 namespace {
@@ -55,6 +56,21 @@ private:
     uint8_t* m_p;
 };
 
+// On a system where letter case matters, an entry named "CMAP\x.t" goes to the
+// "cmap" folder the walker created for it, as it does on Windows.
+void FoldCmapFolderCase(char16_t* name) {
+    static const char16_t kCmap[] = u"cmap";
+    for (int i = 0; i < 4; ++i) {
+        const char16_t ch = name[i] >= u'A' && name[i] <= u'Z' ? char16_t(name[i] + 32) : name[i];
+        if (ch != kCmap[i])
+            return;
+    }
+    if (name[4] == u'\\' || name[4] == u'/') {
+        for (int i = 0; i < 4; ++i)
+            name[i] = kCmap[i];
+    }
+}
+
 }  // namespace
 
 CExtractor::CExtractor(IPlatform& platform, const char16_t* localeName)
@@ -62,7 +78,7 @@ CExtractor::CExtractor(IPlatform& platform, const char16_t* localeName)
 
 bool CExtractor::IsJapanese() const { return IsJapaneseLocaleName(m_pszLocaleName); }
 
-void CExtractor::LogIf(bool show, const char16_t* format, const CLogArg* args, size_t count) {
+VANTO_NOINLINE void CExtractor::LogIf(bool show, const char16_t* format, const CLogArg* args, size_t count) {
     if (!show)
         return;
     char16_t line[kLineCapacity];
@@ -80,87 +96,112 @@ bool CExtractor::ComposePathFrom(char16_t* buf, size_t nativeFrom, const char16_
     return fits;
 }
 
-CExtractor::EFolderResult CExtractor::CreateFolderChecked(const char16_t* root, const char16_t* relativeFolder,
-                                                          const char16_t* name, bool attempt) {
+VANTO_NOINLINE CExtractor::EFolderResult CExtractor::CreateFolderChecked(const char16_t* root,
+                                                                         const char16_t* relativeFolder,
+                                                                         char16_t* name) {
+    char16_t fitted[kPathCapacity];
+    const bool safe = FitNameToSystem(name, fitted, kPathCapacity, m_platform.NameRules());
+    if (safe)
+        FormatTextV(name, kPathCapacity, u"%s", fitted);
     char16_t path[kPathCapacity];
-    const bool fits = ComposePath(path, StrLen16(root), u"%s\\%s%s", root, relativeFolder, name);
-    // A path that does not fit is never cut and tried: it is reported as it
-    // stands, as far as it fits.
-    if (attempt && fits && m_platform.CreateDir(path)) {
+    const size_t rootLength = StrLen16(root);
+    const bool fits = ComposePath(path, rootLength, u"%s\\%s%s", root, relativeFolder, name);
+    // A path that does not fit is never cut and tried, nor is an unsafe name:
+    // either is reported as it stands, as far as it fits.
+    const EDirResult result = safe && fits ? m_platform.CreateDir(path + rootLength) : EDirResult::Failed;
+    if (result == EDirResult::Created) {
         LogJa(u"フォルダを作成します (パス=%s) ...成功！", path);
         LogEn(u"CreateDirectory (path=%s) ... Success!", path);
         return EFolderResult::Created;
     }
     LogJa(u"フォルダを作成します (パス=%s) ...失敗！", path);
     LogEn(u"CreateDirectory (path=%s) ... Failed!", path);
-    return fits ? EFolderResult::Failed : EFolderResult::TooLong;
+    if (!safe || !fits)
+        return EFolderResult::Refused;
+    return result == EDirResult::Exists ? EFolderResult::Exists
+         : result == EDirResult::Link   ? EFolderResult::Link
+                                        : EFolderResult::Failed;
 }
 
 bool CExtractor::CreateFolder(const char16_t* root, const char16_t* relativeFolder, const char16_t* name) {
-    return CreateFolderChecked(root, relativeFolder, name) == EFolderResult::Created;
+    char16_t folderName[kPathCapacity];
+    FormatTextV(folderName, kPathCapacity, u"%s", name);
+    return CreateFolderChecked(root, relativeFolder, folderName) == EFolderResult::Created;
 }
 
 void CExtractor::ExtractData(const char16_t* relativeFolder, const uint8_t* data, int32_t length) {
     LogJa(u"データを展開します(dir=%s, サイズ=%d)", relativeFolder, length);
     LogEn(u"ExtractData(dir=%s, size=%d)", relativeFolder, length);
 
+    // Only the child's relative folder lives in this frame: it is what the
+    // recursion needs. Everything else of an entry is ExtractEntry's.
     bool cmapTried = false;
     int32_t offset = 0;
     while (offset < length) {
+        char16_t childRelative[kPathCapacity];
         int32_t entrySize = 0;
-        if (length <= kEntryHeaderSize || length - offset < kEntryHeaderSize ||
-            !ParseSizeField(data + offset + kSizeFieldOffset, &entrySize))
+        const EEntryStep step = ExtractEntry(relativeFolder, data, length, offset, cmapTried, entrySize, childRelative);
+        if (step == EEntryStep::End)
             return;  // no entry stands here: the rest of the container is ignored
-
-        char16_t entryName[kPathCapacity];
-        m_platform.DecodeName(data + offset, size_t(EntryNameLength(data + offset)), entryName, kPathCapacity);
-
-        // An entry shorter than its own header, or one that reaches past the
-        // end of its container, is damaged: nothing after it can be trusted.
-        if (entrySize < kEntryHeaderSize || entrySize > length - offset) {
-            LogJa(u"データが壊れているため展開を中断しました。(ファイル名=%s 位置=%d/%d サイズ=%d)", entryName, offset,
-                  length, entrySize);
-            LogEn(u"Damaged entry, rest of data skipped: filename=%s position=%d/%d size=%d", entryName, offset,
-                  length, entrySize);
-            return;
-        }
-
-        // The "cmap" folder is attempted at most once per container, before
-        // the first entry that needs it.
-        if (!cmapTried && ContainsNoCase(entryName, u"cmap\\")) {
-            CreateFolder(m_szExtractRoot, relativeFolder, u"cmap");
-            cmapTried = true;
-        }
-
-        LogJa(u"展開しています... ファイル名=%s 位置=%d/%d サイズ=%d", entryName, offset, length, entrySize);
-        LogEn(u"Extracting... filename=%s position=%d/%d size=%d", entryName, offset, length, entrySize);
-
-        const uint8_t* payload = data + offset + kEntryHeaderSize;
-        const int32_t payloadLength = entrySize - kEntryHeaderSize;
-        if (IsValidEntryHeader(payload, payloadLength))
-            ExtractChild(relativeFolder, entryName, payload, payloadLength);
-        else
-            ExtractFileEntry(relativeFolder, entryName, payload, payloadLength);
-
+        if (step == EEntryStep::Child)
+            ExtractData(childRelative, data + offset + kEntryHeaderSize, entrySize - kEntryHeaderSize);
         offset += entrySize;  // entrySize <= length - offset: no overflow
     }
 }
 
-void CExtractor::ExtractChild(const char16_t* relativeFolder, const char16_t* entryName, const uint8_t* payload,
-                              int32_t payloadLength) {
-    LogJa(u"%sは子データを持っています。", entryName);
-    LogEn(u"%s has child elements.", entryName);
+VANTO_NOINLINE CExtractor::EEntryStep CExtractor::ExtractEntry(const char16_t* relativeFolder, const uint8_t* data,
+                                                               int32_t length, int32_t offset, bool& cmapTried,
+                                                               int32_t& entrySize, char16_t* childRelative) {
+    if (length <= kEntryHeaderSize || length - offset < kEntryHeaderSize ||
+        !ParseSizeField(data + offset + kSizeFieldOffset, &entrySize))
+        return EEntryStep::End;
 
-    char16_t childRelative[kPathCapacity];
-    if (PrepareChildFolder(relativeFolder, entryName, childRelative))
-        ExtractData(childRelative, payload, payloadLength);
+    char16_t entryName[kPathCapacity];
+    m_platform.DecodeName(data + offset, size_t(EntryNameLength(data + offset)), entryName, kPathCapacity);
+
+    // An entry shorter than its own header, or one that reaches past the end
+    // of its container, is damaged: nothing after it can be trusted.
+    if (entrySize < kEntryHeaderSize || entrySize > length - offset) {
+        LogJa(u"データが壊れているため展開を中断しました。(ファイル名=%s 位置=%d/%d サイズ=%d)", entryName, offset, length,
+              entrySize);
+        LogEn(u"Damaged entry, rest of data skipped: filename=%s position=%d/%d size=%d", entryName, offset, length,
+              entrySize);
+        ++m_nEntryProblems;
+        return EEntryStep::End;
+    }
+
+    // The "cmap" folder is attempted at most once per container, before the
+    // first entry that needs it.
+    if (!cmapTried && ContainsNoCase(entryName, u"cmap\\")) {
+        CreateFolder(m_szExtractRoot, relativeFolder, u"cmap");
+        cmapTried = true;
+    }
+
+    LogJa(u"展開しています... ファイル名=%s 位置=%d/%d サイズ=%d", entryName, offset, length, entrySize);
+    LogEn(u"Extracting... filename=%s position=%d/%d size=%d", entryName, offset, length, entrySize);
+
+    const uint8_t* payload = data + offset + kEntryHeaderSize;
+    const int32_t payloadLength = entrySize - kEntryHeaderSize;
+    if (IsValidEntryHeader(payload, payloadLength)) {
+        LogJa(u"%sは子データを持っています。", entryName);
+        LogEn(u"%s has child elements.", entryName);
+        return PrepareChildFolder(relativeFolder, entryName, childRelative) ? EEntryStep::Child : EEntryStep::Done;
+    }
+    ExtractFileEntry(relativeFolder, entryName, payload, payloadLength);
+    return EEntryStep::Done;
+}
+
+void CExtractor::LogUnsafeName(const char16_t* entryName) {
+    LogJa(u"安全でない名前のため [%s] をスキップしました。", entryName);
+    LogEn(u"Skipped unsafe name [%s].", entryName);
+    ++m_nEntryProblems;
 }
 
 // Creates the child's folder and forms its relative folder. False when the
-// child must not be walked: an unsafe folder name, or a path that does not fit
-// (which also bounds the nesting depth).
-VANTO_NOINLINE bool CExtractor::PrepareChildFolder(const char16_t* relativeFolder, const char16_t* entryName,
-                                                   char16_t* childRelative) {
+// child must not be walked: an unsafe folder name, a link where its folder
+// goes, or a path that does not fit (which also bounds the nesting depth).
+bool CExtractor::PrepareChildFolder(const char16_t* relativeFolder, const char16_t* entryName,
+                                    char16_t* childRelative) {
     // The folder is named after the entry without its last extension and
     // without one trailing blank.
     char16_t folderName[kPathCapacity];
@@ -171,19 +212,37 @@ VANTO_NOINLINE bool CExtractor::PrepareChildFolder(const char16_t* relativeFolde
     if (folderLength > 0 && folderName[folderLength - 1] == u' ')
         folderName[folderLength - 1] = 0;
 
-    if (IsUnsafeName(folderName, m_platform.ReservesDeviceNames())) {
-        LogJa(u"安全でない名前のため [%s] をスキップしました。", entryName);
-        LogEn(u"Skipped unsafe name [%s].", entryName);
+    char16_t fitted[kPathCapacity];
+    if (!FitNameToSystem(folderName, fitted, kPathCapacity, m_platform.NameRules())) {
+        LogUnsafeName(entryName);
         return false;
     }
-    // A folder that exists already is reported "Failed!" and filled all the same.
-    if (CreateFolderChecked(m_szExtractRoot, relativeFolder, folderName) == EFolderResult::TooLong)
+    // A folder that exists already is reported "Failed!" and filled all the
+    // same; a link is never entered.
+    const EFolderResult result = CreateFolderChecked(m_szExtractRoot, relativeFolder, fitted);
+    if (result == EFolderResult::Link || result == EFolderResult::Refused) {
+        ++m_nEntryProblems;
         return false;
-    return ComposePath(childRelative, 0, u"%s%s\\", relativeFolder, folderName);
+    }
+    if (!ComposePath(childRelative, 0, u"%s%s\\", relativeFolder, fitted)) {
+        ++m_nEntryProblems;
+        return false;
+    }
+    return true;
 }
 
 VANTO_NOINLINE void CExtractor::ExtractFileEntry(const char16_t* relativeFolder, const char16_t* entryName,
                                                  const uint8_t* payload, int32_t payloadLength) {
+    const SNameRules rules = m_platform.NameRules();
+    // Whether the name is safe does not depend on the extension the content
+    // will choose (".t" and a ".bmp" put in its place end the name alike), so
+    // an unsafe entry is refused before its payload is inflated.
+    char16_t outputName[kPathCapacity];
+    if (!FitNameToSystem(entryName, outputName, kPathCapacity, rules)) {
+        LogUnsafeName(entryName);
+        return;
+    }
+
     CBlockHolder buffer(m_platform, kDecompressionBufferSize);
     if (!buffer.Get()) {
         LogJa(u"メモリの確保に失敗しました。プログラムを終了します。");
@@ -212,24 +271,27 @@ VANTO_NOINLINE void CExtractor::ExtractFileEntry(const char16_t* relativeFolder,
     }
     const char16_t* extension = ChooseExtension(nameExtension, content, contentLength);
 
-    char16_t outputName[kPathCapacity];
-    FormatTextV(outputName, kPathCapacity, u"%s%s", baseName, extension);
-    if (IsUnsafeName(outputName, m_platform.ReservesDeviceNames())) {
-        LogJa(u"安全でない名前のため [%s] をスキップしました。", entryName);
-        LogEn(u"Skipped unsafe name [%s].", entryName);
+    char16_t chosenName[kPathCapacity];
+    if (FormatTextV(chosenName, kPathCapacity, u"%s%s", baseName, extension) != EFormatResult::Ok ||
+        !FitNameToSystem(chosenName, outputName, kPathCapacity, rules)) {
+        LogUnsafeName(entryName);  // cannot happen: the entry name passed, and the extension changes nothing
         return;
     }
+    if (!rules.bIgnoresCase)
+        FoldCmapFolderCase(outputName);
 
     char16_t path[kPathCapacity];
-    const bool fits =
-        ComposePath(path, StrLen16(m_szExtractRoot), u"%s\\%s%s%s", m_szExtractRoot, relativeFolder, baseName, extension);
+    const size_t rootLength = StrLen16(m_szExtractRoot);
+    const bool fits = ComposePath(path, rootLength, u"%s\\%s%s", m_szExtractRoot, relativeFolder, outputName);
     const EWriteResult result =
-        fits ? m_platform.WriteNewFile(path, content, size_t(contentLength)) : EWriteResult::CannotCreate;
+        fits ? m_platform.WriteNewFile(path + rootLength, content, size_t(contentLength)) : EWriteResult::CannotCreate;
     if (result == EWriteResult::CannotCreate) {
         LogJa(u"ファイル [%s] を作成できませんでした。", path);
         LogEn(u"Cannot create file [%s].", path);
+        ++m_nEntryProblems;
     } else if (result == EWriteResult::WriteFailed) {
         LogJa(u"ファイル [%s] に書き込めませんでした。", path);
         LogEn(u"Cannot write file [%s].", path);
+        ++m_nEntryProblems;
     }
 }

@@ -51,13 +51,24 @@ public:
 
     bool IsJapanese() const;
 
-protected:
-    enum class EFolderResult { Created, Failed, TooLong };
+    // Entries not written as they should have been since the object was made:
+    // damaged, refused as unsafe, or whose file or folder could not be
+    // created or written.
+    int32_t EntryProblemCount() const { return m_nEntryProblems; }
 
-    // CreateFolder, telling apart a path that does not fit (nothing attempted).
-    // With attempt false, only reports the path as not created.
-    EFolderResult CreateFolderChecked(const char16_t* root, const char16_t* relativeFolder, const char16_t* name,
-                                      bool attempt = true);
+protected:
+    enum class EFolderResult {
+        Created,  // made now
+        Exists,   // a real folder is there: it may be filled
+        Link,     // a link stands there: never entered
+        Failed,   // not created (a file there, a missing parent, ...)
+        Refused,  // not attempted: an unsafe name, or a path that does not fit
+    };
+
+    // CreateFolder with the whole outcome. name is fitted in place to what the
+    // system creates (trailing dots and blanks trimmed where the system does),
+    // so that the caller goes on with the name that is on disk.
+    EFolderResult CreateFolderChecked(const char16_t* root, const char16_t* relativeFolder, char16_t* name);
 
     IPlatform& m_platform;
     const char16_t* m_pszLocaleName;
@@ -67,12 +78,21 @@ protected:
     int m_nFatalExitCode = 0;
 
 private:
+    enum class EEntryStep { End, Done, Child };
+
     void LogIf(bool show, const char16_t* format, const CLogArg* args, size_t count);
-    void ExtractChild(const char16_t* relativeFolder, const char16_t* entryName, const uint8_t* payload,
-                      int32_t payloadLength);
+    // One entry of a container at `offset`: logs it and writes it, or, for a
+    // child container, creates its folder and forms childRelative for the
+    // caller to walk. Kept out of ExtractData so that the recursion carries
+    // only the child's relative folder.
+    EEntryStep ExtractEntry(const char16_t* relativeFolder, const uint8_t* data, int32_t length, int32_t offset,
+                            bool& cmapTried, int32_t& entrySize, char16_t* childRelative);
+    bool PrepareChildFolder(const char16_t* relativeFolder, const char16_t* entryName, char16_t* childRelative);
     void ExtractFileEntry(const char16_t* relativeFolder, const char16_t* entryName, const uint8_t* payload,
                           int32_t payloadLength);
-    bool PrepareChildFolder(const char16_t* relativeFolder, const char16_t* entryName, char16_t* childRelative);
+    void LogUnsafeName(const char16_t* entryName);
+
+    int32_t m_nEntryProblems = 0;
 
     // Formats a path into a kPathCapacity buffer and turns every '\' from
     // character `nativeFrom` on into the native separator (the extraction root

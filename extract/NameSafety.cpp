@@ -1,5 +1,7 @@
 #include "extract/NameSafety.h"
 
+#include "platform/Platform.h"
+
 #include <cstddef>
 
 namespace {
@@ -69,4 +71,35 @@ bool IsUnsafeName(const char16_t* name, bool reservesDeviceNames) {
             componentBegin = p + 1;
         }
     }
+}
+
+bool FitNameToSystem(const char16_t* name, char16_t* out, size_t capacity, const SNameRules& rules) {
+    if (capacity == 0 || IsUnsafeName(name, rules.bReservesDeviceNames))
+        return false;
+    size_t pos = 0;
+    const char16_t* p = name;
+    for (;;) {
+        const char16_t* begin = p;
+        while (*p && !IsSeparator(*p))
+            ++p;
+        const char16_t* end = p;
+        if (rules.bTrimsNameEnds) {
+            while (end > begin && (end[-1] == u'.' || end[-1] == u' '))
+                --end;
+            if (end == begin && p != begin)
+                return false;  // dots and blanks only: the system would make it nothing
+        }
+        for (const char16_t* q = begin; q < end; ++q) {
+            if (pos + 1 >= capacity)
+                return false;
+            out[pos++] = *q;
+        }
+        if (*p == 0)
+            break;
+        if (pos + 1 >= capacity)
+            return false;
+        out[pos++] = *p++;
+    }
+    out[pos] = 0;
+    return true;
 }

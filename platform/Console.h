@@ -7,10 +7,14 @@
 #include <string>
 
 // One line on standard output, UTF-8 (a Windows console gets the characters).
-void ConsoleWriteLine(const char16_t* line);
+// False once standard output has failed (a full device, a closed pipe).
+bool ConsoleWriteLine(const char16_t* line);
 // Text on standard error, as is (no newline added).
 void ConsoleWriteError(const char16_t* text);
-void ConsoleFlush();
+// False when standard output has failed.
+bool ConsoleFlush();
+// The system's text for the last failed C library call.
+std::u16string ConsoleErrorText();
 
 // True when a person can answer: standard input and standard error are terminals.
 bool ConsoleIsInteractive();

@@ -1,3 +1,4 @@
+#include <errno.h>
 #include <limits.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -9,10 +10,11 @@
 #include "platform/Console.h"
 #include "platform/Utf.h"
 
-void ConsoleWriteLine(const char16_t* line) {
+bool ConsoleWriteLine(const char16_t* line) {
     const std::string text = Utf16ToUtf8String(line);
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fputc('\n', stdout);
+    return !std::ferror(stdout);
 }
 
 void ConsoleWriteError(const char16_t* text) {
@@ -21,7 +23,9 @@ void ConsoleWriteError(const char16_t* text) {
     std::fflush(stderr);
 }
 
-void ConsoleFlush() { std::fflush(stdout); }
+bool ConsoleFlush() { return std::fflush(stdout) == 0 && !std::ferror(stdout); }
+
+std::u16string ConsoleErrorText() { return Utf8ToUtf16String(std::strerror(errno)); }
 
 bool ConsoleIsInteractive() { return isatty(STDIN_FILENO) && isatty(STDERR_FILENO); }
 
@@ -65,10 +69,10 @@ std::u16string DefaultLocaleName() {
 bool ResolveExistingFolder(const std::u16string& folder, std::u16string& absolute) {
     char resolved[PATH_MAX];
     struct stat st;
-    const std::string native = Utf16ToUtf8String(folder.c_str());
-    if (!realpath(native.c_str(), resolved) || stat(resolved, &st) != 0 || !S_ISDIR(st.st_mode))
+    char native[PATH_MAX];
+    if (!Utf16ToNativeName(folder.c_str(), native, sizeof native) || !realpath(native, resolved) ||
+        stat(resolved, &st) != 0 || !S_ISDIR(st.st_mode))
         return false;
-    bool valid = false;
-    absolute = Utf8ToUtf16String(resolved, &valid);
-    return valid;
+    absolute = NativeNameToUtf16String(resolved);
+    return true;
 }

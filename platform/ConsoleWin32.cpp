@@ -1,6 +1,8 @@
 #include <windows.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "platform/Console.h"
@@ -15,33 +17,36 @@ bool IsConsole(DWORD which) {
     return GetConsoleMode(GetStdHandle(which), &mode) != FALSE;
 }
 
-void WriteTo(DWORD which, FILE* stream, const char16_t* text, bool newline) {
+bool WriteTo(DWORD which, FILE* stream, const char16_t* text, bool newline) {
     if (IsConsole(which)) {
         // A console shows the characters themselves, whatever its code page.
         std::fflush(stream);
         DWORD written;
         const HANDLE h = GetStdHandle(which);
-        WriteConsoleW(h, AsWide(text), DWORD(std::char_traits<char16_t>::length(text)), &written, nullptr);
+        bool ok = WriteConsoleW(h, AsWide(text), DWORD(std::char_traits<char16_t>::length(text)), &written, nullptr);
         if (newline)
-            WriteConsoleW(h, L"\r\n", 2, &written, nullptr);
-        return;
+            ok = WriteConsoleW(h, L"\r\n", 2, &written, nullptr) && ok;
+        return ok;
     }
     const std::string bytes = Utf16ToUtf8String(text);
     std::fwrite(bytes.data(), 1, bytes.size(), stream);
     if (newline)
         std::fputc('\n', stream);
+    return !std::ferror(stream);
 }
 
 }  // namespace
 
-void ConsoleWriteLine(const char16_t* line) { WriteTo(STD_OUTPUT_HANDLE, stdout, line, true); }
+bool ConsoleWriteLine(const char16_t* line) { return WriteTo(STD_OUTPUT_HANDLE, stdout, line, true); }
 
 void ConsoleWriteError(const char16_t* text) {
     WriteTo(STD_ERROR_HANDLE, stderr, text, false);
     std::fflush(stderr);
 }
 
-void ConsoleFlush() { std::fflush(stdout); }
+bool ConsoleFlush() { return std::fflush(stdout) == 0 && !std::ferror(stdout); }
+
+std::u16string ConsoleErrorText() { return Utf8ToUtf16String(std::strerror(errno)); }
 
 bool ConsoleIsInteractive() { return IsConsole(STD_INPUT_HANDLE) && IsConsole(STD_ERROR_HANDLE); }
 

@@ -20,10 +20,24 @@ struct SInputFile {
     intptr_t hFile = -1;       // implementation's open handle, -1 when none
 };
 
+enum class EDirResult {
+    Created,  // the folder was made now
+    Exists,   // a real folder stands there already: it may be filled
+    Link,     // a symbolic link, junction or other reparse point stands there: never entered
+    Failed,   // nothing was made: a file stands there, a level above is missing or refused, ...
+};
+
 enum class EWriteResult {
     Written,       // created and every byte written
-    CannotCreate,  // exists already, or could not be created: nothing was touched
-    WriteFailed,   // created but not fully written: the partial file has been deleted
+    CannotCreate,  // the name is taken, or the file could not be created: nothing was touched
+    WriteFailed,   // the content could not be written whole: nothing is left behind
+};
+
+// How the system treats the names the engine creates.
+struct SNameRules {
+    bool bReservesDeviceNames;  // CON, LPT1, ... name devices in every folder
+    bool bTrimsNameEnds;        // trailing dots and blanks are dropped from a created name
+    bool bIgnoresCase;          // names that differ only in letter case are one name
 };
 
 class IPlatform {
@@ -43,11 +57,27 @@ public:
     // Frees the block first, then closes the file. Safe on an empty SInputFile.
     virtual void ReleaseInputFile(SInputFile& file) = 0;
 
-    // Creates one folder; false when it exists or cannot be created.
-    virtual bool CreateDir(const char16_t* path) = 0;
+    // The output side. Output paths are relative to the output root, which a
+    // job opens once. Every level below the root is opened relative to a
+    // handle of its parent and never through a symbolic link or reparse point,
+    // so another process that swaps a folder for a link cannot redirect a write
+    // out of the root. In a relative path, '\' and '/' separate components;
+    // empty and "." components are skipped; a ".." component is refused.
 
-    // Creates the file only when it does not exist yet, writes all bytes, closes it.
-    virtual EWriteResult WriteNewFile(const char16_t* path, const uint8_t* data, size_t size) = 0;
+    // Opens the folder that relative paths start from, closing any open before.
+    // False when it cannot be opened.
+    virtual bool OpenOutputRoot(const char16_t* root) = 0;
+    // Lets go of the root and of every folder held below it.
+    virtual void CloseOutputRoot() = 0;
+
+    // Creates the folder the relative path names. An empty path names the root.
+    virtual EDirResult CreateDir(const char16_t* relativePath) = 0;
+
+    // Creates the file only when its name is free. The content is written under
+    // a temporary name in the same folder, one that no entry can produce, and
+    // then moved to its name without replacing anything, so a file under an
+    // output name is always complete, whatever ends the process.
+    virtual EWriteResult WriteNewFile(const char16_t* relativePath, const uint8_t* data, size_t size) = 0;
 
     // Committed read-write memory, or null. Released with FreeBlock. Its
     // contents are unspecified: a platform may hand out again a block that
@@ -55,16 +85,16 @@ public:
     virtual uint8_t* AllocBlock(size_t size) = 0;
     virtual void FreeBlock(uint8_t* block, size_t size) = 0;
 
-    // Decodes an entry name (bytes of the legacy code page) into out, terminated.
-    // The result is cut to capacity - 1 characters (names are at most 49 bytes,
-    // far below any capacity the engine uses).
+    // Decodes an entry name (bytes of the legacy code page) into out, terminated,
+    // as Windows decodes it in that code page. The result is cut to capacity - 1
+    // characters (names are at most 49 bytes, far below any capacity the engine
+    // uses).
     virtual void DecodeName(const uint8_t* bytes, size_t count, char16_t* out, size_t capacity) = 0;
 
     // Rewrites '\' in place into this system's folder separator.
     virtual void ToNativeSeparators(char16_t* path) = 0;
 
-    // True where device names such as CON or LPT1 are reserved in every folder.
-    virtual bool ReservesDeviceNames() const = 0;
+    virtual SNameRules NameRules() const = 0;
 
     // Ends the process at once with the given code, after flushing standard streams.
     [[noreturn]] virtual void ExitProcessNow(int code) = 0;

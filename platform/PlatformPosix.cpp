@@ -4,10 +4,13 @@
 #include <fcntl.h>
 #include <iconv.h>
 #include <limits.h>
+#include <signal.h>
+#include <stdio.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
@@ -15,13 +18,22 @@
 
 namespace {
 
-// File names are at most 259 UTF-16 characters, each at most 3 UTF-8 bytes
-// (a surrogate pair gives 4 bytes for 2 characters).
+// File names are at most 259 UTF-16 characters, each at most 3 bytes (a
+// surrogate pair gives 4 bytes for 2 characters, an escaped byte 1).
 constexpr size_t kNativePathBytes = 260 * 3 + 1;
 
 const iconv_t kNoIconv = reinterpret_cast<iconv_t>(-1);
 
-bool ToNativePath(const char16_t* path, char* out) { return Utf16ToUtf8(path, out, kNativePathBytes); }
+bool ToNativePath(const char16_t* path, char* out) { return Utf16ToNativeName(path, out, kNativePathBytes); }
+
+bool ToNativeComponent(const SPathComponent& name, char* out) {
+    char16_t copy[260];
+    if (name.length >= 260)
+        return false;
+    std::memcpy(copy, name.begin, name.length * sizeof(char16_t));
+    copy[name.length] = 0;
+    return ToNativePath(copy, out);
+}
 
 // Fresh zero-filled memory from the kernel, or null.
 uint8_t* MapBlock(size_t size) {
@@ -36,12 +48,124 @@ std::string IconvNameOfCodePage(unsigned codePage) {
     return "CP" + std::to_string(codePage);
 }
 
+// Lead bytes of the double-byte code pages: Windows always reads such a
+// byte together with the next one, whatever that is.
+bool IsLeadByte(unsigned codePage, uint8_t b) {
+    switch (codePage) {
+    case 932:
+        return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    case 936:
+    case 949:
+    case 950:
+        return b >= 0x81 && b <= 0xFE;
+    default:
+        return false;
+    }
+}
+
+bool IsDoubleByteCodePage(unsigned codePage) { return IsLeadByte(codePage, 0x81); }
+
+// What Windows gives for a lead byte whose pair is undefined, or that ends the name.
+char16_t InvalidPairChar(unsigned codePage) { return codePage == 932 ? char16_t(0x30FB) : u'?'; }
+
+// Single bytes that code page 932 leaves undefined and Windows maps all the same.
+char16_t Cp932UndefinedByte(uint8_t b) {
+    switch (b) {
+    case 0x80:
+        return 0x0080;
+    case 0xA0:
+        return 0xF8F0;
+    case 0xFD:
+    case 0xFE:
+    case 0xFF:
+        return char16_t(0xF8F1 + (b - 0xFD));
+    default:
+        return 0xFFFD;
+    }
+}
+
+// Converts exactly `count` bytes with iconv and appends the characters.
+// False when they are not one complete, valid sequence (or do not fit).
+bool ConvertExact(iconv_t cd, const uint8_t* bytes, size_t count, char16_t* out, size_t& pos, size_t capacity,
+                  bool* incomplete) {
+    char unit[8];
+    char* in = reinterpret_cast<char*>(const_cast<uint8_t*>(bytes));
+    size_t inLeft = count;
+    char* outPtr = unit;
+    size_t outLeft = sizeof unit;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    const size_t r = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+    if (incomplete)
+        *incomplete = r == size_t(-1) && errno == EINVAL;
+    const size_t produced = sizeof unit - outLeft;
+    if (r == size_t(-1) || inLeft != 0 || produced == 0 || pos + produced / 2 + 1 > capacity)
+        return false;
+    for (size_t i = 0; i + 1 < produced; i += 2)
+        out[pos++] = char16_t(uint8_t(unit[i]) | uint8_t(unit[i + 1]) << 8);
+    return true;
+}
+
+// --- The file being written under its temporary name, for the signal handler.
+
+struct SPartialFile {
+    volatile sig_atomic_t armed;
+    int folder;
+    dev_t device;
+    ino_t inode;
+    char name[kTemporaryNameCapacity];
+};
+SPartialFile g_partialFile;
+
+// Removes the temporary file if the name still is the file that was made.
+void RemoveIfSame(int folder, const char* name, dev_t device, ino_t inode) {
+    struct stat now;
+    if (fstatat(folder, name, &now, AT_SYMLINK_NOFOLLOW) == 0 && now.st_dev == device && now.st_ino == inode &&
+        S_ISREG(now.st_mode))
+        unlinkat(folder, name, 0);
+}
+
+extern "C" void RemovePartialFileAndDie(int signal) {
+    if (g_partialFile.armed)
+        RemoveIfSame(g_partialFile.folder, g_partialFile.name, g_partialFile.device, g_partialFile.inode);
+    // The handler was reset on entry (SA_RESETHAND): end as the signal would have.
+    raise(signal);
+}
+
+bool WriteAll(int fd, const uint8_t* data, size_t size) {
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t put = write(fd, data + done, size - done);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0)
+            return false;
+        done += size_t(put);
+    }
+    return true;
+}
+
+// Gives the temporary file its name without replacing anything. 0 on
+// success, else an errno value (EEXIST: the name is taken).
+int MoveWithoutReplacing(int folder, const char* from, const char* to) {
+    if (renameat2(folder, from, folder, to, RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return errno;
+    // A file system without RENAME_NOREPLACE: a hard link never replaces either.
+    if (linkat(folder, from, folder, to, 0) != 0)
+        return errno;
+    unlinkat(folder, from, 0);
+    return 0;
+}
+
 }  // namespace
 
 CPosixPlatform::CPosixPlatform(unsigned codePage)
-    : m_iconv(iconv_open("UTF-16LE", IconvNameOfCodePage(codePage ? codePage : 932).c_str())) {}
+    : m_nCodePage(codePage ? codePage : 932),
+      m_iconv(iconv_open("UTF-16LE", IconvNameOfCodePage(m_nCodePage).c_str())) {}
 
 CPosixPlatform::~CPosixPlatform() {
+    m_chain.Close();
     if (m_pSpareBlock)
         munmap(m_pSpareBlock, m_nSpareSize);
     if (m_iconv != kNoIconv)
@@ -49,6 +173,15 @@ CPosixPlatform::~CPosixPlatform() {
 }
 
 bool CPosixPlatform::IsCodePageSupported() const { return m_iconv != kNoIconv; }
+
+void CPosixPlatform::RemovePartialFileOnSignals() {
+    struct sigaction action = {};
+    action.sa_handler = RemovePartialFileAndDie;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
+}
 
 bool CPosixPlatform::GetCurrentDir(char16_t* buf, size_t capacity) {
     if (capacity == 0)
@@ -65,7 +198,7 @@ bool CPosixPlatform::GetCurrentDir(char16_t* buf, size_t capacity) {
         buf[0] = 0;
         return false;
     }
-    return Utf8ToUtf16(native, std::strlen(native), buf, capacity);
+    return NativeNameToUtf16(native, std::strlen(native), buf, capacity);
 }
 
 bool CPosixPlatform::ReadWholeFile(const char16_t* path, SInputFile& file) {
@@ -108,45 +241,93 @@ void CPosixPlatform::ReleaseInputFile(SInputFile& file) {
     file = SInputFile();
 }
 
-bool CPosixPlatform::CreateDir(const char16_t* path) {
+bool CPosixPlatform::OpenOutputRoot(const char16_t* root) {
+    m_chain.Close();
     char native[kNativePathBytes];
-    return ToNativePath(path, native) && mkdir(native, 0777) == 0;
+    if (!ToNativePath(root, native))
+        return false;
+    // The root is the user's own folder: a link to it is followed, once.
+    const int fd = open(native, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    m_chain.SetRoot(fd);
+    return true;
 }
 
-EWriteResult CPosixPlatform::WriteNewFile(const char16_t* path, const uint8_t* data, size_t size) {
+void CPosixPlatform::CloseOutputRoot() { m_chain.Close(); }
+
+CFolderChain::Handle CPosixPlatform::OpenFolder(CFolderChain::Handle parent, const SPathComponent& name) {
     char native[kNativePathBytes];
-    if (!ToNativePath(path, native))
+    if (!ToNativeComponent(name, native))
+        return CFolderChain::kNoHandle;
+    const int fd = openat(int(parent), native, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    return fd < 0 ? CFolderChain::kNoHandle : fd;
+}
+
+void CPosixPlatform::CloseFolder(CFolderChain::Handle folder) { close(int(folder)); }
+
+EDirResult CPosixPlatform::CreateDir(const char16_t* relativePath) {
+    SPathComponent name;
+    EPathSplit split;
+    const int parent = int(m_chain.OpenParent(relativePath, name, split));
+    if (split == EPathSplit::Root)
+        return m_chain.Root() == CFolderChain::kNoHandle ? EDirResult::Failed : EDirResult::Exists;
+    char native[kNativePathBytes];
+    if (parent < 0 || !ToNativeComponent(name, native))
+        return EDirResult::Failed;
+    if (mkdirat(parent, native, 0777) == 0)
+        return EDirResult::Created;
+    struct stat st;
+    if (errno != EEXIST || fstatat(parent, native, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return EDirResult::Failed;
+    if (S_ISLNK(st.st_mode))
+        return EDirResult::Link;
+    return S_ISDIR(st.st_mode) ? EDirResult::Exists : EDirResult::Failed;
+}
+
+EWriteResult CPosixPlatform::WriteNewFile(const char16_t* relativePath, const uint8_t* data, size_t size) {
+    SPathComponent name;
+    EPathSplit split;
+    const int folder = int(m_chain.OpenParent(relativePath, name, split));
+    char native[kNativePathBytes];
+    struct stat st;
+    // A name that is taken is refused before anything is written.
+    if (folder < 0 || !ToNativeComponent(name, native) || fstatat(folder, native, &st, AT_SYMLINK_NOFOLLOW) == 0)
         return EWriteResult::CannotCreate;
-    // O_EXCL: an existing file (or a symbolic link, even a dangling one) is never opened.
-    const int fd = open(native, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+
+    char temp[kTemporaryNameCapacity];
+    int fd = -1;
+    for (int attempt = 0; attempt < 8 && fd < 0; ++attempt) {
+        FormatTemporaryName(temp, sizeof temp, (unsigned long)getpid(), ++m_nTempSequence);
+        fd = openat(folder, temp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
     if (fd < 0)
         return EWriteResult::CannotCreate;
-
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t put = write(fd, data + done, size - done);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            break;
-        done += size_t(put);
+    struct stat made;
+    if (fstat(fd, &made) != 0) {
+        close(fd);
+        unlinkat(folder, temp, 0);  // just made with O_EXCL: it is ours
+        return EWriteResult::CannotCreate;
     }
-    bool ok = done == size;
+    g_partialFile.folder = folder;
+    g_partialFile.device = made.st_dev;
+    g_partialFile.inode = made.st_ino;
+    std::memcpy(g_partialFile.name, temp, sizeof temp);
+    std::atomic_signal_fence(std::memory_order_seq_cst);  // the record is whole before it is armed
+    g_partialFile.armed = 1;
+
+    bool written = WriteAll(fd, data, size);
     if (close(fd) != 0)
-        ok = false;
-    if (ok)
-        return EWriteResult::Written;
-
-    // Delete the partial file, but only if the name still is the file we made.
-    struct stat made, now;
-    const int fd2 = open(native, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-    if (fd2 >= 0) {
-        if (fstat(fd2, &made) == 0 && lstat(native, &now) == 0 && made.st_ino == now.st_ino &&
-            made.st_dev == now.st_dev && S_ISREG(now.st_mode))
-            unlink(native);
-        close(fd2);
-    }
-    return EWriteResult::WriteFailed;
+        written = false;
+    const int moved = written ? MoveWithoutReplacing(folder, temp, native) : -1;
+    if (moved != 0)
+        RemoveIfSame(folder, temp, made.st_dev, made.st_ino);
+    g_partialFile.armed = 0;
+    if (!written)
+        return EWriteResult::WriteFailed;
+    return moved == 0 ? EWriteResult::Written : EWriteResult::CannotCreate;
 }
 
 uint8_t* CPosixPlatform::AllocBlock(size_t size) {
@@ -179,45 +360,40 @@ void CPosixPlatform::DecodeName(const uint8_t* bytes, size_t count, char16_t* ou
         return;
     size_t pos = 0;
     iconv_t cd = static_cast<iconv_t>(m_iconv);
-    if (cd == kNoIconv) {
-        for (size_t i = 0; i < count && pos + 1 < capacity; ++i)
-            out[pos++] = bytes[i] < 0x80 ? bytes[i] : 0xFFFD;
-        out[pos] = 0;
-        return;
-    }
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    char* in = reinterpret_cast<char*>(const_cast<uint8_t*>(bytes));
-    size_t inLeft = count;
-    while (inLeft > 0 && pos + 1 < capacity) {
-        char unit[8];
-        char* outPtr = unit;
-        size_t outLeft = sizeof unit;
-        // One character at a time, so that a bad byte costs only itself.
-        size_t take = 1;
-        size_t r = size_t(-1);
-        for (; take <= inLeft && take <= 4; ++take) {
-            char* tryIn = in;
-            size_t tryLeft = take;
-            outPtr = unit;
-            outLeft = sizeof unit;
-            r = iconv(cd, &tryIn, &tryLeft, &outPtr, &outLeft);
-            if (r != size_t(-1) && tryLeft == 0)
-                break;
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
-            if (errno != EINVAL)  // an invalid sequence, not merely an incomplete one
-                break;
+    const bool doubleByte = IsDoubleByteCodePage(m_nCodePage);
+    size_t i = 0;
+    while (i < count && pos + 1 < capacity) {
+        const uint8_t b = bytes[i];
+        if (cd == kNoIconv) {
+            out[pos++] = b < 0x80 ? b : 0xFFFD;
+            ++i;
+        } else if (doubleByte && IsLeadByte(m_nCodePage, b)) {
+            // A lead byte takes the next byte with it, whatever it is: an
+            // undefined pair is one character, never a stray backslash.
+            if (i + 1 >= count || !ConvertExact(cd, bytes + i, 2, out, pos, capacity, nullptr))
+                out[pos++] = InvalidPairChar(m_nCodePage);
+            i += i + 1 < count ? 2 : 1;
+        } else if (doubleByte) {
+            if (!ConvertExact(cd, bytes + i, 1, out, pos, capacity, nullptr))
+                out[pos++] = m_nCodePage == 932 ? Cp932UndefinedByte(b) : char16_t(0xFFFD);
+            ++i;
+        } else {
+            // One character at a time, so that a bad byte costs only itself.
+            size_t take = 1;
+            bool converted = false;
+            for (; take <= 4 && i + take <= count; ++take) {
+                bool incomplete = false;
+                converted = ConvertExact(cd, bytes + i, take, out, pos, capacity, &incomplete);
+                if (converted || !incomplete)
+                    break;
+            }
+            if (converted) {
+                i += take;
+            } else {
+                out[pos++] = 0xFFFD;
+                ++i;
+            }
         }
-        const size_t produced = sizeof unit - outLeft;
-        if (r == size_t(-1) || produced == 0) {
-            out[pos++] = 0xFFFD;
-            ++in;
-            --inLeft;
-            continue;
-        }
-        for (size_t i = 0; i + 1 < produced && pos + 1 < capacity; i += 2)
-            out[pos++] = char16_t(uint8_t(unit[i]) | uint8_t(unit[i + 1]) << 8);
-        in += take;
-        inLeft -= take;
     }
     out[pos] = 0;
 }

@@ -1,12 +1,14 @@
-// The platform seam on POSIX systems (Linux): UTF-8 file names, '/' folders,
-// exclusive creation with O_CREAT|O_EXCL, entry names decoded with iconv.
+// The platform seam on POSIX systems (Linux): file names as bytes, '/'
+// folders, output created relative to folder descriptors (openat, mkdirat)
+// and never through a symbolic link, entry names decoded with iconv.
 #pragma once
 
 #include <string>
 
+#include "platform/FolderChain.h"
 #include "platform/Platform.h"
 
-class CPosixPlatform final : public IPlatform {
+class CPosixPlatform final : public IPlatform, private CFolderChain::IOpener {
 public:
     // Entry names are decoded from this Windows code page; 0 means 932, since
     // the game is Japanese and Linux has no ANSI code page of its own.
@@ -21,19 +23,32 @@ public:
     // Makes GetCurrentDir answer with this folder instead of the real one.
     void SetExtractionFolder(const char16_t* folder) { m_strFolderOverride = folder; m_bOverride = true; }
 
+    // SIGINT, SIGTERM and SIGHUP first remove the file being written under
+    // its temporary name, then end the process as they would have. For
+    // programs that write files and want no litter when interrupted.
+    static void RemovePartialFileOnSignals();
+
     bool GetCurrentDir(char16_t* buf, size_t capacity) override;
     bool ReadWholeFile(const char16_t* path, SInputFile& file) override;
     void ReleaseInputFile(SInputFile& file) override;
-    bool CreateDir(const char16_t* path) override;
-    EWriteResult WriteNewFile(const char16_t* path, const uint8_t* data, size_t size) override;
+    bool OpenOutputRoot(const char16_t* root) override;
+    void CloseOutputRoot() override;
+    EDirResult CreateDir(const char16_t* relativePath) override;
+    EWriteResult WriteNewFile(const char16_t* relativePath, const uint8_t* data, size_t size) override;
     uint8_t* AllocBlock(size_t size) override;
     void FreeBlock(uint8_t* block, size_t size) override;
     void DecodeName(const uint8_t* bytes, size_t count, char16_t* out, size_t capacity) override;
     void ToNativeSeparators(char16_t* path) override;
-    bool ReservesDeviceNames() const override { return false; }
+    SNameRules NameRules() const override { return SNameRules{false, false, false}; }
     [[noreturn]] void ExitProcessNow(int code) override;
 
 private:
+    CFolderChain::Handle OpenFolder(CFolderChain::Handle parent, const SPathComponent& name) override;
+    void CloseFolder(CFolderChain::Handle folder) override;
+    // Decodes one character of a double-byte code page at bytes[0..left-1]
+    // into out; returns the bytes used.
+    size_t DecodeDoubleByteChar(const uint8_t* bytes, size_t left, char16_t* out, size_t& pos, size_t capacity);
+
     // The engine takes and gives back a 16 MiB decompression block for every
     // written entry. Unmapping it and mapping a fresh one each time would make
     // the kernel fault in and zero every page the inflater touches, entry
@@ -43,7 +58,10 @@ private:
     uint8_t* m_pSpareBlock = nullptr;
     size_t m_nSpareSize = 0;
 
+    unsigned m_nCodePage;
     void* m_iconv;  // iconv_t, (void*)-1 when unsupported
     std::u16string m_strFolderOverride;
     bool m_bOverride = false;
+    CFolderChain m_chain{*this};
+    unsigned long m_nTempSequence = 0;
 };

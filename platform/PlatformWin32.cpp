@@ -1,15 +1,101 @@
 #include "platform/PlatformWin32.h"
 
 #include <windows.h>
+#include <winternl.h>
 
 #include <cstdio>
-#include <vector>
+#include <cstring>
 
 namespace {
 
 // char16_t and WCHAR are both UTF-16 code units on Windows.
 static_assert(sizeof(char16_t) == sizeof(WCHAR), "UTF-16 units");
 const WCHAR* AsWide(const char16_t* p) { return reinterpret_cast<const WCHAR*>(p); }
+
+// Code pages that MultiByteToWideChar accepts only without MB_PRECOMPOSED.
+bool TakesNoFlags(unsigned codePage) {
+    return (codePage >= 50220 && codePage <= 50229) || (codePage >= 57002 && codePage <= 57011) ||
+           codePage == 65000 || codePage == 65001 || codePage == 54936 || codePage == 42;
+}
+
+// The folders below the root are held without delete sharing while they are
+// filled, so no other program can rename them or swap them for links. One
+// held elsewhere with delete access is still opened, with delete sharing.
+const ULONG kHoldShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+const ULONG kAnyShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+const NTSTATUS kSharingViolation = NTSTATUS(0xC0000043L);
+const NTSTATUS kNameCollision = NTSTATUS(0xC0000035L);
+
+// Opens or creates `name` relative to the folder `parent`, never through a
+// reparse point (the point itself is opened), with Windows' letter-case rules.
+NTSTATUS OpenRelative(HANDLE parent, const WCHAR* name, size_t length, ACCESS_MASK access, ULONG share,
+                      ULONG disposition, ULONG options, HANDLE* handle) {
+    *handle = nullptr;
+    if (length == 0 || length > 32767)
+        return NTSTATUS(0xC0000033L);  // STATUS_OBJECT_NAME_INVALID
+    UNICODE_STRING text;
+    text.Buffer = const_cast<PWSTR>(name);
+    text.Length = text.MaximumLength = USHORT(length * sizeof(WCHAR));
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, parent, nullptr);
+    IO_STATUS_BLOCK status;
+    return NtCreateFile(handle, access | SYNCHRONIZE, &attributes, &status, nullptr, FILE_ATTRIBUTE_NORMAL, share,
+                        disposition, options | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT, nullptr, 0);
+}
+
+bool IsReparsePoint(HANDLE h) {
+    FILE_ATTRIBUTE_TAG_INFO tag = {};
+    return !GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag) ||
+           (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+bool IsDirectory(HANDLE h) {
+    FILE_ATTRIBUTE_TAG_INFO tag = {};
+    return GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag) &&
+           (tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Windows would not open again a name it would trim.
+bool EndsInDotOrBlank(const SPathComponent& name) {
+    const char16_t last = name.begin[name.length - 1];
+    return last == u'.' || last == u' ';
+}
+
+bool SetDeleteOnClose(HANDLE h, bool remove) {
+    FILE_DISPOSITION_INFO disposition = {};
+    disposition.DeleteFile = remove ? TRUE : FALSE;
+    return SetFileInformationByHandle(h, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
+}
+
+// Gives the open file `name` in `folder`, never replacing a file there.
+NTSTATUS RenameWithoutReplacing(HANDLE file, HANDLE folder, const SPathComponent& name) {
+    union {
+        FILE_RENAME_INFORMATION info;
+        char bytes[sizeof(FILE_RENAME_INFORMATION) + 260 * sizeof(WCHAR)];
+    } rename = {};
+    if (name.length >= 260)
+        return NTSTATUS(0xC0000033L);
+    rename.info.ReplaceIfExists = FALSE;
+    rename.info.RootDirectory = folder;
+    rename.info.FileNameLength = ULONG(name.length * sizeof(WCHAR));
+    std::memcpy(rename.info.FileName, name.begin, name.length * sizeof(WCHAR));
+    IO_STATUS_BLOCK status;
+    return NtSetInformationFile(file, &status, &rename, sizeof rename, FileRenameInformation);
+}
+
+bool WriteAll(HANDLE h, const uint8_t* data, size_t size) {
+    while (size > 0) {
+        const DWORD chunk = size > 0x40000000u ? 0x40000000u : DWORD(size);
+        DWORD written = 0;
+        if (!WriteFile(h, data, chunk, &written, nullptr) || written != chunk)
+            return false;
+        data += chunk;
+        size -= chunk;
+    }
+    return true;
+}
+
+HANDLE AsHandle(CFolderChain::Handle h) { return reinterpret_cast<HANDLE>(h); }
 
 void CopyBounded(const WCHAR* src, size_t length, char16_t* out, size_t capacity) {
     size_t i = 0;
@@ -19,6 +105,8 @@ void CopyBounded(const WCHAR* src, size_t length, char16_t* out, size_t capacity
 }
 
 }  // namespace
+
+CWin32Platform::~CWin32Platform() { m_chain.Close(); }
 
 bool CWin32Platform::IsCodePageSupported() const { return m_nCodePage == CP_ACP || IsValidCodePage(m_nCodePage); }
 
@@ -69,23 +157,117 @@ void CWin32Platform::ReleaseInputFile(SInputFile& file) {
     file = SInputFile();
 }
 
-bool CWin32Platform::CreateDir(const char16_t* path) { return CreateDirectoryW(AsWide(path), nullptr) != FALSE; }
-
-EWriteResult CWin32Platform::WriteNewFile(const char16_t* path, const uint8_t* data, size_t size) {
-    // CREATE_NEW never opens an existing file. DELETE access lets a partial
-    // file be removed through its own handle, so no other file can be hit.
-    const HANDLE h = CreateFileW(AsWide(path), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW, 0, nullptr);
+bool CWin32Platform::OpenOutputRoot(const char16_t* root) {
+    m_chain.Close();
+    // The root is the user's own folder: a junction to it is followed, once.
+    const DWORD access = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+    HANDLE h = CreateFileW(AsWide(root), access, kHoldShare, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION)
+        h = CreateFileW(AsWide(root), access, kAnyShare, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE)
+        return false;
+    if (!IsDirectory(h)) {
+        CloseHandle(h);
+        return false;
+    }
+    m_chain.SetRoot(reinterpret_cast<CFolderChain::Handle>(h));
+    return true;
+}
+
+void CWin32Platform::CloseOutputRoot() { m_chain.Close(); }
+
+CFolderChain::Handle CWin32Platform::OpenFolder(CFolderChain::Handle parent, const SPathComponent& name) {
+    if (EndsInDotOrBlank(name))
+        return CFolderChain::kNoHandle;
+    const ACCESS_MASK access = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
+    const WCHAR* text = AsWide(name.begin);
+    HANDLE h;
+    NTSTATUS status = OpenRelative(AsHandle(parent), text, name.length, access, kHoldShare, FILE_OPEN,
+                                   FILE_DIRECTORY_FILE, &h);
+    if (status == kSharingViolation)
+        status = OpenRelative(AsHandle(parent), text, name.length, access, kAnyShare, FILE_OPEN, FILE_DIRECTORY_FILE, &h);
+    if (!NT_SUCCESS(status))
+        return CFolderChain::kNoHandle;
+    if (IsReparsePoint(h)) {
+        CloseHandle(h);
+        return CFolderChain::kNoHandle;
+    }
+    return reinterpret_cast<CFolderChain::Handle>(h);
+}
+
+void CWin32Platform::CloseFolder(CFolderChain::Handle folder) { CloseHandle(AsHandle(folder)); }
+
+EDirResult CWin32Platform::CreateDir(const char16_t* relativePath) {
+    SPathComponent name;
+    EPathSplit split;
+    const HANDLE parent = AsHandle(m_chain.OpenParent(relativePath, name, split));
+    if (split == EPathSplit::Root)
+        return m_chain.Root() == CFolderChain::kNoHandle ? EDirResult::Failed : EDirResult::Exists;
+    if (parent == AsHandle(CFolderChain::kNoHandle) || EndsInDotOrBlank(name))
+        return EDirResult::Failed;
+    HANDLE h;
+    const NTSTATUS status = OpenRelative(parent, AsWide(name.begin), name.length, FILE_LIST_DIRECTORY, kAnyShare,
+                                         FILE_CREATE, FILE_DIRECTORY_FILE, &h);
+    if (NT_SUCCESS(status)) {
+        CloseHandle(h);
+        return EDirResult::Created;
+    }
+    if (status != kNameCollision)
+        return EDirResult::Failed;
+    // Something stands there: a real folder may be filled, a link never.
+    if (!NT_SUCCESS(OpenRelative(parent, AsWide(name.begin), name.length, FILE_READ_ATTRIBUTES, kAnyShare, FILE_OPEN,
+                                 0, &h)))
+        return EDirResult::Failed;
+    const EDirResult result = IsReparsePoint(h) ? EDirResult::Link
+                            : IsDirectory(h)    ? EDirResult::Exists
+                                                : EDirResult::Failed;
+    CloseHandle(h);
+    return result;
+}
+
+EWriteResult CWin32Platform::WriteNewFile(const char16_t* relativePath, const uint8_t* data, size_t size) {
+    SPathComponent name;
+    EPathSplit split;
+    const HANDLE folder = AsHandle(m_chain.OpenParent(relativePath, name, split));
+    if (folder == AsHandle(CFolderChain::kNoHandle) || EndsInDotOrBlank(name))
         return EWriteResult::CannotCreate;
-    DWORD written = 0;
-    const bool ok = WriteFile(h, data, DWORD(size), &written, nullptr) && written == size;
-    if (!ok) {
-        FILE_DISPOSITION_INFO dispose = {};
-        dispose.DeleteFile = TRUE;
-        SetFileInformationByHandle(h, FileDispositionInfo, &dispose, sizeof dispose);
+    // A name that is taken is refused before anything is written.
+    HANDLE h;
+    const NTSTATUS probe =
+        OpenRelative(folder, AsWide(name.begin), name.length, FILE_READ_ATTRIBUTES, kAnyShare, FILE_OPEN, 0, &h);
+    if (NT_SUCCESS(probe))
+        CloseHandle(h);
+    if (probe != NTSTATUS(0xC0000034L))  // anything but STATUS_OBJECT_NAME_NOT_FOUND
+        return EWriteResult::CannotCreate;
+
+    // The content goes to a temporary file marked for deletion, so that
+    // whatever ends the process (the task manager included) takes it away;
+    // only a complete file loses the mark and gets its name.
+    NTSTATUS status = kNameCollision;
+    for (int attempt = 0; attempt < 8 && status == kNameCollision; ++attempt) {
+        char ascii[kTemporaryNameCapacity];
+        const size_t length =
+            FormatTemporaryName(ascii, sizeof ascii, GetCurrentProcessId(), ++m_nTempSequence);
+        WCHAR temp[kTemporaryNameCapacity];
+        for (size_t i = 0; i < length; ++i)
+            temp[i] = WCHAR(ascii[i]);
+        status = OpenRelative(folder, temp, length, GENERIC_WRITE | DELETE, FILE_SHARE_READ, FILE_CREATE,
+                              FILE_NON_DIRECTORY_FILE, &h);
+    }
+    if (!NT_SUCCESS(status))
+        return EWriteResult::CannotCreate;
+    if (!SetDeleteOnClose(h, true) || !WriteAll(h, data, size) || !SetDeleteOnClose(h, false)) {
+        SetDeleteOnClose(h, true);
+        CloseHandle(h);
+        return EWriteResult::WriteFailed;
+    }
+    if (!NT_SUCCESS(RenameWithoutReplacing(h, folder, name))) {
+        SetDeleteOnClose(h, true);
+        CloseHandle(h);
+        return EWriteResult::CannotCreate;
     }
     CloseHandle(h);
-    return ok ? EWriteResult::Written : EWriteResult::WriteFailed;
+    return EWriteResult::Written;
 }
 
 uint8_t* CWin32Platform::AllocBlock(size_t size) {
@@ -103,24 +285,22 @@ void CWin32Platform::DecodeName(const uint8_t* bytes, size_t count, char16_t* ou
     if (capacity == 0)
         return;
     out[0] = 0;
-    if (count == 0 || count > 0x7FFFFFFF)
+    // No character takes more than 4 bytes: more than that is never needed.
+    size_t take = count < (capacity - 1) * 4 ? count : (capacity - 1) * 4;
+    if (take == 0 || take > 0x7FFFFFFF)
         return;
-    const DWORD flags = m_nCodePage == CP_UTF8 ? 0 : MB_PRECOMPOSED;
+    const DWORD flags = TakesNoFlags(m_nCodePage) ? 0 : MB_PRECOMPOSED;
     const char* source = reinterpret_cast<const char*>(bytes);
-    const int needed = MultiByteToWideChar(m_nCodePage, flags, source, int(count), nullptr, 0);
+    // MultiByteToWideChar fails outright on a buffer that is too small, so a
+    // name that would not fit is shortened first (counting costs no memory);
+    // the names of entries always fit, and are decoded straight into out.
+    int needed = MultiByteToWideChar(m_nCodePage, flags, source, int(take), nullptr, 0);
+    while (take > 0 && needed > int(capacity - 1))
+        needed = MultiByteToWideChar(m_nCodePage, flags, source, int(--take), nullptr, 0);
     if (needed <= 0)
         return;
-    // A name longer than the buffer is decoded whole, then cut: the call
-    // itself would fail and give nothing at all.
-    std::vector<WCHAR> whole(size_t(needed) + 1);
-    const int n = MultiByteToWideChar(m_nCodePage, flags, source, int(count), whole.data(), needed);
-    size_t length = n > 0 ? size_t(n) : 0;
-    if (length > capacity - 1) {
-        length = capacity - 1;
-        if (length > 0 && whole[length - 1] >= 0xD800 && whole[length - 1] <= 0xDBFF)
-            --length;  // never half a surrogate pair
-    }
-    CopyBounded(whole.data(), length, out, capacity);
+    const int n = MultiByteToWideChar(m_nCodePage, flags, source, int(take), reinterpret_cast<WCHAR*>(out), needed);
+    out[n > 0 ? n : 0] = 0;
 }
 
 void CWin32Platform::ExitProcessNow(int code) {

@@ -1,16 +1,22 @@
-// The platform seam on Windows: kernel32 files, folders and virtual memory,
-// names decoded with MultiByteToWideChar. This header itself stays free of
-// windows.h so that portable front ends can construct the platform.
+// The platform seam on Windows: kernel32 files and virtual memory, output
+// created relative to folder handles (ntdll's NtCreateFile) and never through
+// a reparse point, names decoded with MultiByteToWideChar. This header itself
+// stays free of windows.h so that portable front ends can construct the
+// platform.
 #pragma once
 
 #include <string>
 
+#include "platform/FolderChain.h"
 #include "platform/Platform.h"
 
-class CWin32Platform final : public IPlatform {
+class CWin32Platform final : public IPlatform, private CFolderChain::IOpener {
 public:
     // codePage 0 is the system's ANSI code page (CP_ACP).
     explicit CWin32Platform(unsigned codePage = 0) : m_nCodePage(codePage) {}
+    ~CWin32Platform();
+    CWin32Platform(const CWin32Platform&) = delete;
+    CWin32Platform& operator=(const CWin32Platform&) = delete;
 
     bool IsCodePageSupported() const;
 
@@ -20,17 +26,24 @@ public:
     bool GetCurrentDir(char16_t* buf, size_t capacity) override;
     bool ReadWholeFile(const char16_t* path, SInputFile& file) override;
     void ReleaseInputFile(SInputFile& file) override;
-    bool CreateDir(const char16_t* path) override;
-    EWriteResult WriteNewFile(const char16_t* path, const uint8_t* data, size_t size) override;
+    bool OpenOutputRoot(const char16_t* root) override;
+    void CloseOutputRoot() override;
+    EDirResult CreateDir(const char16_t* relativePath) override;
+    EWriteResult WriteNewFile(const char16_t* relativePath, const uint8_t* data, size_t size) override;
     uint8_t* AllocBlock(size_t size) override;
     void FreeBlock(uint8_t* block, size_t size) override;
     void DecodeName(const uint8_t* bytes, size_t count, char16_t* out, size_t capacity) override;
     void ToNativeSeparators(char16_t*) override {}
-    bool ReservesDeviceNames() const override { return true; }
+    SNameRules NameRules() const override { return SNameRules{true, true, true}; }
     [[noreturn]] void ExitProcessNow(int code) override;
 
 private:
+    CFolderChain::Handle OpenFolder(CFolderChain::Handle parent, const SPathComponent& name) override;
+    void CloseFolder(CFolderChain::Handle folder) override;
+
     unsigned m_nCodePage;
     std::u16string m_strFolderOverride;
     bool m_bOverride = false;
+    CFolderChain m_chain{*this};
+    unsigned long m_nTempSequence = 0;
 };

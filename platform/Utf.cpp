@@ -70,16 +70,22 @@ size_t DecodeUtf8(const unsigned char* s, size_t left, char32_t* cp) {
     return need;
 }
 
-}  // namespace
-
-bool Utf16ToUtf8(const char16_t* src, char* out, size_t capacity) {
+// Encodes a terminated UTF-16 string into out; escaped bytes become
+// themselves when keepEscapedBytes is set, U+FFFD otherwise.
+bool EncodeBounded(const char16_t* src, char* out, size_t capacity, bool keepEscapedBytes) {
     if (capacity == 0)
         return false;
     size_t pos = 0;
     const char16_t* p = src;
     while (*p) {
         char bytes[4];
-        const size_t n = EncodeUtf8(NextCodePoint(p), bytes);
+        size_t n;
+        if (keepEscapedBytes && IsEscapedByte(*p)) {
+            bytes[0] = char(*p++ - 0xDC00);
+            n = 1;
+        } else {
+            n = EncodeUtf8(NextCodePoint(p), bytes);
+        }
         if (pos + n + 1 > capacity) {
             out[pos] = 0;
             return false;
@@ -90,6 +96,27 @@ bool Utf16ToUtf8(const char16_t* src, char* out, size_t capacity) {
     out[pos] = 0;
     return true;
 }
+
+// Appends one UTF-16 code point (one or two units) to out; false when it does
+// not fit with a terminator.
+bool AppendUnits(char32_t cp, char16_t* out, size_t& pos, size_t capacity) {
+    const size_t units = cp >= 0x10000 ? 2 : 1;
+    if (pos + units + 1 > capacity)
+        return false;
+    if (units == 2) {
+        out[pos++] = char16_t(0xD800 + ((cp - 0x10000) >> 10));
+        out[pos++] = char16_t(0xDC00 + ((cp - 0x10000) & 0x3FF));
+    } else {
+        out[pos++] = char16_t(cp);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool Utf16ToUtf8(const char16_t* src, char* out, size_t capacity) { return EncodeBounded(src, out, capacity, false); }
+
+bool Utf16ToNativeName(const char16_t* src, char* out, size_t capacity) { return EncodeBounded(src, out, capacity, true); }
 
 std::string Utf16ToUtf8String(const char16_t* src) {
     std::string result;
@@ -115,16 +142,9 @@ bool Utf8ToUtf16(const char* src, size_t count, char16_t* out, size_t capacity) 
             ok = false;
             break;
         }
-        const size_t units = cp >= 0x10000 ? 2 : 1;
-        if (pos + units + 1 > capacity) {
+        if (!AppendUnits(cp, out, pos, capacity)) {
             ok = false;
             break;
-        }
-        if (units == 2) {
-            out[pos++] = char16_t(0xD800 + ((cp - 0x10000) >> 10));
-            out[pos++] = char16_t(0xDC00 + ((cp - 0x10000) & 0x3FF));
-        } else {
-            out[pos++] = char16_t(cp);
         }
         i += used;
     }
@@ -155,5 +175,35 @@ std::u16string Utf8ToUtf16String(const char* src, bool* valid) {
     }
     if (valid)
         *valid = ok;
+    return result;
+}
+
+bool NativeNameToUtf16(const char* src, size_t count, char16_t* out, size_t capacity) {
+    if (capacity == 0)
+        return false;
+    const unsigned char* s = reinterpret_cast<const unsigned char*>(src);
+    size_t pos = 0;
+    for (size_t i = 0; i < count;) {
+        char32_t cp = 0;
+        size_t used = DecodeUtf8(s + i, count - i, &cp);
+        if (used == 0) {
+            cp = 0xDC00 + s[i];  // a byte that is not UTF-8 travels escaped
+            used = 1;
+        }
+        if (!AppendUnits(cp, out, pos, capacity)) {
+            out[pos] = 0;
+            return false;
+        }
+        i += used;
+    }
+    out[pos] = 0;
+    return true;
+}
+
+std::u16string NativeNameToUtf16String(const char* src) {
+    const size_t count = std::strlen(src);
+    std::u16string result(count * 2 + 1, u'\0');
+    NativeNameToUtf16(src, count, &result[0], result.size());
+    result.resize(std::char_traits<char16_t>::length(result.c_str()));
     return result;
 }

@@ -2,14 +2,17 @@
 // reads, cleanup after failed writes, and code page 932 names.
 #include <gtest/gtest.h>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
 
@@ -43,37 +46,48 @@ protected:
         char pattern[] = "/tmp/vanto-posix-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         dir = pattern;
+        ASSERT_TRUE(platform.OpenOutputRoot(U16(dir).c_str()));
     }
     void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
+
+    EWriteResult Write(const std::string& relative, const Bytes& data) {
+        return platform.WriteNewFile(U16(relative).c_str(), data.data(), data.size());
+    }
+    EDirResult MakeDir(const std::string& relative) { return platform.CreateDir(U16(relative).c_str()); }
+    // Names in a folder, "." and ".." left out.
+    std::vector<std::string> Names(const std::string& folder) {
+        std::vector<std::string> names;
+        if (DIR* d = opendir(folder.c_str())) {
+            while (const dirent* e = readdir(d)) {
+                if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+                    names.push_back(e->d_name);
+            }
+            closedir(d);
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
 
     std::string dir;
     CPosixPlatform platform;
 };
 
 TEST_F(PosixPlatformTest, NewFilesNeverReplaceExistingOnes) {
-    const std::string path = dir + "/a.txt";
-    WriteFile(path, {'o', 'l', 'd'});
+    WriteFile(dir + "/a.txt", {'o', 'l', 'd'});
     const Bytes data = {'n', 'e', 'w', '!'};
-    EXPECT_EQ(platform.WriteNewFile(U16(path).c_str(), data.data(), data.size()), EWriteResult::CannotCreate);
-    EXPECT_EQ(ReadFile(path), (Bytes{'o', 'l', 'd'}));
+    EXPECT_EQ(Write("a.txt", data), EWriteResult::CannotCreate);
+    EXPECT_EQ(ReadFile(dir + "/a.txt"), (Bytes{'o', 'l', 'd'}));
 
-    const std::string fresh = dir + "/b.bin";
-    EXPECT_EQ(platform.WriteNewFile(U16(fresh).c_str(), data.data(), data.size()), EWriteResult::Written);
-    EXPECT_EQ(ReadFile(fresh), data);
-    const std::string empty = dir + "/empty";
-    EXPECT_EQ(platform.WriteNewFile(U16(empty).c_str(), data.data(), 0), EWriteResult::Written);
-    EXPECT_TRUE(Exists(empty));
-    EXPECT_TRUE(ReadFile(empty).empty());
-
-    // A link planted where an output file goes is never followed.
-    const std::string target = dir + "/target";
-    ASSERT_EQ(symlink(target.c_str(), (dir + "/link.txt").c_str()), 0);
-    EXPECT_EQ(platform.WriteNewFile(U16(dir + "/link.txt").c_str(), data.data(), data.size()),
-              EWriteResult::CannotCreate);
-    EXPECT_FALSE(Exists(target));
+    EXPECT_EQ(Write("b.bin", data), EWriteResult::Written);
+    EXPECT_EQ(ReadFile(dir + "/b.bin"), data);
+    EXPECT_EQ(Write("b.bin", data), EWriteResult::CannotCreate);
+    EXPECT_EQ(Write("empty", {}), EWriteResult::Written);
+    EXPECT_TRUE(Exists(dir + "/empty"));
+    EXPECT_TRUE(ReadFile(dir + "/empty").empty());
+    EXPECT_EQ(Names(dir), (std::vector<std::string>{"a.txt", "b.bin", "empty"})) << "no temporary file is left";
 }
 
-TEST_F(PosixPlatformTest, FailedWriteRemovesThePartialFile) {
+TEST_F(PosixPlatformTest, FailedWriteLeavesNothingBehind) {
     // A file size limit makes the write fail half way, as a full disk would.
     struct sigaction ignore = {}, previous = {};
     ignore.sa_handler = SIG_IGN;
@@ -84,22 +98,69 @@ TEST_F(PosixPlatformTest, FailedWriteRemovesThePartialFile) {
     small.rlim_cur = 4096;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
 
-    const Bytes data(10000, 'z');
-    const std::string path = dir + "/big.bin";
-    const EWriteResult result = platform.WriteNewFile(U16(path).c_str(), data.data(), data.size());
+    const EWriteResult result = Write("big.bin", Bytes(10000, 'z'));
 
     setrlimit(RLIMIT_FSIZE, &saved);
     sigaction(SIGXFSZ, &previous, nullptr);
     EXPECT_EQ(result, EWriteResult::WriteFailed);
-    EXPECT_FALSE(Exists(path)) << "a later run must be able to write it";
+    EXPECT_TRUE(Names(dir).empty()) << "neither the name nor a temporary file";
 }
 
-TEST_F(PosixPlatformTest, Folders) {
-    const std::string sub = dir + "/sub";
-    EXPECT_TRUE(platform.CreateDir(U16(sub).c_str()));
-    EXPECT_FALSE(platform.CreateDir(U16(sub).c_str())) << "an existing folder is not created again";
-    EXPECT_TRUE(platform.CreateDir(U16(sub + "/trail/").c_str())) << "composed folder paths end in a separator";
-    EXPECT_FALSE(platform.CreateDir(U16(dir + "/missing/child").c_str()));
+// Every level below the root is opened without following links, so nothing
+// reaches the folder outside, whatever stands in the way.
+TEST_F(PosixPlatformTest, OutputNeverGoesThroughALink) {
+    const std::string outside = dir + "-outside";
+    ASSERT_EQ(mkdir(outside.c_str(), 0700), 0);
+    ASSERT_EQ(symlink(outside.c_str(), (dir + "/lnk").c_str()), 0);
+    ASSERT_EQ(symlink((outside + "/target").c_str(), (dir + "/file-link").c_str()), 0);
+    WriteFile(dir + "/plain", {'p'});
+    const Bytes data = {'d'};
+    struct SRow {
+        const char* path;
+        EDirResult dir;        // CreateDir
+        EWriteResult write;    // WriteNewFile on the same path, after CreateDir
+    } rows[] = {
+        {"lnk", EDirResult::Link, EWriteResult::CannotCreate},
+        {"lnk/sub", EDirResult::Failed, EWriteResult::CannotCreate},
+        {"file-link", EDirResult::Link, EWriteResult::CannotCreate},
+        {"plain", EDirResult::Failed, EWriteResult::CannotCreate},
+        {"plain/x", EDirResult::Failed, EWriteResult::CannotCreate},
+        {"missing/x", EDirResult::Failed, EWriteResult::CannotCreate},
+        {"../escape", EDirResult::Failed, EWriteResult::CannotCreate},
+        {"real/../../escape", EDirResult::Failed, EWriteResult::CannotCreate},
+        {"real", EDirResult::Created, EWriteResult::CannotCreate},
+        {"real/", EDirResult::Exists, EWriteResult::CannotCreate},
+        {"real//./trail/", EDirResult::Created, EWriteResult::CannotCreate},
+        {"", EDirResult::Exists, EWriteResult::CannotCreate},
+        {"real/f.txt", EDirResult::Created, EWriteResult::CannotCreate},  // a folder now
+        {"real/g.txt", EDirResult::Created, EWriteResult::CannotCreate},
+    };
+    for (const SRow& row : rows) {
+        EXPECT_EQ(MakeDir(row.path), row.dir) << row.path;
+        EXPECT_EQ(Write(row.path, data), row.write) << row.path;
+    }
+    EXPECT_EQ(Write("real/trail/h.txt", data), EWriteResult::Written);
+    EXPECT_TRUE(Names(outside).empty());
+    std::system(("rm -rf '" + outside + "'").c_str());
+}
+
+// A folder swapped for a link while it is being filled: the files still go
+// into the real folder, wherever it was moved within the root, and once the
+// walk has left it, the link is refused.
+TEST_F(PosixPlatformTest, FolderSwappedForALinkIsNotFollowed) {
+    const std::string outside = dir + "-outside";
+    ASSERT_EQ(mkdir(outside.c_str(), 0700), 0);
+    const Bytes data = {'d'};
+    ASSERT_EQ(MakeDir("sub"), EDirResult::Created);
+    ASSERT_EQ(Write("sub/a", data), EWriteResult::Written);
+    ASSERT_EQ(rename((dir + "/sub").c_str(), (dir + "/moved").c_str()), 0);
+    ASSERT_EQ(symlink(outside.c_str(), (dir + "/sub").c_str()), 0);
+    EXPECT_EQ(Write("sub/b", data), EWriteResult::Written);
+    EXPECT_EQ(Write("other", data), EWriteResult::Written);
+    EXPECT_EQ(Write("sub/c", data), EWriteResult::CannotCreate);
+    EXPECT_EQ(Names(dir + "/moved"), (std::vector<std::string>{"a", "b"}));
+    EXPECT_TRUE(Names(outside).empty());
+    std::system(("rm -rf '" + outside + "'").c_str());
 }
 
 TEST_F(PosixPlatformTest, WholeFileReads) {
@@ -218,8 +279,13 @@ TEST(PosixNames, CodePage932ByDefault) {
         {{0x90, 0xE0, 0x96, 0xBE, 0x8F, 0x91}, u"説明書"},
         {{'a', '\\', 'b'}, u"a\\b"},
         {{0xB1, 0xB2}, u"ｱｲ"},  // half-width katakana
-        {{'x', 0x83}, u"x\uFFFD"},  // a lead byte without its trail byte
-        {{0x80, 'y'}, u"\uFFFDy"},  // a byte the code page leaves undefined
+        // As Windows decodes them: a lead byte takes the next byte along, and
+        // an undefined pair (or a lead byte at the end) is one U+30FB; the
+        // bytes the code page leaves undefined have fixed characters.
+        {{'x', 0x83}, u"x\u30FB"},
+        {{0x41, 0x85, 0x5C, 0x62, '.', 't'}, u"A\u30FBb.t"},  // 0x5C is no backslash here
+        {{0x81, 0x20, 0x81, 0x7F, 'z'}, u"\u30FB\u30FBz"},
+        {{0x80, 0xA0, 0xFD, 0xFE, 0xFF, 'y'}, u"\u0080\uF8F0\uF8F1\uF8F2\uF8F3y"},
         {{}, u""},
     };
     for (const SRow& row : rows) {

@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "extract/NameSafety.h"
 #include "platform/Utf.h"
 
 namespace {
@@ -14,6 +13,31 @@ namespace {
 [[noreturn]] void Escape(const char* what, const std::u16string& path) {
     std::fprintf(stderr, "CMemoryPlatform: %s: %s\n", what, Utf16ToUtf8String(path.c_str()).c_str());
     std::abort();
+}
+
+std::u16string UpperAscii(std::u16string text) {
+    for (char16_t& ch : text) {
+        if (ch >= u'a' && ch <= u'z')
+            ch = char16_t(ch - 32);
+    }
+    return text;
+}
+
+// Windows opens a device for these names in every folder: the text before
+// the first dot, trailing blanks dropped, in any letter case.
+bool NamesWindowsDevice(const std::u16string& part) {
+    std::u16string stem = part.substr(0, part.find(u'.'));
+    while (!stem.empty() && stem.back() == u' ')
+        stem.pop_back();
+    stem = UpperAscii(stem);
+    for (const char16_t* device : {u"CON", u"PRN", u"AUX", u"NUL", u"CONIN$", u"CONOUT$"}) {
+        if (stem == device)
+            return true;
+    }
+    if (stem.size() != 4 || (stem.compare(0, 3, u"COM") != 0 && stem.compare(0, 3, u"LPT") != 0))
+        return false;
+    const char16_t digit = stem[3];
+    return (digit >= u'1' && digit <= u'9') || digit == u'\u00B9' || digit == u'\u00B2' || digit == u'\u00B3';
 }
 
 }  // namespace
@@ -28,7 +52,7 @@ CMemoryPlatform::CMemoryPlatform(EStyle style) : m_eStyle(style) {
 void CMemoryPlatform::SetCurrentDir(const std::u16string& dir) {
     m_strCurrentDir = dir;
     m_strRootKey.clear();
-    m_strRootKey = Key(dir.c_str());
+    m_strRootKey = Key(dir.c_str(), false);
     m_folders.insert(m_strRootKey);
 }
 
@@ -36,29 +60,31 @@ void CMemoryPlatform::AddInputFile(const std::u16string& path, const std::vector
     m_inputs[path] = content;
 }
 
-std::u16string CMemoryPlatform::Key(const char16_t* path) const {
+void CMemoryPlatform::AddFolder(const std::u16string& path) { m_folders.insert(Key(path.c_str(), false)); }
+
+void CMemoryPlatform::AddLink(const std::u16string& path) { m_links.insert(Key(path.c_str(), false)); }
+
+std::u16string CMemoryPlatform::Key(const char16_t* path, bool relative) const {
     const bool windows = m_eStyle == EStyle::Windows;
     std::vector<std::u16string> parts;
     std::u16string part;
     auto finish = [&]() {
-        if (windows) {
-            // Windows trims trailing dots and blanks from every component.
-            while (!part.empty() && (part.back() == u'.' || part.back() == u' ')) {
-                if (part == u"." || part == u"..")
-                    break;
-                part.pop_back();
-            }
-        }
-        if (part == u"..")
+        if (relative && part == u"..")
             Escape("path climbs out of its folder", path);
-        if (!part.empty() && part != u".") {
-            if (windows && IsUnsafeName(part.c_str(), true) && !(parts.empty() && part.size() == 2 && part[1] == u':'))
-                Escape("path names a device or stream", path);
-            for (char16_t& ch : part) {
-                if (windows && ch >= u'A' && ch <= u'Z')
-                    ch = char16_t(ch + 32);
-            }
-            parts.push_back(part);
+        if (relative && windows && !part.empty() && (part.back() == u'.' || part.back() == u' '))
+            Escape("name the system would trim", path);
+        if (relative && windows && (part.find(u':') != std::u16string::npos || NamesWindowsDevice(part)))
+            Escape("path names a device or stream", path);
+        // Windows trims trailing dots and blanks from every component.
+        while (windows && !part.empty() && part != u"." && part != u".." &&
+               (part.back() == u'.' || part.back() == u' '))
+            part.pop_back();
+        if (part == u"..") {
+            if (parts.empty())
+                Escape("path climbs out of its folder", path);
+            parts.pop_back();
+        } else if (!part.empty() && part != u".") {
+            parts.push_back(windows ? UpperAscii(part) : part);
         }
         part.clear();
     };
@@ -73,7 +99,7 @@ std::u16string CMemoryPlatform::Key(const char16_t* path) const {
     std::u16string key;
     for (const std::u16string& each : parts)
         key += u"/" + each;
-    if (!m_strRootKey.empty() && key.compare(0, m_strRootKey.size(), m_strRootKey) != 0)
+    if (!relative && !m_strRootKey.empty() && key.compare(0, m_strRootKey.size(), m_strRootKey) != 0)
         Escape("path outside the extraction root", path);
     return key;
 }
@@ -83,12 +109,26 @@ std::u16string CMemoryPlatform::ParentKey(const std::u16string& key) const {
     return slash == std::u16string::npos ? u"" : key.substr(0, slash);
 }
 
-bool CMemoryPlatform::HasFolder(const std::u16string& path) const { return m_folders.count(Key(path.c_str())) != 0; }
+bool CMemoryPlatform::ReachableKey(const char16_t* relativePath, std::u16string& key) const {
+    if (!bRootOpen)
+        return false;
+    key = m_strOpenRootKey + Key(relativePath, true);
+    // Every level between the root and the name must be a real folder.
+    for (std::u16string level = ParentKey(key); level.size() > m_strOpenRootKey.size(); level = ParentKey(level)) {
+        if (!m_folders.count(level) || m_links.count(level))
+            return false;
+    }
+    return true;
+}
 
-bool CMemoryPlatform::HasFile(const std::u16string& path) const { return m_files.count(Key(path.c_str())) != 0; }
+bool CMemoryPlatform::HasFolder(const std::u16string& path) const {
+    return m_folders.count(Key(path.c_str(), false)) != 0;
+}
+
+bool CMemoryPlatform::HasFile(const std::u16string& path) const { return m_files.count(Key(path.c_str(), false)) != 0; }
 
 std::vector<uint8_t> CMemoryPlatform::FileContent(const std::u16string& path) const {
-    const auto it = m_files.find(Key(path.c_str()));
+    const auto it = m_files.find(Key(path.c_str(), false));
     return it == m_files.end() ? std::vector<uint8_t>() : it->second;
 }
 
@@ -125,23 +165,41 @@ void CMemoryPlatform::ReleaseInputFile(SInputFile& file) {
     file = SInputFile();
 }
 
-bool CMemoryPlatform::CreateDir(const char16_t* path) {
-    ++nCreateDirCalls;
-    const std::u16string key = Key(path);
-    if (m_folders.count(key) || m_files.count(key) || !m_folders.count(ParentKey(key)))
+bool CMemoryPlatform::OpenOutputRoot(const char16_t* root) {
+    bRootOpen = false;
+    const std::u16string key = Key(root, false);
+    if (bRootFails || !m_folders.count(key))
         return false;
-    m_folders.insert(key);
+    m_strOpenRootKey = key;
+    m_strOpenRoot = root;
+    bRootOpen = true;
     return true;
 }
 
-EWriteResult CMemoryPlatform::WriteNewFile(const char16_t* path, const uint8_t* data, size_t size) {
-    const std::u16string key = Key(path);
-    if (m_folders.count(key) || m_files.count(key) || !m_folders.count(ParentKey(key)))
+EDirResult CMemoryPlatform::CreateDir(const char16_t* relativePath) {
+    ++nCreateDirCalls;
+    std::u16string key;
+    if (!ReachableKey(relativePath, key))
+        return EDirResult::Failed;
+    if (m_links.count(key))
+        return EDirResult::Link;
+    if (m_folders.count(key))
+        return EDirResult::Exists;
+    if (m_files.count(key) || !m_folders.count(ParentKey(key)))
+        return EDirResult::Failed;
+    m_folders.insert(key);
+    return EDirResult::Created;
+}
+
+EWriteResult CMemoryPlatform::WriteNewFile(const char16_t* relativePath, const uint8_t* data, size_t size) {
+    std::u16string key;
+    if (!ReachableKey(relativePath, key) || key == m_strOpenRootKey || m_folders.count(key) || m_links.count(key) ||
+        m_files.count(key) || !m_folders.count(ParentKey(key)))
         return EWriteResult::CannotCreate;
     if (bFailWrites)
         return EWriteResult::WriteFailed;
     m_files[key] = std::vector<uint8_t>(data, data + size);
-    m_written.push_back(path);
+    m_written.push_back(m_strOpenRoot + relativePath);
     return EWriteResult::Written;
 }
 
@@ -192,6 +250,11 @@ void CMemoryPlatform::ToNativeSeparators(char16_t* path) {
                 *path = u'/';
         }
     }
+}
+
+SNameRules CMemoryPlatform::NameRules() const {
+    const bool windows = m_eStyle == EStyle::Windows;
+    return SNameRules{windows, windows, windows};
 }
 
 void CMemoryPlatform::ExitProcessNow(int code) {

@@ -34,9 +34,11 @@ public:
 
     void PlayCompletionSound() override { ++nSounds; }
 
-    // Gives the tests the root a job would use, without running a job.
+    // Gives the tests the root a job would use, opened as a job opens it,
+    // without running a job.
     void SetExtractionRoot(const std::u16string& root) {
         FormatTextV(m_szExtractRoot, kPathCapacity, u"%s", root.c_str());
+        m_platform.OpenOutputRoot(m_szExtractRoot);
     }
 
     std::vector<std::u16string> lines;

@@ -58,12 +58,13 @@ TEST(Win32WriteNewFile, CreatesOnlyWhatDoesNotExist) {
          Text("keep me")},
     };
     CWin32Platform platform;
+    ASSERT_TRUE(platform.OpenOutputRoot(scratch.Path().c_str()));
     for (const SCase& c : cases) {
         SCOPED_TRACE(c.what);
         // The engine never passes a null pointer, not even for no bytes.
         const uint8_t placeholder = 0;
         const uint8_t* data = c.data.empty() ? &placeholder : c.data.data();
-        EXPECT_EQ(platform.WriteNewFile((scratch / c.name).c_str(), data, c.data.size()), c.expected);
+        EXPECT_EQ(platform.WriteNewFile(c.name.c_str(), data, c.data.size()), c.expected);
         EXPECT_TRUE(IsFile(scratch / c.name));
         EXPECT_EQ(ReadBytes(scratch / c.name), c.contentAfter);
         EXPECT_TRUE(NotHeldOpen(scratch / c.name)) << "the handle is closed again";
@@ -76,14 +77,13 @@ TEST(Win32WriteNewFile, NothingIsCreatedWhereNoFileCanBe) {
     ASSERT_TRUE(CreateDirectoryW(W(scratch / u"folder"), nullptr));
     ASSERT_TRUE(WriteBytes(scratch / u"folder\\inside.txt", Text("inside")));
     CWin32Platform platform;
+    ASSERT_TRUE(platform.OpenOutputRoot(scratch.Path().c_str()));
     const Bytes data = Text("data");
 
-    EXPECT_EQ(platform.WriteNewFile((scratch / u"folder").c_str(), data.data(), data.size()),
-              EWriteResult::CannotCreate);
+    EXPECT_EQ(platform.WriteNewFile(u"folder", data.data(), data.size()), EWriteResult::CannotCreate);
     EXPECT_TRUE(IsFolder(scratch / u"folder")) << "an existing folder stays a folder";
 
-    EXPECT_EQ(platform.WriteNewFile((scratch / u"missing\\a.txt").c_str(), data.data(), data.size()),
-              EWriteResult::CannotCreate);
+    EXPECT_EQ(platform.WriteNewFile(u"missing\\a.txt", data.data(), data.size()), EWriteResult::CannotCreate);
     EXPECT_FALSE(Exists(scratch / u"missing")) << "no parent folder is made on the way";
 
     const Tree expected = {{u"folder\\", Bytes()}, {u"folder\\inside.txt", Text("inside")}};
@@ -102,23 +102,24 @@ TEST(Win32CreateDir, CreatesOneNewFolderOnly) {
     struct SCase {
         const char* what;
         std::u16string name;
-        bool expected;
+        EDirResult expected;
     };
     const SCase cases[] = {
-        {"a new folder", u"new", true},
+        {"a new folder", u"new", EDirResult::Created},
         // The job asks for its output folder with a trailing separator.
-        {"a new folder named with a trailing separator", u"job\\", true},
-        {"a folder inside a new one", u"new\\inner", true},
-        {"an existing folder", u"there", false},
-        {"an existing folder, other case", u"THERE", false},
-        {"an existing folder with a trailing separator", u"there\\", false},
-        {"where a file is", u"file", false},
-        {"in a missing parent", u"missing\\child", false},
+        {"a new folder named with a trailing separator", u"job\\", EDirResult::Created},
+        {"a folder inside a new one", u"new\\inner", EDirResult::Created},
+        {"an existing folder", u"there", EDirResult::Exists},
+        {"an existing folder, other case", u"THERE", EDirResult::Exists},
+        {"an existing folder with a trailing separator", u"there\\", EDirResult::Exists},
+        {"where a file is", u"file", EDirResult::Failed},
+        {"in a missing parent", u"missing\\child", EDirResult::Failed},
     };
     CWin32Platform platform;
+    ASSERT_TRUE(platform.OpenOutputRoot(scratch.Path().c_str()));
     for (const SCase& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(platform.CreateDir((scratch / c.name).c_str()), c.expected);
+        EXPECT_EQ(platform.CreateDir(c.name.c_str()), c.expected);
     }
     const Tree expected = {
         {u"file", Text("a file")}, {u"job\\", Bytes()},          {u"new\\", Bytes()},

@@ -1,0 +1,109 @@
+#include "platform/FolderChain.h"
+
+#include <cstdio>
+
+namespace {
+
+bool IsSeparator(char16_t ch) { return ch == u'\\' || ch == u'/'; }
+
+bool IsDot(const SPathComponent& c) { return c.length == 1 && c.begin[0] == u'.'; }
+bool IsDotDot(const SPathComponent& c) { return c.length == 2 && c.begin[0] == u'.' && c.begin[1] == u'.'; }
+
+// The next non-empty component at or after p (stopping at end); false when none.
+bool NextComponent(const char16_t*& p, const char16_t* end, SPathComponent& c) {
+    while (p < end && IsSeparator(*p))
+        ++p;
+    if (p == end)
+        return false;
+    c.begin = p;
+    while (p < end && !IsSeparator(*p))
+        ++p;
+    c.length = size_t(p - c.begin);
+    return true;
+}
+
+const char16_t* EndOf(const char16_t* p) {
+    while (*p)
+        ++p;
+    return p;
+}
+
+}  // namespace
+
+EPathSplit SplitRelativePath(const char16_t* path, size_t& folderLength, SPathComponent& name) {
+    const char16_t* p = path;
+    const char16_t* end = EndOf(path);
+    bool found = false;
+    SPathComponent c;
+    while (NextComponent(p, end, c)) {
+        if (IsDotDot(c))
+            return EPathSplit::Refused;
+        if (IsDot(c))
+            continue;
+        name = c;
+        found = true;
+    }
+    if (!found)
+        return EPathSplit::Root;
+    folderLength = size_t(name.begin - path);
+    return EPathSplit::Named;
+}
+
+size_t FormatTemporaryName(char* out, size_t capacity, unsigned long processId, unsigned long sequence) {
+    const int n = std::snprintf(out, capacity, ".vanto-extract-%010lu-%010lu.incomplete-partial-file", processId,
+                                sequence);
+    return n > 0 && size_t(n) < capacity ? size_t(n) : 0;
+}
+
+void CFolderChain::SetRoot(Handle root) {
+    Close();
+    m_root = root;
+}
+
+void CFolderChain::Close() {
+    CloseFrom(0);
+    if (m_root != kNoHandle)
+        m_opener.CloseFolder(m_root);
+    m_root = kNoHandle;
+}
+
+void CFolderChain::CloseFrom(size_t level) {
+    while (m_levels.size() > level) {
+        m_opener.CloseFolder(m_levels.back().handle);
+        m_levels.pop_back();
+    }
+}
+
+CFolderChain::Handle CFolderChain::Folder(const char16_t* path, size_t length) {
+    if (m_root == kNoHandle)
+        return kNoHandle;
+    const char16_t* p = path;
+    const char16_t* end = path + length;
+    size_t level = 0;
+    SPathComponent c;
+    while (NextComponent(p, end, c)) {
+        if (IsDotDot(c))
+            return kNoHandle;
+        if (IsDot(c))
+            continue;
+        if (level < m_levels.size() && m_levels[level].name.compare(0, std::u16string::npos, c.begin, c.length) == 0) {
+            ++level;
+            continue;
+        }
+        CloseFrom(level);
+        const Handle parent = level == 0 ? m_root : m_levels[level - 1].handle;
+        const Handle opened = m_opener.OpenFolder(parent, c);
+        if (opened == kNoHandle)
+            return kNoHandle;
+        m_levels.push_back(SLevel{std::u16string(c.begin, c.length), opened});
+        ++level;
+    }
+    CloseFrom(level);
+    return level == 0 ? m_root : m_levels[level - 1].handle;
+}
+
+CFolderChain::Handle CFolderChain::OpenParent(const char16_t* path, SPathComponent& name, EPathSplit& split) {
+    size_t folderLength = 0;
+    split = SplitRelativePath(path, folderLength, name);
+    return split == EPathSplit::Named ? Folder(path, folderLength) : kNoHandle;
+}

@@ -1,0 +1,83 @@
+// CFolderChain: the folders from an output root down to the folder being
+// filled, each level opened relative to a handle of its parent.
+//
+// The chain stays open while it is used: consecutive entries of one folder
+// cost no lookup at all, and moving to another folder reopens only the
+// levels that differ. Used by CPosixPlatform and CWin32Platform, which say
+// how one level is opened (never through a link) and closed.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One component of a relative path: characters [begin, begin + length).
+struct SPathComponent {
+    const char16_t* begin = nullptr;
+    size_t length = 0;
+};
+
+enum class EPathSplit {
+    Named,    // the path names something below the root
+    Root,     // no component at all: the root itself
+    Refused,  // a ".." component
+};
+
+// Splits a relative path into the folder part (its first folderLength
+// characters) and its last component. '\' and '/' separate; empty and "."
+// components are skipped.
+EPathSplit SplitRelativePath(const char16_t* path, size_t& folderLength, SPathComponent& name);
+
+// A temporary file name, ASCII: longer than any name an entry can produce
+// (at most 51 characters), so no entry can take it. Returns its length.
+size_t FormatTemporaryName(char* out, size_t capacity, unsigned long processId, unsigned long sequence);
+enum : size_t { kTemporaryNameCapacity = 80 };
+
+class CFolderChain {
+public:
+    using Handle = intptr_t;
+    static constexpr Handle kNoHandle = -1;
+
+    class IOpener {
+    public:
+        // Opens folder `name` inside `parent`, never through a symbolic link
+        // or reparse point; kNoHandle when it cannot be opened.
+        virtual Handle OpenFolder(Handle parent, const SPathComponent& name) = 0;
+        virtual void CloseFolder(Handle folder) = 0;
+
+    protected:
+        ~IOpener() = default;
+    };
+
+    explicit CFolderChain(IOpener& opener) : m_opener(opener) {}
+    ~CFolderChain() { Close(); }
+    CFolderChain(const CFolderChain&) = delete;
+    CFolderChain& operator=(const CFolderChain&) = delete;
+
+    // Takes over the root handle; closes the chain held before.
+    void SetRoot(Handle root);
+    // Closes every level and the root.
+    void Close();
+    Handle Root() const { return m_root; }
+
+    // The folder named by path[0 .. length-1] (relative to the root), opening
+    // the levels not held yet. kNoHandle when there is no root, a level
+    // cannot be opened, or a component is "..".
+    Handle Folder(const char16_t* path, size_t length);
+
+    // Splits path (SplitRelativePath) and opens the folder that holds its
+    // last component, `name`. kNoHandle unless split is Named.
+    Handle OpenParent(const char16_t* path, SPathComponent& name, EPathSplit& split);
+
+private:
+    struct SLevel {
+        std::u16string name;
+        Handle handle;
+    };
+    void CloseFrom(size_t level);
+
+    IOpener& m_opener;
+    Handle m_root = kNoHandle;
+    std::vector<SLevel> m_levels;
+};
