@@ -1,7 +1,32 @@
 #include "cli/CliExtractor.h"
 
 #include "batch/FolderName.h"
+#include "extract/DisplayText.h"
 #include "platform/Console.h"
+#include "platform/Utf.h"
+
+void MakeConsoleText(const char16_t* line, char16_t* out, size_t capacity) {
+    static const char16_t kHex[] = u"0123456789ABCDEF";
+    size_t pos = 0;
+    for (; *line; ++line) {
+        const char16_t ch = *line;
+        if (IsEscapedByte(ch)) {
+            if (pos + 5 > capacity)
+                break;
+            const unsigned byte = unsigned(ch - 0xDC00);
+            out[pos++] = u'\\';
+            out[pos++] = u'x';
+            out[pos++] = kHex[byte >> 4];
+            out[pos++] = kHex[byte & 15];
+        } else {
+            if (pos + 2 > capacity)
+                break;
+            out[pos++] = IsUnsafeToShow(ch) ? u'?' : ch;
+        }
+    }
+    if (capacity > 0)
+        out[pos] = 0;
+}
 
 CCliExtractor::CCliExtractor(IPlatform& platform, const char16_t* localeName)
     : CBatchExtractor(platform, localeName) {
@@ -11,29 +36,39 @@ CCliExtractor::CCliExtractor(IPlatform& platform, const char16_t* localeName)
 }
 
 void CCliExtractor::OnLogLine(const char16_t* line) {
-    // Entry names come from untrusted files: control characters in them must
-    // not reach a terminal as escape sequences. They are shown as '?'.
-    char16_t shown[kLineCapacity];
-    size_t i = 0;
-    for (; line[i] && i + 1 < kLineCapacity; ++i) {
-        const char16_t ch = line[i];
-        shown[i] = ch < 0x20 || (ch >= 0x7F && ch <= 0x9F) ? u'?' : ch;
-    }
-    shown[i] = 0;
-    ConsoleWriteLine(shown);
+    // Entry names come from untrusted files: nothing in them may reach a
+    // terminal as an escape sequence or a change of writing direction.
+    if (m_bLogFailed)
+        return;
+    char16_t shown[4 * kLineCapacity];
+    MakeConsoleText(line, shown, 4 * kLineCapacity);
+    if (!ConsoleWriteLine(shown))
+        ReportLogFailure();
+}
+
+void CCliExtractor::ReportLogFailure() {
+    if (m_bLogFailed)
+        return;
+    m_bLogFailed = true;
+    ConsoleWriteError((u"vanto-extract: cannot write the log: " + ConsoleErrorText() +
+                       u"; extracting goes on without it\n")
+                          .c_str());
 }
 
 int CCliExtractor::AskFolderName(char16_t* nameBuffer, size_t capacity, const char16_t* caption) {
     // Without a person to ask, the question counts as cancelled.
     if (!ConsoleIsInteractive())
         return 2;
-    ConsoleFlush();
+    if (!ConsoleFlush())
+        ReportLogFailure();
 
     char16_t current[kPathCapacity];
     FormatTextV(current, kPathCapacity, u"%s", nameBuffer);
     CutAtFirstBackslash(current);
-    char16_t question[kLineCapacity];
-    FormatTextV(question, kLineCapacity, u"%s\n[%s]> ", caption, current);
+    char16_t shown[4 * kPathCapacity];
+    MakeConsoleText(current, shown, 4 * kPathCapacity);
+    char16_t question[4 * kLineCapacity];
+    FormatTextV(question, 4 * kLineCapacity, u"%s\n[%s]> ", caption, shown);
     ConsoleWriteError(question);
 
     char16_t answer[kPathCapacity];

@@ -11,4 +11,18 @@ public:
     void OnLogLine(const char16_t* line) override;
     int AskFolderName(char16_t* nameBuffer, size_t capacity, const char16_t* caption) override;
     void PlayCompletionSound() override {}
+
+    // False once a log line could not be written. The extraction goes on
+    // regardless; standard error has been told.
+    bool LogWritten() const { return !m_bLogFailed; }
+    // Reports a failed log on standard error, once.
+    void ReportLogFailure();
+
+private:
+    bool m_bLogFailed = false;
 };
+
+// The line as a terminal may show it: characters that could control or
+// reorder the display become '?', and bytes of a file name that are not
+// UTF-8 are shown as \xNN. out holds 4 * kLineCapacity characters.
+void MakeConsoleText(const char16_t* line, char16_t* out, size_t capacity);

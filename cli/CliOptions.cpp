@@ -74,6 +74,10 @@ const char16_t* CliUsageText() {
            u"                   (default: 932 on Linux, the ANSI code page on Windows)\n"
            u"  -h, --help       show this text\n"
            u"\n"
-           u"Exit status: 0 when every file was extracted, 1 when any was not, 2 for a\n"
-           u"usage error.\n";
+           u"Exit status:\n"
+           u"  0  every file was extracted, every entry written\n"
+           u"  1  a file was not extracted, or the log could not be written\n"
+           u"  2  usage error\n"
+           u"  3  every file was extracted, but an entry was not written as it should be\n"
+           u"     (damaged, refused as unsafe, or its file could not be created or written)\n";
 }

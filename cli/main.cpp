@@ -13,6 +13,8 @@
 #include "platform/PlatformWin32.h"
 using CNativePlatform = CWin32Platform;
 #else
+#include <signal.h>
+
 #include "platform/PlatformPosix.h"
 using CNativePlatform = CPosixPlatform;
 #endif
@@ -55,8 +57,11 @@ int Run(const std::vector<std::u16string>& args) {
     CCliExtractor extractor(platform, localeName.c_str());
     CPathList drop(options.files);  // the files, read as the paths of one drop
     const int32_t extracted = extractor.ExtractDroppedFiles(drop);
-    ConsoleFlush();
-    return extracted == int32_t(options.files.size()) ? 0 : 1;
+    if (!ConsoleFlush())
+        extractor.ReportLogFailure();
+    if (!extractor.LogWritten() || extracted != int32_t(options.files.size()))
+        return 1;
+    return extractor.EntryProblemCount() > 0 ? 3 : 0;
 }
 
 }  // namespace
@@ -70,9 +75,15 @@ int wmain(int argc, wchar_t** argv) {
 }
 #else
 int main(int argc, char** argv) {
+    // A closed pipe or a file-size limit shows as a failed write, which the
+    // tool reports, instead of ending it silently half way.
+    signal(SIGPIPE, SIG_IGN);
+    signal(SIGXFSZ, SIG_IGN);
+    CPosixPlatform::RemovePartialFileOnSignals();
+    // File names are bytes: each argument is taken whole, even when it is not UTF-8.
     std::vector<std::u16string> args;
     for (int i = 1; i < argc; ++i)
-        args.push_back(Utf8ToUtf16String(argv[i]));
+        args.push_back(NativeNameToUtf16String(argv[i]));
     return Run(args);
 }
 #endif
