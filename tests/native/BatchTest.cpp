@@ -154,6 +154,23 @@ TEST_F(JobTest, CurrentFolderThatDoesNotFitIsReportedWithoutAsking) {
     EXPECT_EQ(platform.nCreateDirCalls, 0);
 }
 
+TEST_F(JobTest, OutputFolderThatCannotBeOpenedIsReported) {
+    platform.AddInputFile(u"a.god", SmallCustomFile());
+    platform.bRootFails = true;
+    EXPECT_FALSE(host.ExtractFile(u"a.god"));
+    EXPECT_EQ(host.lines, (Lines{u"Cannot open the extraction folder [C:\\work].", u"Aborted!"}));
+    EXPECT_FALSE(platform.bRootOpen);
+}
+
+TEST_F(JobTest, PromptShowsTheNameWithoutControlOrDirectionCharacters) {
+    const std::u16string name = u"evil\u202Egod\u0007x";
+    platform.AddInputFile(name + u".god", SmallCustomFile());
+    platform.AddFolder(u"C:\\work\\" + name);
+    EXPECT_FALSE(host.ExtractFile((name + u".god").c_str()));
+    EXPECT_EQ(host.questions, (Lines{u"evil?god?x\\"}));
+    EXPECT_FALSE(platform.bRootOpen) << "the root is let go when the job ends";
+}
+
 TEST_F(JobTest, EntriesThatCannotBeWrittenStillFinish) {
     platform.AddInputFile(u"a.god", SmallCustomFile());
     platform.bFailWrites = true;

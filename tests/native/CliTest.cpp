@@ -16,97 +16,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/native/CliProcess.h"
 #include "tools/ContainerWriter.h"
 
 namespace {
-
-struct SResult {
-    int nExitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-// Environment for the child: the locale variables are cleared unless given.
-using Env = std::map<std::string, std::string>;
-
-void ApplyEnv(const Env& env) {
-    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"})
-        unsetenv(name);
-    for (const auto& [name, value] : env)
-        setenv(name.c_str(), value.c_str(), 1);
-}
-
-std::vector<char*> Argv(std::vector<std::string>& args) {
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    return argv;
-}
-
-std::string ReadAll(int fd) {
-    std::string text;
-    char buf[4096];
-    ssize_t got;
-    while ((got = read(fd, buf, sizeof buf)) > 0)
-        text.append(buf, size_t(got));
-    return text;
-}
-
-// Runs vanto-extract with standard input from /dev/null.
-SResult RunCli(const std::string& cwd, std::vector<std::string> args, const Env& env = {}) {
-    args.insert(args.begin(), VANTO_EXTRACT_BINARY);
-    int out[2], err[2];
-    EXPECT_EQ(pipe(out), 0);
-    EXPECT_EQ(pipe(err), 0);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        ApplyEnv(env);
-        const int null = open("/dev/null", O_RDONLY);
-        dup2(null, 0);
-        dup2(out[1], 1);
-        dup2(err[1], 2);
-        close(out[0]);
-        close(err[0]);
-        if (chdir(cwd.c_str()) != 0)
-            _exit(127);
-        std::vector<char*> argv = Argv(args);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    close(out[1]);
-    close(err[1]);
-    SResult result;
-    // The outputs are small: read stderr after stdout without deadlock risk.
-    result.out = ReadAll(out[0]);
-    result.err = ReadAll(err[0]);
-    close(out[0]);
-    close(err[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    result.nExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
-
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1)
-        lines.push_back(text.substr(start, nl - start));
-    if (start < text.size())
-        lines.push_back(text.substr(start));
-    return lines;
-}
-
-bool Exists(const std::string& path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0;
-}
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 class CliTest : public ::testing::Test {
 protected:

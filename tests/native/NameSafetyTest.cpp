@@ -1,7 +1,10 @@
 // Names that must never be used as paths, and names that must stay usable.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "extract/NameSafety.h"
+#include "platform/Platform.h"
 #include "platform/Utf.h"
 
 namespace {
@@ -71,6 +74,47 @@ TEST(NameSafety, Table) {
         EXPECT_EQ(IsUnsafeName(row.name, true), row.unsafeOnWindows) << label;
         EXPECT_EQ(IsUnsafeName(row.name, false), row.unsafeElsewhere) << label;
     }
+}
+
+// Names as Windows creates them: trailing dots and blanks go from every
+// component; a component made only of them would become nothing and is
+// refused. Other systems keep names whole.
+TEST(NameSafety, FittedToTheSystem) {
+    const SNameRules windows = {true, true, true};
+    const SNameRules posix = {false, false, false};
+    struct SFitRow {
+        const char16_t* name;
+        const char16_t* onWindows;  // null: refused
+        const char16_t* elsewhere;
+    } rows[] = {
+        {u"a.txt", u"a.txt", u"a.txt"},
+        {u"end.", u"end", u"end."},
+        {u"sp  ", u"sp", u"sp  "},
+        {u"a. \\b .\\c.txt", u"a\\b\\c.txt", u"a. \\b .\\c.txt"},
+        {u"dir/x. ", u"dir/x", u"dir/x. "},
+        {u"f\\", u"f\\", u"f\\"},                // an empty component stays
+        {u"\\lead", u"\\lead", u"\\lead"},
+        {u"", u"", u""},
+        {u".", nullptr, u"."},
+        {u" ", nullptr, u" "},
+        {u"a\\ .\\b", nullptr, u"a\\ .\\b"},
+        {u"con.", nullptr, u"con."},
+        {u"..", nullptr, nullptr},
+    };
+    for (const SFitRow& row : rows) {
+        SCOPED_TRACE(Utf16ToUtf8String(row.name));
+        char16_t out[260];
+        EXPECT_EQ(FitNameToSystem(row.name, out, 260, windows), row.onWindows != nullptr);
+        if (row.onWindows) {
+            EXPECT_EQ(std::u16string(out), row.onWindows);
+        }
+        EXPECT_EQ(FitNameToSystem(row.name, out, 260, posix), row.elsewhere != nullptr);
+        if (row.elsewhere) {
+            EXPECT_EQ(std::u16string(out), row.elsewhere);
+        }
+    }
+    char16_t small[4];
+    EXPECT_FALSE(FitNameToSystem(u"abcd", small, 4, posix)) << "a name that does not fit is refused, not cut";
 }
 
 }  // namespace

@@ -299,6 +299,27 @@ TEST(PosixNames, CodePage932ByDefault) {
     EXPECT_EQ(std::u16string(small), u"ab");
 }
 
+// File names are bytes: whatever they hold comes back unchanged, and only
+// bytes that are not UTF-8 travel escaped.
+TEST(PosixNames, FileNamesTravelWithoutLoss) {
+    struct SRow {
+        std::string bytes;
+        std::u16string text;
+    } rows[] = {
+        {"plain.god", u"plain.god"},
+        {"\xE8\xAA\xAC.god", u"説.god"},
+        {"caf\xE9", u"caf\xDCE9"},
+        {"\xED\xB2\x80", u"\xDCED\xDCB2\xDC80"},  // an encoded surrogate is not UTF-8
+        {"\xF0\x9F\x98\x80\xFF", u"\U0001F600\xDCFF"},
+    };
+    for (const SRow& row : rows) {
+        EXPECT_EQ(NativeNameToUtf16String(row.bytes.c_str()), row.text);
+        char back[64];
+        ASSERT_TRUE(Utf16ToNativeName(row.text.c_str(), back, sizeof back));
+        EXPECT_EQ(std::string(back), row.bytes);
+    }
+}
+
 TEST(PosixNames, OtherCodePages) {
     CPosixPlatform western(1252);
     ASSERT_TRUE(western.IsCodePageSupported());
@@ -306,6 +327,11 @@ TEST(PosixNames, OtherCodePages) {
     char16_t out[16];
     western.DecodeName(bytes.data(), bytes.size(), out, 16);
     EXPECT_EQ(std::u16string(out), u"é€");
+    // Other double-byte pages: an undefined pair is one '?', never a separator.
+    CPosixPlatform chinese(936);
+    const Bytes pair = {0x81, 0x2F, 'x'};
+    chinese.DecodeName(pair.data(), pair.size(), out, 16);
+    EXPECT_EQ(std::u16string(out), u"?x");
     CPosixPlatform utf8(65001);
     const Bytes text = {0xE8, 0xAA, 0xAC};
     utf8.DecodeName(text.data(), text.size(), out, 16);

@@ -2,6 +2,7 @@
 // every refusal, checked line by line against an in-memory file system.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -299,6 +300,113 @@ TEST_F(WalkerTest, UnsafeNamesAreSkippedAndTheWalkGoesOn) {
     EXPECT_EQ(platform.FileCount(), 1u);
     EXPECT_TRUE(platform.HasFile(u"C:\\out\\f\\ok.txt"));
     EXPECT_EQ(platform.nCreateDirCalls, 0) << "no folder was attempted for the unsafe child";
+}
+
+// Names as each system creates them, so that the log names what is on disk:
+// on Windows every component loses its trailing dots and blanks, and one made
+// only of them is refused; elsewhere names stay as they are, and "CMAP\" in
+// any letter case still goes to the "cmap" folder the walker made.
+TEST(WalkerNames, FittedToTheSystem) {
+    using E = CMemoryPlatform::EStyle;
+    struct SRow {
+        E style;
+        const char* entry;
+        bool child;               // a child container holding "i.t", or a text entry
+        const char16_t* written;  // the first path written, exactly; null: none
+    } rows[] = {
+        {E::Windows, "sp  .pak", true, u"C:\\out\\f\\sp\\i.txt"},
+        {E::Windows, "end.", false, u"C:\\out\\f\\end"},
+        {E::Windows, " \\x.t", false, nullptr},
+        {E::Windows, ".\\x.t", false, nullptr},
+        {E::Windows, "x\\  .pak", true, nullptr},
+        {E::Windows, "CMAP\\x.t", false, u"C:\\out\\f\\CMAP\\x.txt"},
+        {E::Posix, "sp  .pak", true, u"/out/f/sp /i.txt"},
+        {E::Posix, "end.", false, u"/out/f/end."},
+        {E::Posix, "CMAP\\x.t", false, u"/out/f/cmap/x.txt"},
+        {E::Posix, "xcmap\\x.t", false, nullptr},
+    };
+    for (const SRow& row : rows) {
+        SCOPED_TRACE(row.entry);
+        CMemoryPlatform platform(row.style);
+        CRecordingHost host(platform, u"en-US");
+        const bool windows = row.style == E::Windows;
+        host.SetExtractionRoot(windows ? u"C:\\out" : u"/out");
+        platform.AddFolder(windows ? u"C:\\out\\f" : u"/out/f");
+        CContainerWriter inner;
+        inner.AddText("i.t", "i");
+        CContainerWriter top;
+        if (row.child)
+            top.AddChild(row.entry, inner);
+        else
+            top.AddText(row.entry, "x");
+        host.ExtractData(windows ? u"f\\" : u"f/", top.Data().data(), int32_t(top.Data().size()));
+        if (row.written) {
+            ASSERT_EQ(platform.WrittenPaths().size(), 1u);
+            EXPECT_EQ(platform.WrittenPaths()[0], row.written);
+            EXPECT_EQ(host.EntryProblemCount(), 0);
+        } else {
+            EXPECT_EQ(platform.FileCount(), 0u);
+            EXPECT_EQ(host.EntryProblemCount(), 1);
+        }
+    }
+}
+
+// Every entry that is not written as it should be counts once; a link where
+// a child's folder goes is reported "Failed!" and never entered, while a real
+// folder there is filled.
+TEST(WalkerProblems, EveryLostEntryCountsOnce) {
+    CContainerWriter two;
+    two.AddText("x.t", "x").AddText("y.t", "y");
+    struct SRow {
+        const char* what;
+        CContainerWriter top;
+        const char16_t* link;    // made a link before the walk, or null
+        const char16_t* folder;  // made a folder before the walk, or null
+        bool failWrites;
+        int problems;
+        size_t files;
+    } rows[] = {
+        {"all fine", CContainerWriter().AddText("a.t", "a").AddChild("sub.pak", two), nullptr, nullptr, false, 0, 3},
+        {"damaged", CContainerWriter().AddText("a.t", "a").AddRaw(MakeEntryHeader("b.t", "500")), nullptr, nullptr,
+         false, 1, 1},
+        {"unsafe", CContainerWriter().AddText("..\\a.t", "a").AddText("b.t", "b"), nullptr, nullptr, false, 1, 1},
+        {"same name twice", CContainerWriter().AddText("a.t", "a").AddText("a.t", "b"), nullptr, nullptr, false, 1, 1},
+        {"writes fail", CContainerWriter().AddText("a.t", "a").AddText("b.t", "b"), nullptr, nullptr, true, 2, 0},
+        {"link at a child", CContainerWriter().AddChild("sub.pak", two), u"C:\\out\\f\\sub", nullptr, false, 1, 0},
+        {"folder at a child", CContainerWriter().AddChild("sub.pak", two), nullptr, u"C:\\out\\f\\sub", false, 0, 2},
+    };
+    for (SRow& row : rows) {
+        SCOPED_TRACE(row.what);
+        CMemoryPlatform platform;
+        CRecordingHost host(platform, u"en-US");
+        host.SetExtractionRoot(u"C:\\out");
+        platform.AddFolder(u"C:\\out\\f");
+        if (row.link)
+            platform.AddLink(row.link);
+        if (row.folder)
+            platform.AddFolder(row.folder);
+        platform.bFailWrites = row.failWrites;
+        host.ExtractData(u"f\\", row.top.Data().data(), int32_t(row.top.Data().size()));
+        EXPECT_EQ(host.EntryProblemCount(), row.problems);
+        EXPECT_EQ(platform.FileCount(), row.files);
+        const bool entered = std::any_of(host.lines.begin(), host.lines.end(), [](const std::u16string& line) {
+            return line.rfind(u"ExtractData(dir=f\\sub\\", 0) == 0;
+        });
+        if (row.link || row.folder) {
+            EXPECT_NE(std::find(host.lines.begin(), host.lines.end(),
+                                u"CreateDirectory (path=C:\\out\\f\\sub) ... Failed!"),
+                      host.lines.end());
+            EXPECT_EQ(entered, row.folder != nullptr);
+        }
+    }
+}
+
+TEST_F(WalkerTest, UnsafeNameIsRefusedBeforeItsPayloadIsInflated) {
+    CContainerWriter top;
+    top.AddGzip("..\\x.t", Text("compressed"));
+    Walk(top.Data());
+    EXPECT_EQ(platform.nBlocksTaken, 0) << "no decompression buffer for a refused entry";
+    EXPECT_EQ(host.lines.back(), u"Skipped unsafe name [..\\x.t].");
 }
 
 TEST_F(WalkerTest, DeviceNamesAreUsableWhereTheSystemHasNone) {

@@ -218,8 +218,10 @@ uint8_t* CMemoryPlatform::AllocBlock(size_t size) {
     } else {
         block = static_cast<uint8_t*>(std::calloc(1, size));
     }
-    if (block)
+    if (block) {
         ++nLiveBlocks;
+        ++nBlocksTaken;
+    }
     return block;
 }
 

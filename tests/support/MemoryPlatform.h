@@ -50,6 +50,7 @@ public:
 
     // Bookkeeping for leak checks.
     int nLiveBlocks = 0;
+    int nBlocksTaken = 0;
     int nOpenInputs = 0;
     int nCreateDirCalls = 0;
     bool bRootOpen = false;

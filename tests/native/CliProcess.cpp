@@ -1,0 +1,135 @@
+#include "tests/native/CliProcess.h"
+
+#include <fcntl.h>
+#include <ftw.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+void ApplyEnv(const Env& env) {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"})
+        unsetenv(name);
+    for (const auto& [name, value] : env)
+        setenv(name.c_str(), value.c_str(), 1);
+}
+
+std::vector<char*> Argv(std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    return argv;
+}
+
+namespace {
+
+std::string ReadAll(int fd) {
+    std::string text;
+    char buf[4096];
+    ssize_t got;
+    while ((got = read(fd, buf, sizeof buf)) > 0)
+        text.append(buf, size_t(got));
+    return text;
+}
+
+// Forks vanto-extract with the given standard output and error (-1: /dev/null).
+pid_t Spawn(const std::string& cwd, std::vector<std::string>& args, const Env& env, int out, int err,
+            const std::vector<int>& closeInChild, bool removeCwd = false) {
+    args.insert(args.begin(), VANTO_EXTRACT_BINARY);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        ApplyEnv(env);
+        const int null = open("/dev/null", O_RDWR);
+        dup2(null, 0);
+        dup2(out >= 0 ? out : null, 1);
+        dup2(err >= 0 ? err : null, 2);
+        for (int fd : closeInChild)
+            close(fd);
+        if (chdir(cwd.c_str()) != 0 || (removeCwd && rmdir(cwd.c_str()) != 0))
+            _exit(127);
+        std::vector<char*> argv = Argv(args);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+}  // namespace
+
+SResult WaitCli(pid_t pid) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    SResult result;
+    result.nExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.nSignal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    return result;
+}
+
+SResult RunCli(const std::string& cwd, std::vector<std::string> args, const Env& env, int stdoutFd, bool removeCwd) {
+    int out[2], err[2];
+    if (pipe(out) != 0 || pipe(err) != 0)
+        return SResult();
+    const pid_t pid = Spawn(cwd, args, env, stdoutFd >= 0 ? stdoutFd : out[1], err[1], {out[0], err[0]}, removeCwd);
+    close(out[1]);
+    close(err[1]);
+    // The outputs are small: read stderr after stdout without deadlock risk.
+    const std::string outText = ReadAll(out[0]);
+    const std::string errText = ReadAll(err[0]);
+    close(out[0]);
+    close(err[0]);
+    SResult result = WaitCli(pid);
+    result.out = outText;
+    result.err = errText;
+    return result;
+}
+
+pid_t StartCli(const std::string& cwd, std::vector<std::string> args) { return Spawn(cwd, args, {}, -1, -1, {}); }
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1)
+        lines.push_back(text.substr(start, nl - start));
+    if (start < text.size())
+        lines.push_back(text.substr(start));
+    return lines;
+}
+
+bool Exists(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBinary(const std::string& path, const std::vector<uint8_t>& data) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
+}
+
+namespace {
+std::vector<std::string>* g_pFound = nullptr;
+size_t g_nRootLength = 0;
+int CollectFile(const char* path, const struct stat*, int type, struct FTW*) {
+    if (type == FTW_F)
+        g_pFound->push_back(std::string(path + g_nRootLength));
+    return 0;
+}
+}  // namespace
+
+std::vector<std::string> FilesBelow(const std::string& root) {
+    std::vector<std::string> found;
+    g_pFound = &found;
+    g_nRootLength = root.size() + 1;
+    nftw(root.c_str(), CollectFile, 16, FTW_PHYS);
+    std::sort(found.begin(), found.end());
+    return found;
+}

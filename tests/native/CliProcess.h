@@ -1,0 +1,41 @@
+// vanto-extract run as a real process, for the tests that use it as users do.
+#pragma once
+
+#include <sys/types.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+struct SResult {
+    int nExitCode = -1;  // -1 when it did not exit normally
+    int nSignal = 0;     // the signal that ended it, if one did
+    std::string out;
+    std::string err;
+};
+
+// Environment for the child: the locale variables are cleared unless given.
+using Env = std::map<std::string, std::string>;
+
+void ApplyEnv(const Env& env);
+std::vector<char*> Argv(std::vector<std::string>& args);
+
+// Runs vanto-extract in cwd with standard input from /dev/null. Standard
+// output goes to stdoutFd when one is given (out then stays empty). With
+// removeCwd, cwd is removed after the child has entered it.
+SResult RunCli(const std::string& cwd, std::vector<std::string> args, const Env& env = {}, int stdoutFd = -1,
+               bool removeCwd = false);
+
+// Starts vanto-extract in cwd with its output thrown away; for tests that
+// end it themselves. Returns its pid.
+pid_t StartCli(const std::string& cwd, std::vector<std::string> args);
+// Waits for a child; fills nExitCode or nSignal.
+SResult WaitCli(pid_t pid);
+
+std::vector<std::string> SplitLines(const std::string& text);
+bool Exists(const std::string& path);
+std::string ReadText(const std::string& path);
+void WriteBinary(const std::string& path, const std::vector<uint8_t>& data);
+
+// Regular files below root (links not followed), as paths relative to it.
+std::vector<std::string> FilesBelow(const std::string& root);
