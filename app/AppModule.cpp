@@ -77,38 +77,90 @@ CMessageLoop* CAppModule::GetMessageLoop(DWORD dwThreadID) {
     return nullptr;
 }
 
-void CAppModule::AddCreateWndData(SCreateWndData* pData, void* pObject) {
+bool CAppModule::AddCreateWndData(SCreateWndData* pData, void* pObject) {
+    RemoveCreateWndData(pData);  // never linked twice, never armed twice
+    const DWORD thread = ::GetCurrentThreadId();
+    const HHOOK hook = ::SetWindowsHookExW(WH_CBT, &CAppModule::CreationHookProc, nullptr, thread);
+    if (!hook)
+        return false;
     pData->m_pObject = pObject;
-    pData->m_dwThreadID = ::GetCurrentThreadId();
+    pData->m_dwThreadID = thread;
+    pData->m_hHook = hook;
+    pData->m_hWnd = nullptr;
     CLock lock(m_csWindowCreate);
     pData->m_pNext = m_pCreateWndList;
     m_pCreateWndList = pData;
+    return true;
 }
 
-void* CAppModule::ExtractCreateWndData() {
+LRESULT CALLBACK CAppModule::CreationHookProc(int nCode, WPARAM wParam, LPARAM lParam) noexcept {
+    if (nCode == HCBT_CREATEWND)
+        g_Module.BindCreatingWindow(reinterpret_cast<HWND>(wParam));
+    return ::CallNextHookEx(nullptr, nCode, wParam, lParam);
+}
+
+void CAppModule::BindCreatingWindow(HWND hWnd) {
+    // The system's input-method windows appear unasked on a thread's first
+    // top-level window, and a window without the dialog extra bytes can
+    // never be the window of a dialog creation call.
+    if ((::GetClassLongPtrW(hWnd, GCL_STYLE) & CS_IME) ||
+        ::GetClassLongPtrW(hWnd, GCL_CBWNDEXTRA) < ULONG_PTR(DLGWINDOWEXTRA))
+        return;
     const DWORD thread = ::GetCurrentThreadId();
     CLock lock(m_csWindowCreate);
-    for (SCreateWndData** link = &m_pCreateWndList; *link; link = &(*link)->m_pNext) {
-        SCreateWndData* entry = *link;
-        if (entry->m_dwThreadID == thread) {
-            *link = entry->m_pNext;
-            entry->m_pNext = nullptr;
-            return entry->m_pObject;
+    SCreateWndData* unbound = nullptr;
+    // Every armed record's hook sees the same creation: bind it once.
+    for (SCreateWndData* entry = m_pCreateWndList; entry; entry = entry->m_pNext) {
+        if (entry->m_hWnd == hWnd)
+            return;
+        if (!unbound && !entry->m_hWnd && entry->m_hHook && entry->m_dwThreadID == thread)
+            unbound = entry;
+    }
+    if (unbound)
+        unbound->m_hWnd = hWnd;
+}
+
+void CAppModule::Disarm(SCreateWndData* pData) {
+    if (pData->m_hHook)
+        ::UnhookWindowsHookEx(pData->m_hHook);
+    pData->m_hHook = nullptr;
+    pData->m_hWnd = nullptr;
+}
+
+void* CAppModule::ExtractCreateWndData(HWND hWnd) {
+    SCreateWndData* found = nullptr;
+    {
+        CLock lock(m_csWindowCreate);
+        for (SCreateWndData** link = &m_pCreateWndList; *link; link = &(*link)->m_pNext) {
+            if (hWnd && (*link)->m_hWnd == hWnd) {
+                found = *link;
+                *link = found->m_pNext;
+                found->m_pNext = nullptr;
+                break;
+            }
         }
     }
-    return nullptr;
+    if (!found)
+        return nullptr;
+    Disarm(found);
+    return found->m_pObject;
 }
 
 bool CAppModule::RemoveCreateWndData(SCreateWndData* pData) {
-    CLock lock(m_csWindowCreate);
-    for (SCreateWndData** link = &m_pCreateWndList; *link; link = &(*link)->m_pNext) {
-        if (*link == pData) {
-            *link = pData->m_pNext;
-            pData->m_pNext = nullptr;
-            return true;
+    bool listed = false;
+    {
+        CLock lock(m_csWindowCreate);
+        for (SCreateWndData** link = &m_pCreateWndList; *link; link = &(*link)->m_pNext) {
+            if (*link == pData) {
+                *link = pData->m_pNext;
+                pData->m_pNext = nullptr;
+                listed = true;
+                break;
+            }
         }
     }
-    return false;
+    Disarm(pData);
+    return listed;
 }
 
 int CAppModule::CountCreateWndData() {

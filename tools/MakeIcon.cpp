@@ -342,7 +342,9 @@ Bytes PreviewPng(const std::vector<SImage>& images) {
 
 bool WriteFile(const char* path, const Bytes& data) {
     FILE* out = std::fopen(path, "wb");
-    if (out && std::fwrite(data.data(), 1, data.size(), out) == data.size() && std::fclose(out) == 0)
+    // Closed whether or not the write went through.
+    const bool written = out && std::fwrite(data.data(), 1, data.size(), out) == data.size();
+    if (out && std::fclose(out) == 0 && written)
         return true;
     std::perror(path);
     return false;

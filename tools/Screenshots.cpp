@@ -66,10 +66,13 @@ bool CaptureWindow(HWND hWnd, int& width, int& height, std::vector<uint8_t>& rgb
 }
 
 bool SavePng(const std::wstring& name, int width, int height, const std::vector<uint8_t>& rgb) {
+    // Encoded first: a picture that cannot be had opens (and leaves) no file.
     const std::vector<uint8_t> png = EncodePngRgb(width, height, rgb);
+    if (png.empty())
+        return false;
     const std::wstring path = g_strOutDir + L"\\" + name;
     FILE* f = _wfopen(path.c_str(), L"wb");
-    if (!f || png.empty())
+    if (!f)
         return false;
     const bool written = std::fwrite(png.data(), 1, png.size(), f) == png.size();
     return std::fclose(f) == 0 && written;

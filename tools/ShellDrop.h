@@ -16,9 +16,13 @@ inline HDROP MakeShellDrop(const std::vector<std::wstring>& paths) {
     for (const auto& path : paths)
         chars += path.size() + 1;
     const HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + chars * sizeof(WCHAR));
-    auto* header = static_cast<DROPFILES*>(::GlobalLock(block));
-    if (!header)
+    if (!block)
         return nullptr;
+    auto* header = static_cast<DROPFILES*>(::GlobalLock(block));
+    if (!header) {
+        ::GlobalFree(block);
+        return nullptr;
+    }
     header->pFiles = sizeof(DROPFILES);
     header->fWide = TRUE;
     auto* out = reinterpret_cast<WCHAR*>(reinterpret_cast<BYTE*>(header) + sizeof(DROPFILES));

@@ -32,7 +32,7 @@ bool CDialogImplBase::ReturnsResultDirectly(UINT uMsg) {
 }
 
 INT_PTR CALLBACK CDialogImplBase::StartDialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) noexcept {
-    auto* self = static_cast<CDialogImplBase*>(g_Module.ExtractCreateWndData());
+    auto* self = static_cast<CDialogImplBase*>(g_Module.ExtractCreateWndData(hWnd));
     if (!self)  // a window created with this procedure by someone else
         return FALSE;
     self->m_hWnd = hWnd;

@@ -1,13 +1,15 @@
 // CDialogImplBase: routes every message of a dialog window to its object's
 // HandleMessage, from the window's first message to its last.
 //
-// The object reaches its window through the module's hand-off list: before
-// the platform creates the window, the object puts a record of itself and
-// the creating thread into g_Module's list; the shared start procedure takes
-// the first record of its own thread off the list when the new window's
-// first message arrives, keeps the object's address in the window's
-// DWLP_USER slot and installs the shared dialog procedure. Results follow the
-// dialog-procedure contract (see RouteMessage). Used by CIndirectDialogImpl.
+// The object reaches its window through the module's hand-off list: right
+// before its one creation call, the object arms a record of itself in
+// g_Module's list, which binds the record to the window that call makes; the
+// shared start procedure takes the record bound to its window off the list
+// when the window's first message arrives, keeps the object's address in the
+// window's DWLP_USER slot and installs the shared dialog procedure. A window
+// made with the start procedure by other code finds no record and is left to
+// the platform's defaults. Results follow the dialog-procedure contract (see
+// RouteMessage). Used by CIndirectDialogImpl.
 #pragma once
 
 #include <windows.h>
@@ -44,8 +46,9 @@ public:
     static bool ReturnsResultDirectly(UINT uMsg);
 
 protected:
-    // Records this object for the window about to be created on this thread.
-    void BeginHandOff() { g_Module.AddCreateWndData(&m_createData, this); }
+    // Records this object for the window that the creation call made next on
+    // this thread creates. False when it cannot: the call must not be made.
+    bool BeginHandOff() { return g_Module.AddCreateWndData(&m_createData, this); }
     // Drops the record again when no window took it (creation failed before
     // the window's first message), so that no later window takes this object.
     void EndHandOff() { g_Module.RemoveCreateWndData(&m_createData); }

@@ -18,9 +18,8 @@ public:
     // The new window, or null when it was not created (the thread's last
     // error says why: ERROR_OUTOFMEMORY when the template could not be built).
     HWND CreateModeless(HWND hWndParent = nullptr, LPARAM dwInitParam = 0) {
-        if (!PrepareToShow())
+        if (!PrepareToShow() || !BeginHandOff())
             return nullptr;
-        BeginHandOff();
         HWND hWnd = ::CreateDialogIndirectParamW(g_Module.GetModuleInstance(), m_Template.GetTemplatePtr(),
                                                  hWndParent, &CDialogImplBase::StartDialogProc, dwInitParam);
         EndHandOff();
@@ -29,9 +28,8 @@ public:
 
     // The code the dialog was ended with, or -1 when it was not shown.
     INT_PTR RunModal(HWND hWndOwner = ::GetActiveWindow(), LPARAM dwInitParam = 0) {
-        if (!PrepareToShow())
+        if (!PrepareToShow() || !BeginHandOff())
             return -1;
-        BeginHandOff();
         const INT_PTR code = ::DialogBoxIndirectParamW(g_Module.GetModuleInstance(), m_Template.GetTemplatePtr(),
                                                        hWndOwner, &CDialogImplBase::StartDialogProc, dwInitParam);
         EndHandOff();

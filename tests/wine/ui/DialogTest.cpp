@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -83,6 +84,17 @@ public:
     int m_nBuilds = 0;
 };
 
+// Gives out the recording dialog's template, for windows made from it by
+// hand.
+class CTemplateSource : public CRecordingDlg {
+public:
+    const DLGTEMPLATE* Template() {
+        if (!m_Template.IsTemplateBuilt())
+            BuildTemplate();
+        return m_Template.GetTemplatePtr();
+    }
+};
+
 // The same template through a plain dialog procedure, for comparison.
 std::vector<UINT> g_plainMessages;
 INT_PTR CALLBACK PlainDialogProc(HWND, UINT uMsg, WPARAM, LPARAM) {
@@ -97,11 +109,7 @@ TEST(Dialog, EveryMessageFromTheFirstReachesTheObject) {
     EXPECT_EQ(dlg.m_hWnd, hWnd);
     ::DestroyWindow(hWnd);
 
-    class CProbe : public CRecordingDlg {
-    public:
-        const DLGTEMPLATE* Template() { return m_Template.GetTemplatePtr(); }
-    } probe;
-    probe.BuildTemplate();
+    CTemplateSource probe;
     g_plainMessages.clear();
     const HWND plain = ::CreateDialogIndirectParamW(g_Module.GetModuleInstance(), probe.Template(), nullptr,
                                                     &PlainDialogProc, 0);
@@ -198,6 +206,93 @@ TEST(Dialog, AnotherThreadsPendingRecordIsLeftAlone) {
     ::CloseHandle(added);
     ::CloseHandle(release);
 }
+
+// While one of our dialogs is being created (its record pending, its first
+// message still to come), a hook of the thread makes another dialog with the
+// shared start procedure: by hand, with no record of its own, or as one of
+// ours through its own creation call. Each window may take only the record
+// of the call that created it.
+struct SIntrusion {
+    const char* name;
+    int hookType;  // WH_CBT: at the window's HCBT_CREATEWND; WH_CALLWNDPROC: at its WM_CREATE
+    bool ours;     // made through CreateModeless rather than by hand
+};
+
+void PrintTo(const SIntrusion& row, std::ostream* os) { *os << row.name; }
+
+class CIntrusionTest : public ::testing::TestWithParam<SIntrusion> {
+protected:
+    void SetUp() override {
+        ASSERT_NE(m_source.Template(), nullptr);
+        s_pActive = this;
+        const bool cbt = GetParam().hookType == WH_CBT;
+        m_hHook = ::SetWindowsHookExW(GetParam().hookType, cbt ? &CbtProc : &CallWndProc, nullptr,
+                                      ::GetCurrentThreadId());
+        ASSERT_NE(m_hHook, nullptr);
+    }
+    void TearDown() override {
+        ::UnhookWindowsHookEx(m_hHook);
+        s_pActive = nullptr;
+        if (m_hIntruder)
+            ::DestroyWindow(m_hIntruder);
+    }
+
+    // Once, inside the creation of the first window the hook sees.
+    void Intrude() {
+        if (m_bIntruded)
+            return;
+        m_bIntruded = true;
+        m_hIntruder = GetParam().ours ? m_intruder.CreateModeless()
+                                      : ::CreateDialogIndirectParamW(g_Module.GetModuleInstance(),
+                                                                     m_source.Template(), nullptr,
+                                                                     &CDialogImplBase::StartDialogProc, 0);
+    }
+    static LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam) {
+        if (code == HCBT_CREATEWND && s_pActive)
+            s_pActive->Intrude();
+        return ::CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static LRESULT CALLBACK CallWndProc(int code, WPARAM wParam, LPARAM lParam) {
+        if (code == HC_ACTION && reinterpret_cast<const CWPSTRUCT*>(lParam)->message == WM_CREATE && s_pActive)
+            s_pActive->Intrude();
+        return ::CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    static CIntrusionTest* s_pActive;
+    HHOOK m_hHook = nullptr;
+    CTemplateSource m_source;
+    CRecordingDlg m_intruder;
+    HWND m_hIntruder = nullptr;
+    bool m_bIntruded = false;
+};
+CIntrusionTest* CIntrusionTest::s_pActive = nullptr;
+
+TEST_P(CIntrusionTest, EachWindowTakesOnlyTheRecordOfItsOwnCreation) {
+    CRecordingDlg dlg;
+    const HWND hWnd = dlg.CreateModeless(nullptr, 0x77);
+    ASSERT_NE(hWnd, nullptr);
+    ASSERT_NE(m_hIntruder, nullptr);
+    EXPECT_EQ(dlg.m_hWnd, hWnd);
+    EXPECT_EQ(dlg.m_initParam, 0x77);
+    EXPECT_EQ(::SendMessageW(hWnd, kMsgPlain, 0, 0), kPlainResult);
+    EXPECT_FALSE(dlg.m_bWrongHandle);
+    if (GetParam().ours) {
+        EXPECT_EQ(m_intruder.m_hWnd, m_hIntruder);
+        EXPECT_EQ(::SendMessageW(m_hIntruder, kMsgPlain, 0, 0), kPlainResult);
+    } else {  // nobody's window: the platform's defaults answer
+        EXPECT_EQ(::GetWindowLongPtrW(m_hIntruder, DWLP_USER), 0);
+        EXPECT_EQ(::SendMessageW(m_hIntruder, kMsgPlain, 0, 0), 0);
+    }
+    EXPECT_EQ(g_Module.CountCreateWndData(), 0);
+    ::DestroyWindow(hWnd);
+}
+
+INSTANTIATE_TEST_SUITE_P(Dialog, CIntrusionTest,
+                         ::testing::Values(SIntrusion{"ByHandFromCbtHook", WH_CBT, false},
+                                           SIntrusion{"ByHandFromCreateMessage", WH_CALLWNDPROC, false},
+                                           SIntrusion{"OursFromCbtHook", WH_CBT, true},
+                                           SIntrusion{"OursFromCreateMessage", WH_CALLWNDPROC, true}),
+                         [](const ::testing::TestParamInfo<SIntrusion>& row) { return row.param.name; });
 
 TEST(Dialog, FailedCreationLeavesNoRecordBehind) {
     CRecordingDlg failed;
