@@ -73,10 +73,10 @@ public:
     // Creates the folder the relative path names. An empty path names the root.
     virtual EDirResult CreateDir(const char16_t* relativePath) = 0;
 
-    // Creates the file only when its name is free. The content is written under
-    // a temporary name in the same folder, one that no entry can produce, and
-    // then moved to its name without replacing anything, so a file under an
-    // output name is always complete, whatever ends the process.
+    // Creates the file only when its name is free. The content is written to a
+    // file without a name, or under a temporary name in the same folder that no
+    // entry can produce, which then gets its name without replacing anything:
+    // a file under an output name is always complete, whatever ends the process.
     virtual EWriteResult WriteNewFile(const char16_t* relativePath, const uint8_t* data, size_t size) = 0;
 
     // Committed read-write memory, or null. Released with FreeBlock. Its

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <iconv.h>
 #include <limits.h>
+#include <pthread.h>
 #include <signal.h>
 #include <stdio.h>
 #include <sys/mman.h>
@@ -294,7 +295,52 @@ EWriteResult CPosixPlatform::WriteNewFile(const char16_t* relativePath, const ui
     // A name that is taken is refused before anything is written.
     if (folder < 0 || !ToNativeComponent(name, native) || fstatat(folder, native, &st, AT_SYMLINK_NOFOLLOW) == 0)
         return EWriteResult::CannotCreate;
+    if (!m_bNamedTemporaryFiles) {
+        const EWriteResult result = WriteUnnamed(folder, native, data, size);
+        if (!m_bNamedTemporaryFiles)
+            return result;
+    }
+    return WriteNamed(folder, native, data, size);
+}
 
+// The file is made without a name (O_TMPFILE) and linked under its name once
+// complete: whatever ends the process, even SIGKILL, nothing is left behind.
+// Falls back to named temporary files for good where the file system or the
+// system cannot do that.
+EWriteResult CPosixPlatform::WriteUnnamed(int folder, const char* name, const uint8_t* data, size_t size) {
+    const int fd = openat(folder, ".", O_WRONLY | O_TMPFILE | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+            return EWriteResult::CannotCreate;
+        m_bNamedTemporaryFiles = true;
+        return EWriteResult::CannotCreate;
+    }
+    if (!WriteAll(fd, data, size)) {
+        close(fd);
+        return EWriteResult::WriteFailed;
+    }
+    // linkat never replaces a file. The descriptor's /proc entry names the
+    // file for it (AT_EMPTY_PATH would need a privilege users lack).
+    char own[40];
+    std::snprintf(own, sizeof own, "/proc/self/fd/%d", fd);
+    const int linked = linkat(AT_FDCWD, own, folder, name, AT_SYMLINK_FOLLOW);
+    if (linked != 0 && access("/proc/self/fd", F_OK) != 0)
+        m_bNamedTemporaryFiles = true;  // no /proc: this write is made again, named
+    close(fd);  // file systems with unnamed files report no write errors here
+    return linked == 0 ? EWriteResult::Written : EWriteResult::CannotCreate;
+}
+
+// The file is written under a temporary name and moved to its name without
+// replacing anything. The signal handler and every failure remove it, but
+// only while the name still is the file that was made.
+EWriteResult CPosixPlatform::WriteNamed(int folder, const char* name, const uint8_t* data, size_t size) {
+    // The interrupting signals wait while the file is made and recorded, so
+    // that the handler never meets a file it does not know of yet.
+    sigset_t interrupting, previous;
+    sigemptyset(&interrupting);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&interrupting, signal);
+    pthread_sigmask(SIG_BLOCK, &interrupting, &previous);
     char temp[kTemporaryNameCapacity];
     int fd = -1;
     for (int attempt = 0; attempt < 8 && fd < 0; ++attempt) {
@@ -303,25 +349,28 @@ EWriteResult CPosixPlatform::WriteNewFile(const char16_t* relativePath, const ui
         if (fd < 0 && errno != EEXIST)
             break;
     }
-    if (fd < 0)
-        return EWriteResult::CannotCreate;
     struct stat made;
-    if (fstat(fd, &made) != 0) {
+    if (fd >= 0 && fstat(fd, &made) != 0) {
         close(fd);
         unlinkat(folder, temp, 0);  // just made with O_EXCL: it is ours
-        return EWriteResult::CannotCreate;
+        fd = -1;
     }
-    g_partialFile.folder = folder;
-    g_partialFile.device = made.st_dev;
-    g_partialFile.inode = made.st_ino;
-    std::memcpy(g_partialFile.name, temp, sizeof temp);
-    std::atomic_signal_fence(std::memory_order_seq_cst);  // the record is whole before it is armed
-    g_partialFile.armed = 1;
+    if (fd >= 0) {
+        g_partialFile.folder = folder;
+        g_partialFile.device = made.st_dev;
+        g_partialFile.inode = made.st_ino;
+        std::memcpy(g_partialFile.name, temp, sizeof temp);
+        std::atomic_signal_fence(std::memory_order_seq_cst);  // the record is whole before it is armed
+        g_partialFile.armed = 1;
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    if (fd < 0)
+        return EWriteResult::CannotCreate;
 
     bool written = WriteAll(fd, data, size);
     if (close(fd) != 0)
         written = false;
-    const int moved = written ? MoveWithoutReplacing(folder, temp, native) : -1;
+    const int moved = written ? MoveWithoutReplacing(folder, temp, name) : -1;
     if (moved != 0)
         RemoveIfSame(folder, temp, made.st_dev, made.st_ino);
     g_partialFile.armed = 0;

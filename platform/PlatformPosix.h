@@ -23,10 +23,15 @@ public:
     // Makes GetCurrentDir answer with this folder instead of the real one.
     void SetExtractionFolder(const char16_t* folder) { m_strFolderOverride = folder; m_bOverride = true; }
 
-    // SIGINT, SIGTERM and SIGHUP first remove the file being written under
-    // its temporary name, then end the process as they would have. For
-    // programs that write files and want no litter when interrupted.
+    // SIGINT, SIGTERM and SIGHUP first remove a file being written under a
+    // temporary name, then end the process as they would have. For programs
+    // that write files and want no litter when interrupted.
     static void RemovePartialFileOnSignals();
+
+    // Files are made without a name and linked once complete where the file
+    // system allows it, else written under a temporary name and moved. This
+    // makes every write take the second way (tests use it to try both).
+    void UseNamedTemporaryFiles() { m_bNamedTemporaryFiles = true; }
 
     bool GetCurrentDir(char16_t* buf, size_t capacity) override;
     bool ReadWholeFile(const char16_t* path, SInputFile& file) override;
@@ -47,7 +52,8 @@ private:
     void CloseFolder(CFolderChain::Handle folder) override;
     // Decodes one character of a double-byte code page at bytes[0..left-1]
     // into out; returns the bytes used.
-    size_t DecodeDoubleByteChar(const uint8_t* bytes, size_t left, char16_t* out, size_t& pos, size_t capacity);
+    EWriteResult WriteUnnamed(int folder, const char* name, const uint8_t* data, size_t size);
+    EWriteResult WriteNamed(int folder, const char* name, const uint8_t* data, size_t size);
 
     // The engine takes and gives back a 16 MiB decompression block for every
     // written entry. Unmapping it and mapping a fresh one each time would make
@@ -64,4 +70,5 @@ private:
     bool m_bOverride = false;
     CFolderChain m_chain{*this};
     unsigned long m_nTempSequence = 0;
+    bool m_bNamedTemporaryFiles = false;
 };

@@ -5,8 +5,10 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -48,6 +50,13 @@ protected:
         dir = pattern;
         ASSERT_TRUE(platform.OpenOutputRoot(U16(dir).c_str()));
     }
+    bool HasTemporaryFile() {
+        for (const std::string& name : Names(dir)) {
+            if (name.rfind(".vanto-extract-", 0) == 0)
+                return true;
+        }
+        return false;
+    }
     void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
 
     EWriteResult Write(const std::string& relative, const Bytes& data) {
@@ -72,7 +81,20 @@ protected:
     CPosixPlatform platform;
 };
 
-TEST_F(PosixPlatformTest, NewFilesNeverReplaceExistingOnes) {
+// The output side, once with files made unnamed and linked when complete,
+// once with named temporary files (file systems without unnamed files).
+class PosixOutputTest : public PosixPlatformTest, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override {
+        PosixPlatformTest::SetUp();
+        if (GetParam())
+            platform.UseNamedTemporaryFiles();
+    }
+};
+INSTANTIATE_TEST_SUITE_P(TemporaryFiles, PosixOutputTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& named) { return named.param ? "Named" : "Unnamed"; });
+
+TEST_P(PosixOutputTest, NewFilesNeverReplaceExistingOnes) {
     WriteFile(dir + "/a.txt", {'o', 'l', 'd'});
     const Bytes data = {'n', 'e', 'w', '!'};
     EXPECT_EQ(Write("a.txt", data), EWriteResult::CannotCreate);
@@ -87,7 +109,7 @@ TEST_F(PosixPlatformTest, NewFilesNeverReplaceExistingOnes) {
     EXPECT_EQ(Names(dir), (std::vector<std::string>{"a.txt", "b.bin", "empty"})) << "no temporary file is left";
 }
 
-TEST_F(PosixPlatformTest, FailedWriteLeavesNothingBehind) {
+TEST_P(PosixOutputTest, FailedWriteLeavesNothingBehind) {
     // A file size limit makes the write fail half way, as a full disk would.
     struct sigaction ignore = {}, previous = {};
     ignore.sa_handler = SIG_IGN;
@@ -108,7 +130,7 @@ TEST_F(PosixPlatformTest, FailedWriteLeavesNothingBehind) {
 
 // Every level below the root is opened without following links, so nothing
 // reaches the folder outside, whatever stands in the way.
-TEST_F(PosixPlatformTest, OutputNeverGoesThroughALink) {
+TEST_P(PosixOutputTest, OutputNeverGoesThroughALink) {
     const std::string outside = dir + "-outside";
     ASSERT_EQ(mkdir(outside.c_str(), 0700), 0);
     ASSERT_EQ(symlink(outside.c_str(), (dir + "/lnk").c_str()), 0);
@@ -147,7 +169,7 @@ TEST_F(PosixPlatformTest, OutputNeverGoesThroughALink) {
 // A folder swapped for a link while it is being filled: the files still go
 // into the real folder, wherever it was moved within the root, and once the
 // walk has left it, the link is refused.
-TEST_F(PosixPlatformTest, FolderSwappedForALinkIsNotFollowed) {
+TEST_P(PosixOutputTest, FolderSwappedForALinkIsNotFollowed) {
     const std::string outside = dir + "-outside";
     ASSERT_EQ(mkdir(outside.c_str(), 0700), 0);
     const Bytes data = {'d'};
@@ -161,6 +183,35 @@ TEST_F(PosixPlatformTest, FolderSwappedForALinkIsNotFollowed) {
     EXPECT_EQ(Names(dir + "/moved"), (std::vector<std::string>{"a", "b"}));
     EXPECT_TRUE(Names(outside).empty());
     std::system(("rm -rf '" + outside + "'").c_str());
+}
+
+// With named temporary files, SIGINT, SIGTERM and SIGHUP take away the file
+// being written before the signal ends the process.
+TEST_F(PosixPlatformTest, SignalsRemoveANamedTemporaryFile) {
+    const size_t size = 512u << 20;  // zero pages: long to write, nothing to fill
+    void* zeros = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(zeros, MAP_FAILED);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            CPosixPlatform writer;
+            writer.UseNamedTemporaryFiles();
+            writer.OpenOutputRoot(U16(dir).c_str());
+            CPosixPlatform::RemovePartialFileOnSignals();
+            writer.WriteNewFile(u"big.bin", static_cast<const uint8_t*>(zeros), size);
+            _exit(0);
+        }
+        bool seen = false;
+        for (int i = 0; i < 10000 && !(seen = HasTemporaryFile()); ++i)
+            usleep(500);
+        kill(pid, signal);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        ASSERT_TRUE(seen) << "the write ended before it could be interrupted";
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << std::hex << status;
+        EXPECT_TRUE(Names(dir).empty()) << "signal " << signal;
+    }
+    munmap(zeros, size);
 }
 
 TEST_F(PosixPlatformTest, WholeFileReads) {
