@@ -43,16 +43,26 @@ NTSTATUS OpenRelative(HANDLE parent, const WCHAR* name, size_t length, ACCESS_MA
                         disposition, options | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT, nullptr, 0);
 }
 
+// The attributes of an open file or folder, from its basic information,
+// which every file system answers (FAT refuses the attribute-and-tag query).
+// False when they cannot be read.
+bool ReadAttributes(HANDLE h, DWORD& attributes) {
+    FILE_BASIC_INFO basic = {};
+    if (!GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic))
+        return false;
+    attributes = basic.FileAttributes;
+    return true;
+}
+
+// Unreadable attributes count as a reparse point: such a thing is never entered.
 bool IsReparsePoint(HANDLE h) {
-    FILE_ATTRIBUTE_TAG_INFO tag = {};
-    return !GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag) ||
-           (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    DWORD attributes = 0;
+    return !ReadAttributes(h, attributes) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
 bool IsDirectory(HANDLE h) {
-    FILE_ATTRIBUTE_TAG_INFO tag = {};
-    return GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag) &&
-           (tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    DWORD attributes = 0;
+    return ReadAttributes(h, attributes) && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 // Windows would not open again a name it would trim.
