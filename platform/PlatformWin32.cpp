@@ -338,7 +338,9 @@ void CWin32Platform::DecodeName(const uint8_t* bytes, size_t count, char16_t* ou
     size_t take = count < (capacity - 1) * 4 ? count : (capacity - 1) * 4;
     if (take == 0 || take > 0x7FFFFFFF)
         return;
-    const DWORD flags = TakesNoFlags(m_nCodePage) ? 0 : MB_PRECOMPOSED;
+    // The system's code page is looked at too: with UTF-8 as the ANSI code
+    // page, CP_ACP takes no flags either.
+    const DWORD flags = TakesNoFlags(m_nCodePage == CP_ACP ? GetACP() : m_nCodePage) ? 0 : MB_PRECOMPOSED;
     const char* source = reinterpret_cast<const char*>(bytes);
     // MultiByteToWideChar fails outright on a buffer that is too small, so a
     // name that would not fit is shortened first (counting costs no memory);
