@@ -653,6 +653,55 @@ TEST_F(Win32JobTest, FirstRunWritesTheTreeAndRefusesUnsafeNames) {
     EXPECT_TRUE(host.questions.empty());
 }
 
+// Names as Windows keeps them: trailing dots and blanks leave every component
+// of an output name, in the log as on disk, and a component of nothing else
+// is refused.
+TEST_F(Win32JobTest, TrailingDotsAndBlanksLeaveEveryComponentOfAnOutputName) {
+    const Bytes inner = CContainerWriter().AddText("in.t", "inside\r\n").Data();
+    const std::u16string c = Num((long long)inner.size());
+    const std::u16string innerLine = u"Extracting... filename=in.t position=0/" + c + u" size=" + Num(50 + 8);
+    struct SRow {
+        std::string name;
+        Bytes payload;
+        Lines lines;  // after the entry's own "Extracting..." line
+        Tree files;   // what it adds below the output folder
+    };
+    const SRow rows[] = {
+        {"sp  .pak", inner,
+         {u"sp  .pak has child elements.", u"CreateDirectory (path=" + root + u"\\test\\sp) ... Success!",
+          u"ExtractData(dir=test\\sp\\, size=" + c + u")", innerLine},
+         {{u"sp\\", Bytes()}, {u"sp\\in.txt", Text("inside\r\n")}}},
+        {"sp \\deep.t", Text("deep\r\n"), {}, {{u"sp\\deep.txt", Text("deep\r\n")}}},
+        {"end.", Text("the end"), {}, {{u"end", Text("the end")}}},
+        {" .\\dot.t", Text("dot"), {u"Skipped unsafe name [ .\\dot.t]."}, {}},
+        {". .pak", inner, {u". .pak has child elements.", u"Skipped unsafe name [. .pak]."}, {}},
+    };
+    CContainerWriter writer;
+    for (const SRow& row : rows)
+        writer.Add(row.name, row.payload);
+    const Bytes data = writer.Data();
+    ASSERT_TRUE(WriteBytes(input, data));
+
+    const std::u16string n = Num((long long)data.size());
+    Lines lines = {u"CreateDirectory (path=" + root + u"\\test\\) ... Success!", u"ExtractData(dir=test\\, size=" + n + u")"};
+    Tree tree = {{u"in\\", Bytes()}, {u"in\\test.god", data}, {u"out\\", Bytes()}, {u"out\\test\\", Bytes()}};
+    long long position = 0;
+    for (const SRow& row : rows) {
+        const long long size = 50 + (long long)row.payload.size();
+        lines.push_back(u"Extracting... filename=" + std::u16string(row.name.begin(), row.name.end()) + u" position=" +
+                        Num(position) + u"/" + n + u" size=" + Num(size));
+        lines.insert(lines.end(), row.lines.begin(), row.lines.end());
+        for (const auto& file : row.files)
+            tree[u"out\\test\\" + file.first] = file.second;
+        position += size;
+    }
+    lines.push_back(u"Finished!");
+
+    EXPECT_TRUE(host.ExtractFile(input.c_str()));
+    EXPECT_EQ(host.lines, lines);
+    EXPECT_EQ(TreeOf(scratch.Path()), tree);
+}
+
 TEST_F(Win32JobTest, ExtractionFolderIsUsedInsteadOfTheCurrentDirectory) {
     ASSERT_NO_FATAL_FAILURE(WriteCustomFile());
     ASSERT_TRUE(CreateDirectoryW(W(scratch / u"elsewhere"), nullptr));
