@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -135,6 +136,18 @@ NTSTATUS CreateTemporaryFile(HANDLE folder, ULONG options, unsigned long& sequen
 
 HANDLE AsHandle(CFolderChain::Handle h) { return reinterpret_cast<HANDLE>(h); }
 
+// The chain keeps the names of its levels on the heap. Running out of memory
+// there fails the one operation (no folder) instead of throwing through the
+// engine into a window procedure.
+HANDLE OpenParentOf(CFolderChain& chain, const char16_t* path, SPathComponent& name, EPathSplit& split) {
+    try {
+        return AsHandle(chain.OpenParent(path, name, split));
+    } catch (const std::bad_alloc&) {
+        split = EPathSplit::Refused;
+        return AsHandle(CFolderChain::kNoHandle);
+    }
+}
+
 void CopyBounded(const WCHAR* src, size_t length, char16_t* out, size_t capacity) {
     size_t i = 0;
     for (; i + 1 < capacity && i < length; ++i)
@@ -238,7 +251,7 @@ void CWin32Platform::CloseFolder(CFolderChain::Handle folder) { CloseHandle(AsHa
 EDirResult CWin32Platform::CreateDir(const char16_t* relativePath) {
     SPathComponent name;
     EPathSplit split;
-    const HANDLE parent = AsHandle(m_chain.OpenParent(relativePath, name, split));
+    const HANDLE parent = OpenParentOf(m_chain, relativePath, name, split);
     if (split == EPathSplit::Root)
         return m_chain.Root() == CFolderChain::kNoHandle ? EDirResult::Failed : EDirResult::Exists;
     if (parent == AsHandle(CFolderChain::kNoHandle) || EndsInDotOrBlank(name))
@@ -266,7 +279,7 @@ EDirResult CWin32Platform::CreateDir(const char16_t* relativePath) {
 EWriteResult CWin32Platform::WriteNewFile(const char16_t* relativePath, const uint8_t* data, size_t size) {
     SPathComponent name;
     EPathSplit split;
-    const HANDLE folder = AsHandle(m_chain.OpenParent(relativePath, name, split));
+    const HANDLE folder = OpenParentOf(m_chain, relativePath, name, split);
     if (folder == AsHandle(CFolderChain::kNoHandle) || EndsInDotOrBlank(name))
         return EWriteResult::CannotCreate;
     // A name that is taken is refused before anything is written.
