@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -43,16 +44,26 @@ NTSTATUS OpenRelative(HANDLE parent, const WCHAR* name, size_t length, ACCESS_MA
                         disposition, options | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT, nullptr, 0);
 }
 
+// The attributes of an open file or folder, from its basic information,
+// which every file system answers (FAT refuses the attribute-and-tag query).
+// False when they cannot be read.
+bool ReadAttributes(HANDLE h, DWORD& attributes) {
+    FILE_BASIC_INFO basic = {};
+    if (!GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic))
+        return false;
+    attributes = basic.FileAttributes;
+    return true;
+}
+
+// Unreadable attributes count as a reparse point: such a thing is never entered.
 bool IsReparsePoint(HANDLE h) {
-    FILE_ATTRIBUTE_TAG_INFO tag = {};
-    return !GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag) ||
-           (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    DWORD attributes = 0;
+    return !ReadAttributes(h, attributes) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
 bool IsDirectory(HANDLE h) {
-    FILE_ATTRIBUTE_TAG_INFO tag = {};
-    return GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag) &&
-           (tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    DWORD attributes = 0;
+    return ReadAttributes(h, attributes) && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 // Windows would not open again a name it would trim.
@@ -67,8 +78,10 @@ bool SetDeleteOnClose(HANDLE h, bool remove) {
     return SetFileInformationByHandle(h, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
 }
 
-// Gives the open file `name` in `folder`, never replacing a file there.
-NTSTATUS RenameWithoutReplacing(HANDLE file, HANDLE folder, const SPathComponent& name) {
+// Gives the open file `name` in `folder`, never replacing a file there: as
+// its new name (FileRenameInformation) or as a further link to it
+// (FileLinkInformation, which has the same layout).
+NTSTATUS NameWithoutReplacing(HANDLE file, HANDLE folder, const SPathComponent& name, FILE_INFORMATION_CLASS how) {
     union {
         FILE_RENAME_INFORMATION info;
         char bytes[sizeof(FILE_RENAME_INFORMATION) + 260 * sizeof(WCHAR)];
@@ -80,7 +93,17 @@ NTSTATUS RenameWithoutReplacing(HANDLE file, HANDLE folder, const SPathComponent
     rename.info.FileNameLength = ULONG(name.length * sizeof(WCHAR));
     std::memcpy(rename.info.FileName, name.begin, name.length * sizeof(WCHAR));
     IO_STATUS_BLOCK status;
-    return NtSetInformationFile(file, &status, &rename, sizeof rename, FileRenameInformation);
+    return NtSetInformationFile(file, &status, &rename, sizeof rename, how);
+}
+
+// Whether the volume of `folder` keeps several links to one file: it says
+// so, or it is NTFS (as Wine calls every volume, without the flag).
+bool HasHardLinks(HANDLE folder) {
+    DWORD flags = 0;
+    WCHAR system[MAX_PATH + 1] = {};
+    if (!GetVolumeInformationByHandleW(folder, nullptr, 0, nullptr, nullptr, &flags, system, MAX_PATH + 1))
+        return false;
+    return (flags & FILE_SUPPORTS_HARD_LINKS) != 0 || lstrcmpiW(system, L"NTFS") == 0;
 }
 
 bool WriteAll(HANDLE h, const uint8_t* data, size_t size) {
@@ -95,7 +118,35 @@ bool WriteAll(HANDLE h, const uint8_t* data, size_t size) {
     return true;
 }
 
+// Creates a file for writing and deleting under a fresh temporary name in
+// `folder`, numbered with the next of `sequence`.
+NTSTATUS CreateTemporaryFile(HANDLE folder, ULONG options, unsigned long& sequence, HANDLE* file) {
+    NTSTATUS status = kNameCollision;
+    for (int attempt = 0; attempt < 8 && status == kNameCollision; ++attempt) {
+        char ascii[kTemporaryNameCapacity];
+        const size_t length = FormatTemporaryName(ascii, sizeof ascii, GetCurrentProcessId(), ++sequence);
+        WCHAR temp[kTemporaryNameCapacity];
+        for (size_t i = 0; i < length; ++i)
+            temp[i] = WCHAR(ascii[i]);
+        status = OpenRelative(folder, temp, length, GENERIC_WRITE | DELETE, FILE_SHARE_READ, FILE_CREATE,
+                              FILE_NON_DIRECTORY_FILE | options, file);
+    }
+    return status;
+}
+
 HANDLE AsHandle(CFolderChain::Handle h) { return reinterpret_cast<HANDLE>(h); }
+
+// The chain keeps the names of its levels on the heap. Running out of memory
+// there fails the one operation (no folder) instead of throwing through the
+// engine into a window procedure.
+HANDLE OpenParentOf(CFolderChain& chain, const char16_t* path, SPathComponent& name, EPathSplit& split) {
+    try {
+        return AsHandle(chain.OpenParent(path, name, split));
+    } catch (const std::bad_alloc&) {
+        split = EPathSplit::Refused;
+        return AsHandle(CFolderChain::kNoHandle);
+    }
+}
 
 void CopyBounded(const WCHAR* src, size_t length, char16_t* out, size_t capacity) {
     size_t i = 0;
@@ -200,7 +251,7 @@ void CWin32Platform::CloseFolder(CFolderChain::Handle folder) { CloseHandle(AsHa
 EDirResult CWin32Platform::CreateDir(const char16_t* relativePath) {
     SPathComponent name;
     EPathSplit split;
-    const HANDLE parent = AsHandle(m_chain.OpenParent(relativePath, name, split));
+    const HANDLE parent = OpenParentOf(m_chain, relativePath, name, split);
     if (split == EPathSplit::Root)
         return m_chain.Root() == CFolderChain::kNoHandle ? EDirResult::Failed : EDirResult::Exists;
     if (parent == AsHandle(CFolderChain::kNoHandle) || EndsInDotOrBlank(name))
@@ -228,7 +279,7 @@ EDirResult CWin32Platform::CreateDir(const char16_t* relativePath) {
 EWriteResult CWin32Platform::WriteNewFile(const char16_t* relativePath, const uint8_t* data, size_t size) {
     SPathComponent name;
     EPathSplit split;
-    const HANDLE folder = AsHandle(m_chain.OpenParent(relativePath, name, split));
+    const HANDLE folder = OpenParentOf(m_chain, relativePath, name, split);
     if (folder == AsHandle(CFolderChain::kNoHandle) || EndsInDotOrBlank(name))
         return EWriteResult::CannotCreate;
     // A name that is taken is refused before anything is written.
@@ -240,28 +291,39 @@ EWriteResult CWin32Platform::WriteNewFile(const char16_t* relativePath, const ui
     if (probe != NTSTATUS(0xC0000034L))  // anything but STATUS_OBJECT_NAME_NOT_FOUND
         return EWriteResult::CannotCreate;
 
-    // The content goes to a temporary file marked for deletion, so that
-    // whatever ends the process (the task manager included) takes it away;
-    // only a complete file loses the mark and gets its name.
-    NTSTATUS status = kNameCollision;
-    for (int attempt = 0; attempt < 8 && status == kNameCollision; ++attempt) {
-        char ascii[kTemporaryNameCapacity];
-        const size_t length =
-            FormatTemporaryName(ascii, sizeof ascii, GetCurrentProcessId(), ++m_nTempSequence);
-        WCHAR temp[kTemporaryNameCapacity];
-        for (size_t i = 0; i < length; ++i)
-            temp[i] = WCHAR(ascii[i]);
-        status = OpenRelative(folder, temp, length, GENERIC_WRITE | DELETE, FILE_SHARE_READ, FILE_CREATE,
-                              FILE_NON_DIRECTORY_FILE, &h);
+    // Where the volume keeps links, the content goes to a temporary file
+    // created delete-on-close, and the complete file gets its name as a
+    // second link: whatever ends the process (the task manager included)
+    // takes the temporary name away with the handle, and the output name
+    // appears only with the whole content.
+    if (HasHardLinks(folder)) {
+        if (!NT_SUCCESS(CreateTemporaryFile(folder, FILE_DELETE_ON_CLOSE, m_nTempSequence, &h)))
+            return EWriteResult::CannotCreate;
+        const bool written = WriteAll(h, data, size);
+        const NTSTATUS linked =
+            written ? NameWithoutReplacing(h, folder, name, FileLinkInformation) : NTSTATUS(0xC0000001L);
+        CloseHandle(h);
+        if (!written)
+            return EWriteResult::WriteFailed;
+        if (NT_SUCCESS(linked))
+            return EWriteResult::Written;
+        if (linked == kNameCollision)
+            return EWriteResult::CannotCreate;
+        // The volume refused the link after all: the content is written again below.
     }
-    if (!NT_SUCCESS(status))
+
+    // Elsewhere (FAT) the temporary file is marked for deletion once created
+    // and unmarked when complete, then renamed. An end of the process in the
+    // moment between creating and marking, or between unmarking and renaming,
+    // leaves that file; a partial file under an output name never exists.
+    if (!NT_SUCCESS(CreateTemporaryFile(folder, 0, m_nTempSequence, &h)))
         return EWriteResult::CannotCreate;
     if (!SetDeleteOnClose(h, true) || !WriteAll(h, data, size) || !SetDeleteOnClose(h, false)) {
         SetDeleteOnClose(h, true);
         CloseHandle(h);
         return EWriteResult::WriteFailed;
     }
-    if (!NT_SUCCESS(RenameWithoutReplacing(h, folder, name))) {
+    if (!NT_SUCCESS(NameWithoutReplacing(h, folder, name, FileRenameInformation))) {
         SetDeleteOnClose(h, true);
         CloseHandle(h);
         return EWriteResult::CannotCreate;
@@ -289,7 +351,9 @@ void CWin32Platform::DecodeName(const uint8_t* bytes, size_t count, char16_t* ou
     size_t take = count < (capacity - 1) * 4 ? count : (capacity - 1) * 4;
     if (take == 0 || take > 0x7FFFFFFF)
         return;
-    const DWORD flags = TakesNoFlags(m_nCodePage) ? 0 : MB_PRECOMPOSED;
+    // The system's code page is looked at too: with UTF-8 as the ANSI code
+    // page, CP_ACP takes no flags either.
+    const DWORD flags = TakesNoFlags(m_nCodePage == CP_ACP ? GetACP() : m_nCodePage) ? 0 : MB_PRECOMPOSED;
     const char* source = reinterpret_cast<const char*>(bytes);
     // MultiByteToWideChar fails outright on a buffer that is too small, so a
     // name that would not fit is shortened first (counting costs no memory);

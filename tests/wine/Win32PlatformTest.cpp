@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <future>
 #include <iterator>
 #include <map>
 #include <string>
@@ -69,6 +71,9 @@ TEST(Win32WriteNewFile, CreatesOnlyWhatDoesNotExist) {
         EXPECT_EQ(ReadBytes(scratch / c.name), c.contentAfter);
         EXPECT_TRUE(NotHeldOpen(scratch / c.name)) << "the handle is closed again";
     }
+    EXPECT_EQ(NamesOf(TreeOf(scratch.Path())),
+              (Lines{u"empty-old.txt", u"large.bin", u"new.bin", u"old.txt", u"zero.bin"}))
+        << "no temporary file stays beside them";
 }
 
 TEST(Win32WriteNewFile, NothingIsCreatedWhereNoFileCanBe) {
@@ -86,7 +91,114 @@ TEST(Win32WriteNewFile, NothingIsCreatedWhereNoFileCanBe) {
     EXPECT_EQ(platform.WriteNewFile(u"missing\\a.txt", data.data(), data.size()), EWriteResult::CannotCreate);
     EXPECT_FALSE(Exists(scratch / u"missing")) << "no parent folder is made on the way";
 
+    // Content that cannot be read fails the write, and nothing of it stays.
+    const size_t size = 1 << 20;
+    void* unreadable = VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_NOACCESS);
+    ASSERT_NE(unreadable, nullptr);
+    EXPECT_EQ(platform.WriteNewFile(u"folder\\unreadable.bin", static_cast<const uint8_t*>(unreadable), size),
+              EWriteResult::WriteFailed);
+    VirtualFree(unreadable, 0, MEM_RELEASE);
+
     const Tree expected = {{u"folder\\", Bytes()}, {u"folder\\inside.txt", Text("inside")}};
+    EXPECT_EQ(TreeOf(scratch.Path()), expected);
+}
+
+// --- Paths refused at the seam, and the folders held while they are filled ---------
+
+TEST(Win32Output, RefusesClimbingTrimmedNamesAndFilesWhereFoldersGo) {
+    CScratchFolder scratch;
+    ASSERT_FALSE(scratch.Path().empty());
+    ASSERT_TRUE(CreateDirectoryW(W(scratch / u"root"), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(W(scratch / u"root\\dir"), nullptr));
+    ASSERT_TRUE(WriteBytes(scratch / u"root\\file", Text("a file")));
+    const Tree before = TreeOf(scratch.Path());
+
+    struct SCase {
+        const char* what;
+        std::u16string path;
+    };
+    // Windows would drop the trailing dot or blank and use another name ("dir").
+    const SCase cases[] = {
+        {"a .. component", u"..\\out"},
+        {"a .. component further in", u"dir\\..\\..\\out"},
+        {"a name ending in a dot", u"dir\\new."},
+        {"a name ending in a blank", u"new "},
+        {"a folder ending in a dot", u"dir.\\new"},
+        {"a folder ending in a blank", u"dir \\new"},
+        {"a file where a folder is expected", u"file\\new"},
+    };
+    CWin32Platform platform;
+    ASSERT_TRUE(platform.OpenOutputRoot((scratch / u"root").c_str()));
+    const Bytes data = Text("data");
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(platform.CreateDir(c.path.c_str()), EDirResult::Failed);
+        EXPECT_EQ(platform.WriteNewFile(c.path.c_str(), data.data(), data.size()), EWriteResult::CannotCreate);
+    }
+    platform.CloseOutputRoot();
+    EXPECT_EQ(TreeOf(scratch.Path()), before) << "nothing made, inside the root or beside it";
+}
+
+// What another program's attempt gives, tried on a thread of its own.
+bool OnAnotherThread(const std::function<bool()>& attempt) { return std::async(std::launch::async, attempt).get(); }
+
+TEST(Win32Output, FoldersBeingFilledCannotBeMovedOrRemovedUntilLetGo) {
+    CScratchFolder scratch;
+    ASSERT_FALSE(scratch.Path().empty());
+    const std::u16string a = scratch / u"a", b = scratch / u"a\\b";
+    CWin32Platform platform;
+    ASSERT_TRUE(platform.OpenOutputRoot(scratch.Path().c_str()));
+    ASSERT_EQ(platform.CreateDir(u"a"), EDirResult::Created);
+    ASSERT_EQ(platform.CreateDir(u"a\\b"), EDirResult::Created);
+    const Bytes data = Text("x");
+    ASSERT_EQ(platform.WriteNewFile(u"a\\b\\x", data.data(), data.size()), EWriteResult::Written);
+
+    // Moved away, a folder could be swapped for a link to somewhere else.
+    struct SAttempt {
+        const char* what;
+        std::function<bool()> act;
+    };
+    const SAttempt attempts[] = {
+        {"rename a", [&] { return MoveFileW(W(a), W(scratch / u"a2")) != FALSE; }},
+        {"rename a\\b", [&] { return MoveFileW(W(b), W(scratch / u"a\\b2")) != FALSE; }},
+        {"move a\\b out of a", [&] { return MoveFileW(W(b), W(scratch / u"b")) != FALSE; }},
+        {"rename the root", [&] { return MoveFileW(W(scratch.Path()), W(scratch.Path() + u"2")) != FALSE; }},
+        // Its file is not held: once it is deleted, a\b is empty.
+        {"remove a\\b", [&] { return DeleteFileW(W(b + u"\\x")) && RemoveDirectoryW(W(b)); }},
+    };
+    for (const SAttempt& attempt : attempts) {
+        SCOPED_TRACE(attempt.what);
+        EXPECT_FALSE(OnAnotherThread(attempt.act));
+    }
+    EXPECT_EQ(NamesOf(TreeOf(scratch.Path())), (Lines{u"a\\", u"a\\b\\"}));
+
+    platform.CloseOutputRoot();
+    EXPECT_TRUE(OnAnotherThread([&] { return RemoveDirectoryW(W(b)) != FALSE; })) << "a\\b let go";
+    EXPECT_TRUE(OnAnotherThread([&] { return MoveFileW(W(a), W(scratch / u"a2")) != FALSE; })) << "a let go";
+}
+
+// Levels the chain no longer needs are let go, and a path is opened again
+// by its names: a write lands in the folder that has the name now.
+TEST(Win32Output, WriteAfterTheChainMovedOnLandsInTheFolderNamedNow) {
+    CScratchFolder scratch;
+    ASSERT_FALSE(scratch.Path().empty());
+    CWin32Platform platform;
+    ASSERT_TRUE(platform.OpenOutputRoot(scratch.Path().c_str()));
+    const Bytes x = Text("x"), y = Text("y"), z = Text("z");
+    ASSERT_EQ(platform.CreateDir(u"a"), EDirResult::Created);
+    ASSERT_EQ(platform.CreateDir(u"a\\b"), EDirResult::Created);
+    ASSERT_EQ(platform.CreateDir(u"c"), EDirResult::Created);
+    ASSERT_EQ(platform.WriteNewFile(u"a\\b\\x", x.data(), x.size()), EWriteResult::Written);
+    ASSERT_EQ(platform.WriteNewFile(u"c\\y", y.data(), y.size()), EWriteResult::Written);
+
+    ASSERT_TRUE(MoveFileW(W(scratch / u"a"), W(scratch / u"old"))) << "a is no longer held";
+    ASSERT_TRUE(CreateDirectoryW(W(scratch / u"a"), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(W(scratch / u"a\\b"), nullptr));
+    EXPECT_EQ(platform.WriteNewFile(u"a\\b\\z", z.data(), z.size()), EWriteResult::Written);
+    platform.CloseOutputRoot();
+
+    const Tree expected = {{u"a\\", Bytes()},   {u"a\\b\\", Bytes()},   {u"a\\b\\z", z},       {u"c\\", Bytes()},
+                           {u"c\\y", y},        {u"old\\", Bytes()},    {u"old\\b\\", Bytes()}, {u"old\\b\\x", x}};
     EXPECT_EQ(TreeOf(scratch.Path()), expected);
 }
 
@@ -364,6 +476,24 @@ TEST(Win32DecodeName, ChosenCodePageOverridesTheSystemOne) {
     ExpectDecodes(utf8, {{"\xE3\x82\xBD\xE3\x83\x95\xE3\x83\x88.t", u"\u30BD\u30D5\u30C8.t"}, {"plain", u"plain"}});
 }
 
+// Code pages that MultiByteToWideChar refuses with MB_PRECOMPOSED: every
+// name came out empty. (Wine has none of 50220-50229, 57002-57011, 54936.)
+TEST(Win32DecodeName, CodePagesThatTakeNoFlags) {
+    struct SCase {
+        unsigned codePage;
+        SDecodeCase decoded;
+    };
+    const SCase cases[] = {
+        {65000, {"+ML0w1TDI-.t", u"\u30BD\u30D5\u30C8.t"}},  // UTF-7
+        {42, {"A\xE9.t", u"\uF041\uF0E9\uF02E\uF074"}},       // symbol: every byte from 0x20 up lands at U+F000
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.codePage);
+        CWin32Platform platform(c.codePage);
+        ExpectDecodes(platform, {c.decoded});
+    }
+}
+
 TEST(Win32DecodeName, UnknownCodePageIsReported) {
     EXPECT_TRUE(CWin32Platform(0).IsCodePageSupported());
     EXPECT_FALSE(CWin32Platform(12345).IsCodePageSupported());
@@ -521,6 +651,55 @@ TEST_F(Win32JobTest, FirstRunWritesTheTreeAndRefusesUnsafeNames) {
     EXPECT_FALSE(Exists(scratch / u"evil.txt"));
     EXPECT_TRUE(NotHeldOpen(input)) << "the custom file is closed after the job";
     EXPECT_TRUE(host.questions.empty());
+}
+
+// Names as Windows keeps them: trailing dots and blanks leave every component
+// of an output name, in the log as on disk, and a component of nothing else
+// is refused.
+TEST_F(Win32JobTest, TrailingDotsAndBlanksLeaveEveryComponentOfAnOutputName) {
+    const Bytes inner = CContainerWriter().AddText("in.t", "inside\r\n").Data();
+    const std::u16string c = Num((long long)inner.size());
+    const std::u16string innerLine = u"Extracting... filename=in.t position=0/" + c + u" size=" + Num(50 + 8);
+    struct SRow {
+        std::string name;
+        Bytes payload;
+        Lines lines;  // after the entry's own "Extracting..." line
+        Tree files;   // what it adds below the output folder
+    };
+    const SRow rows[] = {
+        {"sp  .pak", inner,
+         {u"sp  .pak has child elements.", u"CreateDirectory (path=" + root + u"\\test\\sp) ... Success!",
+          u"ExtractData(dir=test\\sp\\, size=" + c + u")", innerLine},
+         {{u"sp\\", Bytes()}, {u"sp\\in.txt", Text("inside\r\n")}}},
+        {"sp \\deep.t", Text("deep\r\n"), {}, {{u"sp\\deep.txt", Text("deep\r\n")}}},
+        {"end.", Text("the end"), {}, {{u"end", Text("the end")}}},
+        {" .\\dot.t", Text("dot"), {u"Skipped unsafe name [ .\\dot.t]."}, {}},
+        {". .pak", inner, {u". .pak has child elements.", u"Skipped unsafe name [. .pak]."}, {}},
+    };
+    CContainerWriter writer;
+    for (const SRow& row : rows)
+        writer.Add(row.name, row.payload);
+    const Bytes data = writer.Data();
+    ASSERT_TRUE(WriteBytes(input, data));
+
+    const std::u16string n = Num((long long)data.size());
+    Lines lines = {u"CreateDirectory (path=" + root + u"\\test\\) ... Success!", u"ExtractData(dir=test\\, size=" + n + u")"};
+    Tree tree = {{u"in\\", Bytes()}, {u"in\\test.god", data}, {u"out\\", Bytes()}, {u"out\\test\\", Bytes()}};
+    long long position = 0;
+    for (const SRow& row : rows) {
+        const long long size = 50 + (long long)row.payload.size();
+        lines.push_back(u"Extracting... filename=" + std::u16string(row.name.begin(), row.name.end()) + u" position=" +
+                        Num(position) + u"/" + n + u" size=" + Num(size));
+        lines.insert(lines.end(), row.lines.begin(), row.lines.end());
+        for (const auto& file : row.files)
+            tree[u"out\\test\\" + file.first] = file.second;
+        position += size;
+    }
+    lines.push_back(u"Finished!");
+
+    EXPECT_TRUE(host.ExtractFile(input.c_str()));
+    EXPECT_EQ(host.lines, lines);
+    EXPECT_EQ(TreeOf(scratch.Path()), tree);
 }
 
 TEST_F(Win32JobTest, ExtractionFolderIsUsedInsteadOfTheCurrentDirectory) {

@@ -18,6 +18,7 @@
 #include "tests/wine/ui/UiTestSupport.h"
 #include "tools/ContainerWriter.h"
 #include "tools/ShellDrop.h"
+#include "ui/InputDlg.h"
 #include "ui/MainDlg.h"
 
 using namespace winfiles;
@@ -483,6 +484,37 @@ TEST_F(MainDlgTest, SecondDropOfTheSameFileCancelledAtThePrompt) {
                                 u"----------------"}));
     EXPECT_EQ(TreeOf(root), before) << "nothing written, nothing changed";
     EXPECT_EQ(dlg.nSounds, 1) << "only the first drop played it";
+}
+
+// A file name with characters that would reorder or control what is shown
+// (U+202E makes "a\u202Ekcap.god" read as a name ending in ".pack"): the log
+// and the folder-name prompt show each of them as '?'. The folder on disk
+// keeps the name as it is.
+TEST_F(MainDlgTest, ControlAndDirectionCharactersOfANameAreShownAsQuestionMarks) {
+    Open();
+    const std::u16string name = u"a\u202Ekcap\u2067b\u200Fc\u061Cd\u0085e";
+    const std::u16string shown = u"a?kcap?b?c?d?e";
+    const std::u16string path = WriteCustomFile(name + u".god");
+    ASSERT_TRUE(::CreateDirectoryW(W(root + u"\\" + name), nullptr));
+    const Tree before = TreeOf(root);
+
+    std::wstring prompted;
+    uitest::CModalScript script([&] { return FindOwnedDialog(dlg.m_hWnd); },
+                                [&](HWND prompt) {
+                                    prompted = uitest::WindowText(::GetDlgItem(prompt, CInputDlg::IDC_INPUT_EDIT));
+                                    uitest::ClickCloseBox(prompt);
+                                });
+    Drop({path});
+    ASSERT_TRUE(script.HasRun()) << "the prompt was not shown";
+    EXPECT_EQ(prompted, std::wstring(shown.begin(), shown.end()));
+    std::u16string shownPath = path;
+    shownPath.replace(shownPath.size() - name.size() - 4, name.size(), shown);
+    EXPECT_EQ(LinesAfterInstruction(),
+              (Lines{u"1 file dropped.", u"Processing 1 of 1 file", u"File path [" + shownPath + u"]",
+                     u"CreateDirectory (path=" + root + u"\\" + shown + u"\\) ... Failed!",
+                     u"Cannot create directory. Please enter another name.", u"Aborted!",
+                     u"0 files have been extracted.", u"----------------"}));
+    EXPECT_EQ(TreeOf(root), before);
 }
 
 // --- Layout -------------------------------------------------------------------------

@@ -3,6 +3,8 @@
 // real window and list box, closed with a key, and judged by its exit code.
 // The system's UI language comes from LANG (this test program runs under
 // ja_JP and de_DE), so the expectations follow GetSystemDefaultLocaleName.
+// The program and vanto-extract.exe are also ended from outside in the middle
+// of an extraction, and what they leave on disk is examined.
 //
 // Also the start-up options as the program applies them in this process.
 #include <windows.h>
@@ -10,12 +12,16 @@
 #include <gtest/gtest.h>
 
 #include <cwchar>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "app/Run.h"
 #include "app/UiSettings.h"
+#include "tests/wine/WinFiles.h"
 #include "tests/wine/app/ProgramPath.h"
 #include "tests/wine/ui/UiTestSupport.h"
+#include "tools/ContainerWriter.h"
 
 namespace {
 
@@ -31,17 +37,20 @@ bool SystemIsJapanese() {
     return ::_wcsicmp(name, L"ja-JP") == 0;
 }
 
-// One run of the program, ended (if still running) when the object goes.
+// One run of the program (or of another one: the command-line tool), in the
+// given working folder or in this one; ended, if still running, when the
+// object goes. The command-line tool gets no console, so its log goes nowhere.
 class CProgramRun {
 public:
-    explicit CProgramRun(const std::wstring& arguments) {
-        std::wstring commandLine = L"\"" + ProgramPath() + L"\"";
+    explicit CProgramRun(const std::wstring& arguments, const std::wstring& program = ProgramPath(),
+                         const wchar_t* folder = nullptr) {
+        std::wstring commandLine = L"\"" + program + L"\"";
         if (!arguments.empty())
             commandLine += L" " + arguments;
         STARTUPINFOW startup = {};
         startup.cb = sizeof startup;
-        m_bStarted = ::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                      &startup, &m_info) != FALSE;
+        m_bStarted = ::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
+                                      folder, &startup, &m_info) != FALSE;
     }
     ~CProgramRun() {
         if (!m_bStarted)
@@ -55,6 +64,7 @@ public:
     CProgramRun& operator=(const CProgramRun&) = delete;
 
     bool Started() const { return m_bStarted; }
+    HANDLE Process() const { return m_info.hProcess; }
 
     // The program's visible window of this class (and title, unless null),
     // waited for up to timeoutMs.
@@ -192,6 +202,107 @@ TEST(Program, TooLongFaceIsReportedAndTheDefaultUsed) {
     EXPECT_EQ(ListLine(list, 1), L"The font name given with -f is too long; the default font is used.");
     ::PostMessageW(window, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(run.WaitForExit(), 1u);
+}
+
+// --- Ended from the task manager in the middle of a drop -------------------------
+
+// A file in the folder of `file`.
+std::wstring InFolderOf(const std::wstring& file, const wchar_t* name) {
+    return file.substr(0, file.rfind(L'\\') + 1) + name;
+}
+
+// Loads drop-into-process.dll (beside this test program) into the running
+// program, which then drops the file named by VANTO_TEST_DROP onto its window.
+bool DropInsideTheProgram(HANDLE process) {
+    WCHAR self[MAX_PATH];
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::wstring dll = InFolderOf(self, L"drop-into-process.dll");
+    const SIZE_T bytes = (dll.size() + 1) * sizeof(WCHAR);
+    void* remote = ::VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    const auto load = reinterpret_cast<LPTHREAD_START_ROUTINE>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW")));
+    const HANDLE thread = remote && ::WriteProcessMemory(process, remote, dll.c_str(), bytes, nullptr)
+                              ? ::CreateRemoteThread(process, nullptr, 0, load, remote, 0, nullptr)
+                              : nullptr;
+    const bool loaded = thread && ::WaitForSingleObject(thread, 30000) == WAIT_OBJECT_0;
+    if (thread)
+        ::CloseHandle(thread);
+    return loaded;
+}
+
+// Stored and distinct: every sixteenth entry 4 MB, the others 64 KB.
+Bytes EntryPayload(int index) {
+    Bytes payload(index % 16 == 0 ? size_t(4) << 20 : size_t(64) << 10);
+    for (size_t k = 0; k < payload.size(); ++k)
+        payload[k] = uint8_t(k * 7 + k / 4093 + size_t(index));
+    return payload;
+}
+
+struct SKillCase {
+    bool window;    // VantoExtractor.exe given a drop, or vanto-extract.exe given the file
+    DWORD delayMs;  // after the output folder appeared
+};
+
+// Ended at many points of its run, as the task manager ends a program: no
+// file under an output name is partial, and no temporary file is left. Wine
+// ends a process between two system calls, so no single write is cut short:
+// a file would be partial when the end came after its creation and before
+// its write, which many entries, and many ends, make likely. How far each run
+// got does not matter, so nothing depends on the machine's speed.
+TEST(Program, EndedDuringADropLeavesOnlyCompleteFilesAndNoTemporaryOnes) {
+    if (SystemIsJapanese())
+        GTEST_SKIP() << "nothing here depends on the locale: it runs under the German one only";
+    std::vector<SKillCase> cases = {{true, 0}, {true, 20}, {true, 50}};
+    for (DWORD delay = 0; delay < 96; delay += 4)
+        cases.push_back({false, delay});
+
+    winfiles::CScratchFolder scratch;
+    ASSERT_FALSE(scratch.Path().empty());
+    std::map<std::u16string, Bytes> entries;  // by output name
+    CContainerWriter writer;
+    for (int i = 0; i < 128; ++i) {
+        const Bytes payload = EntryPayload(i);
+        writer.Add("entry" + std::to_string(i) + ".bin", payload);
+        entries[u"big\\entry" + winfiles::Num(i) + u".bin"] = payload;
+    }
+    const std::u16string input = scratch / u"big.god";
+    ASSERT_TRUE(winfiles::WriteBytes(input, writer.Data()));
+    ASSERT_TRUE(::SetEnvironmentVariableW(L"VANTO_TEST_DROP", winfiles::W(input)));
+
+    int run = 0;
+    for (const SKillCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.window ? "VantoExtractor.exe" : "vanto-extract.exe") << ", ended "
+                                        << c.delayMs << " ms after its folder appeared");
+        const std::u16string out = scratch / (u"out" + winfiles::Num(++run));
+        ASSERT_TRUE(::CreateDirectoryW(winfiles::W(out), nullptr));
+        const std::wstring folder(out.begin(), out.end());
+        const std::wstring arguments = c.window ? L"-e" : L"-e \"" + std::wstring(input.begin(), input.end()) + L"\"";
+        CProgramRun program(arguments, c.window ? ProgramPath() : InFolderOf(ProgramPath(), L"vanto-extract.exe"),
+                            folder.c_str());
+        ASSERT_TRUE(program.Started());
+        if (c.window) {
+            ASSERT_NE(program.WaitForWindow(kTitleEn), nullptr);
+            ASSERT_TRUE(DropInsideTheProgram(program.Process()));
+        }
+        // A bound against a program that never starts writing, not a speed requirement.
+        for (int i = 0; i < 3000 && !winfiles::IsFolder(out + u"\\big"); ++i)
+            ::WaitForSingleObject(program.Process(), 10);
+        ASSERT_TRUE(winfiles::IsFolder(out + u"\\big")) << "the extraction did not start";
+        ::Sleep(c.delayMs);
+        ::TerminateProcess(program.Process(), 99);
+        ASSERT_EQ(::WaitForSingleObject(program.Process(), 15000), WAIT_OBJECT_0);
+
+        for (const auto& item : winfiles::TreeOf(out)) {
+            const std::string name(item.first.begin(), item.first.end());
+            if (item.first == u"big\\")
+                continue;
+            const auto entry = entries.find(item.first);
+            ASSERT_NE(entry, entries.end()) << "left behind: " << name;
+            EXPECT_TRUE(item.second == entry->second) << name << " has " << item.second.size() << " bytes";
+        }
+        winfiles::RemoveTree(out);
+    }
+    ::SetEnvironmentVariableW(L"VANTO_TEST_DROP", nullptr);
 }
 
 // --- The start-up options as Run applies them in this process --------------------
