@@ -1,6 +1,7 @@
 #include "platform/FolderChain.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -68,10 +69,14 @@ void CFolderChain::Close() {
 }
 
 void CFolderChain::CloseFrom(size_t level) {
-    while (m_levels.size() > level) {
-        m_opener.CloseFolder(m_levels.back().handle);
-        m_levels.pop_back();
-    }
+    while (m_nLevels > level)
+        m_opener.CloseFolder(m_levels[--m_nLevels].handle);
+}
+
+bool CFolderChain::IsLevel(size_t level, const SPathComponent& name) const {
+    const SLevel& held = m_levels[level];
+    return held.nameLength == name.length &&
+           std::memcmp(m_names + held.nameBegin, name.begin, name.length * sizeof(char16_t)) == 0;
 }
 
 CFolderChain::Handle CFolderChain::Folder(const char16_t* path, size_t length) {
@@ -86,17 +91,21 @@ CFolderChain::Handle CFolderChain::Folder(const char16_t* path, size_t length) {
             return kNoHandle;
         if (IsDot(c))
             continue;
-        if (level < m_levels.size() && m_levels[level].name.compare(0, std::u16string::npos, c.begin, c.length) == 0) {
+        if (level < m_nLevels && IsLevel(level, c)) {
             ++level;
             continue;
         }
         CloseFrom(level);
+        const size_t nameBegin = level == 0 ? 0 : m_levels[level - 1].nameBegin + m_levels[level - 1].nameLength;
+        if (level == kMaxLevels || c.length > kMaxNames - nameBegin)
+            return kNoHandle;
         const Handle parent = level == 0 ? m_root : m_levels[level - 1].handle;
         const Handle opened = m_opener.OpenFolder(parent, c);
         if (opened == kNoHandle)
             return kNoHandle;
-        m_levels.push_back(SLevel{std::u16string(c.begin, c.length), opened});
-        ++level;
+        std::memcpy(m_names + nameBegin, c.begin, c.length * sizeof(char16_t));
+        m_levels[level] = SLevel{nameBegin, c.length, opened};
+        m_nLevels = ++level;
     }
     CloseFrom(level);
     return level == 0 ? m_root : m_levels[level - 1].handle;

@@ -4,13 +4,13 @@
 // The chain stays open while it is used: consecutive entries of one folder
 // cost no lookup at all, and moving to another folder reopens only the
 // levels that differ. Used by CPosixPlatform and CWin32Platform, which say
-// how one level is opened (never through a link) and closed.
+// how one level is opened (never through a link) and closed. It holds at
+// most kMaxLevels levels of kMaxNames characters in all (more than any output
+// path has) in fixed storage: it never allocates and never throws.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
-#include <vector>
 
 // One component of a relative path: characters [begin, begin + length).
 struct SPathComponent {
@@ -41,8 +41,8 @@ public:
 
     class IOpener {
     public:
-        // Opens folder `name` inside `parent`, never through a symbolic link
-        // or reparse point; kNoHandle when it cannot be opened.
+        // Opens folder `name` inside `parent`, never through a link;
+        // kNoHandle when it cannot be opened.
         virtual Handle OpenFolder(Handle parent, const SPathComponent& name) = 0;
         virtual void CloseFolder(Handle folder) = 0;
 
@@ -66,18 +66,24 @@ public:
     // cannot be opened, or a component is "..".
     Handle Folder(const char16_t* path, size_t length);
 
+    enum : size_t { kMaxLevels = 160, kMaxNames = 1024 };
+
     // Splits path (SplitRelativePath) and opens the folder that holds its
     // last component, `name`. kNoHandle unless split is Named.
     Handle OpenParent(const char16_t* path, SPathComponent& name, EPathSplit& split);
 
 private:
     struct SLevel {
-        std::u16string name;
+        size_t nameBegin;  // in m_names
+        size_t nameLength;
         Handle handle;
     };
+    bool IsLevel(size_t level, const SPathComponent& name) const;
     void CloseFrom(size_t level);
 
     IOpener& m_opener;
     Handle m_root = kNoHandle;
-    std::vector<SLevel> m_levels;
+    SLevel m_levels[kMaxLevels] = {};
+    size_t m_nLevels = 0;
+    char16_t m_names[kMaxNames] = {};
 };

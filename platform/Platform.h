@@ -23,7 +23,7 @@ struct SInputFile {
 enum class EDirResult {
     Created,  // the folder was made now
     Exists,   // a real folder stands there already: it may be filled
-    Link,     // a symbolic link, junction or other reparse point stands there: never entered
+    Link,     // a symbolic link, junction or other link stands there: never entered
     Failed,   // nothing was made: a file stands there, a level above is missing or refused, ...
 };
 
@@ -59,7 +59,8 @@ public:
 
     // The output side. Output paths are relative to the output root, which a
     // job opens once. Every level below the root is opened relative to a
-    // handle of its parent and never through a symbolic link or reparse point,
+    // handle of its parent and never through a link (a symbolic link, a
+    // junction or another reparse point that names another place),
     // so another process that swaps a folder for a link cannot redirect a write
     // out of the root. In a relative path, '\' and '/' separate components;
     // empty and "." components are skipped; a ".." component is refused.

@@ -5,7 +5,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <new>
 
 namespace {
 
@@ -55,8 +54,15 @@ bool ReadAttributes(HANDLE h, DWORD& attributes) {
     return true;
 }
 
-// Unreadable attributes count as a reparse point: such a thing is never entered.
-bool IsReparsePoint(HANDLE h) {
+// A symbolic link, a junction or any other reparse point that names another
+// place (a name surrogate) is never entered. Other reparse points stay usable:
+// the folders of cloud storage such as OneDrive are reparse points too. Where
+// the tag cannot be read (FAT answers no such query, and has no reparse
+// points), any reparse point counts as a link, and so do unreadable attributes.
+bool IsLink(HANDLE h) {
+    FILE_ATTRIBUTE_TAG_INFO tag = {};
+    if (GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag))
+        return (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && IsReparseTagNameSurrogate(tag.ReparseTag);
     DWORD attributes = 0;
     return !ReadAttributes(h, attributes) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
@@ -135,18 +141,6 @@ NTSTATUS CreateTemporaryFile(HANDLE folder, ULONG options, unsigned long& sequen
 }
 
 HANDLE AsHandle(CFolderChain::Handle h) { return reinterpret_cast<HANDLE>(h); }
-
-// The chain keeps the names of its levels on the heap. Running out of memory
-// there fails the one operation (no folder) instead of throwing through the
-// engine into a window procedure.
-HANDLE OpenParentOf(CFolderChain& chain, const char16_t* path, SPathComponent& name, EPathSplit& split) {
-    try {
-        return AsHandle(chain.OpenParent(path, name, split));
-    } catch (const std::bad_alloc&) {
-        split = EPathSplit::Refused;
-        return AsHandle(CFolderChain::kNoHandle);
-    }
-}
 
 void CopyBounded(const WCHAR* src, size_t length, char16_t* out, size_t capacity) {
     size_t i = 0;
@@ -239,7 +233,7 @@ CFolderChain::Handle CWin32Platform::OpenFolder(CFolderChain::Handle parent, con
         status = OpenRelative(AsHandle(parent), text, name.length, access, kAnyShare, FILE_OPEN, FILE_DIRECTORY_FILE, &h);
     if (!NT_SUCCESS(status))
         return CFolderChain::kNoHandle;
-    if (IsReparsePoint(h)) {
+    if (IsLink(h)) {
         CloseHandle(h);
         return CFolderChain::kNoHandle;
     }
@@ -251,7 +245,7 @@ void CWin32Platform::CloseFolder(CFolderChain::Handle folder) { CloseHandle(AsHa
 EDirResult CWin32Platform::CreateDir(const char16_t* relativePath) {
     SPathComponent name;
     EPathSplit split;
-    const HANDLE parent = OpenParentOf(m_chain, relativePath, name, split);
+    const HANDLE parent = AsHandle(m_chain.OpenParent(relativePath, name, split));
     if (split == EPathSplit::Root)
         return m_chain.Root() == CFolderChain::kNoHandle ? EDirResult::Failed : EDirResult::Exists;
     if (parent == AsHandle(CFolderChain::kNoHandle) || EndsInDotOrBlank(name))
@@ -269,7 +263,7 @@ EDirResult CWin32Platform::CreateDir(const char16_t* relativePath) {
     if (!NT_SUCCESS(OpenRelative(parent, AsWide(name.begin), name.length, FILE_READ_ATTRIBUTES, kAnyShare, FILE_OPEN,
                                  0, &h)))
         return EDirResult::Failed;
-    const EDirResult result = IsReparsePoint(h) ? EDirResult::Link
+    const EDirResult result = IsLink(h) ? EDirResult::Link
                             : IsDirectory(h)    ? EDirResult::Exists
                                                 : EDirResult::Failed;
     CloseHandle(h);
@@ -279,7 +273,7 @@ EDirResult CWin32Platform::CreateDir(const char16_t* relativePath) {
 EWriteResult CWin32Platform::WriteNewFile(const char16_t* relativePath, const uint8_t* data, size_t size) {
     SPathComponent name;
     EPathSplit split;
-    const HANDLE folder = OpenParentOf(m_chain, relativePath, name, split);
+    const HANDLE folder = AsHandle(m_chain.OpenParent(relativePath, name, split));
     if (folder == AsHandle(CFolderChain::kNoHandle) || EndsInDotOrBlank(name))
         return EWriteResult::CannotCreate;
     // A name that is taken is refused before anything is written.

@@ -1,6 +1,6 @@
 // The platform seam on Windows: kernel32 files and virtual memory, output
 // created relative to folder handles (ntdll's NtCreateFile) and never through
-// a reparse point, names decoded with MultiByteToWideChar. This header itself
+// a symbolic link or junction, names decoded with MultiByteToWideChar. This header itself
 // stays free of windows.h so that portable front ends can construct the
 // platform.
 #pragma once
