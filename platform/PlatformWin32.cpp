@@ -204,6 +204,7 @@ void CWin32Platform::ReleaseInputFile(SInputFile& file) {
 
 bool CWin32Platform::OpenOutputRoot(const char16_t* root) {
     m_chain.Close();
+    m_eHardLinks = EHardLinks::Unknown;
     // The root is the user's own folder: a junction to it is followed, once.
     const DWORD access = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
     HANDLE h = CreateFileW(AsWide(root), access, kHoldShare, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -290,7 +291,9 @@ EWriteResult CWin32Platform::WriteNewFile(const char16_t* relativePath, const ui
     // second link: whatever ends the process (the task manager included)
     // takes the temporary name away with the handle, and the output name
     // appears only with the whole content.
-    if (HasHardLinks(folder)) {
+    if (m_eHardLinks == EHardLinks::Unknown)
+        m_eHardLinks = HasHardLinks(AsHandle(m_chain.Root())) ? EHardLinks::Kept : EHardLinks::Refused;
+    if (m_eHardLinks == EHardLinks::Kept) {
         if (!NT_SUCCESS(CreateTemporaryFile(folder, FILE_DELETE_ON_CLOSE, m_nTempSequence, &h)))
             return EWriteResult::CannotCreate;
         const bool written = WriteAll(h, data, size);
@@ -303,7 +306,9 @@ EWriteResult CWin32Platform::WriteNewFile(const char16_t* relativePath, const ui
             return EWriteResult::Written;
         if (linked == kNameCollision)
             return EWriteResult::CannotCreate;
-        // The volume refused the link after all: the content is written again below.
+        // The volume refused the link after all: the content is written again
+        // below, and so is every later file.
+        m_eHardLinks = EHardLinks::Refused;
     }
 
     // Elsewhere (FAT) the temporary file is marked for deletion once created

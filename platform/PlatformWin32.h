@@ -46,4 +46,7 @@ private:
     bool m_bOverride = false;
     CFolderChain m_chain{*this};
     unsigned long m_nTempSequence = 0;
+    // Whether the root's volume keeps several links to one file; asked once per root.
+    enum class EHardLinks { Unknown, Kept, Refused };
+    EHardLinks m_eHardLinks = EHardLinks::Unknown;
 };
