@@ -291,13 +291,13 @@ EWriteResult CPosixPlatform::WriteNewFile(const char16_t* relativePath, const ui
     EPathSplit split;
     const int folder = int(m_chain.OpenParent(relativePath, name, split));
     char native[kNativePathBytes];
-    struct stat st;
-    // A name that is taken is refused before anything is written.
-    if (folder < 0 || !ToNativeComponent(name, native) || fstatat(folder, native, &st, AT_SYMLINK_NOFOLLOW) == 0)
+    if (folder < 0 || !ToNativeComponent(name, native))
         return EWriteResult::CannotCreate;
-    if (!m_bNamedTemporaryFiles) {
+    // A name that is taken makes the link or the move fail (EEXIST): nothing
+    // is ever replaced, and a duplicate entry costs its write only.
+    if (m_eWriteMethod != EWriteMethod::MoveNamed) {
         const EWriteResult result = WriteUnnamed(folder, native, data, size);
-        if (!m_bNamedTemporaryFiles)
+        if (m_eWriteMethod != EWriteMethod::MoveNamed)
             return result;
     }
     return WriteNamed(folder, native, data, size);
@@ -305,27 +305,34 @@ EWriteResult CPosixPlatform::WriteNewFile(const char16_t* relativePath, const ui
 
 // The file is made without a name (O_TMPFILE) and linked under its name once
 // complete: whatever ends the process, even SIGKILL, nothing is left behind.
-// Falls back to named temporary files for good where the file system or the
-// system cannot do that.
+// Where the file system cannot make unnamed files, or the system cannot link
+// them, every later write takes the named way instead.
 EWriteResult CPosixPlatform::WriteUnnamed(int folder, const char* name, const uint8_t* data, size_t size) {
     const int fd = openat(folder, ".", O_WRONLY | O_TMPFILE | O_CLOEXEC, 0666);
     if (fd < 0) {
-        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
-            return EWriteResult::CannotCreate;
-        m_bNamedTemporaryFiles = true;
+        if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)
+            m_eWriteMethod = EWriteMethod::MoveNamed;
         return EWriteResult::CannotCreate;
     }
     if (!WriteAll(fd, data, size)) {
         close(fd);
         return EWriteResult::WriteFailed;
     }
-    // linkat never replaces a file. The descriptor's /proc entry names the
-    // file for it (AT_EMPTY_PATH would need a privilege users lack).
-    char own[40];
-    std::snprintf(own, sizeof own, "/proc/self/fd/%d", fd);
-    const int linked = linkat(AT_FDCWD, own, folder, name, AT_SYMLINK_FOLLOW);
-    if (linked != 0 && access("/proc/self/fd", F_OK) != 0)
-        m_bNamedTemporaryFiles = true;  // no /proc: this write is made again, named
+    // linkat never replaces a name. Linking the descriptor itself needs a
+    // privilege before Linux 6.10 (ENOENT without it); its /proc entry does not.
+    int linked = -1;
+    if (m_eWriteMethod == EWriteMethod::LinkDescriptor) {
+        linked = linkat(fd, "", folder, name, AT_EMPTY_PATH);
+        if (linked != 0 && (errno == ENOENT || errno == EPERM || errno == EINVAL))
+            m_eWriteMethod = EWriteMethod::LinkThroughProc;
+    }
+    if (m_eWriteMethod == EWriteMethod::LinkThroughProc) {
+        char own[40];
+        std::snprintf(own, sizeof own, "/proc/self/fd/%d", fd);
+        linked = linkat(AT_FDCWD, own, folder, name, AT_SYMLINK_FOLLOW);
+        if (linked != 0 && access("/proc/self/fd", F_OK) != 0)
+            m_eWriteMethod = EWriteMethod::MoveNamed;  // no /proc: this write is made again, named
+    }
     close(fd);  // file systems with unnamed files report no write errors here
     return linked == 0 ? EWriteResult::Written : EWriteResult::CannotCreate;
 }

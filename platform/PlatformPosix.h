@@ -28,10 +28,13 @@ public:
     // that write files and want no litter when interrupted.
     static void RemovePartialFileOnSignals();
 
-    // Files are made without a name and linked once complete where the file
-    // system allows it, else written under a temporary name and moved. This
-    // makes every write take the second way (tests use it to try both).
-    void UseNamedTemporaryFiles() { m_bNamedTemporaryFiles = true; }
+    // How a complete file gets its name: an unnamed file (O_TMPFILE) linked
+    // through its descriptor (AT_EMPTY_PATH, where the kernel lets users do
+    // that) or through its /proc entry, or a file under a temporary name that
+    // is moved. Each write takes the first way the system allows and keeps to
+    // it; tests choose one to try them all.
+    enum class EWriteMethod { LinkDescriptor, LinkThroughProc, MoveNamed };
+    void SetWriteMethod(EWriteMethod method) { m_eWriteMethod = method; }
 
     bool GetCurrentDir(char16_t* buf, size_t capacity) override;
     bool ReadWholeFile(const char16_t* path, SInputFile& file) override;
@@ -70,5 +73,5 @@ private:
     bool m_bOverride = false;
     CFolderChain m_chain{*this};
     unsigned long m_nTempSequence = 0;
-    bool m_bNamedTemporaryFiles = false;
+    EWriteMethod m_eWriteMethod = EWriteMethod::LinkDescriptor;
 };

@@ -81,18 +81,24 @@ protected:
     CPosixPlatform platform;
 };
 
-// The output side, once with files made unnamed and linked when complete,
-// once with named temporary files (file systems without unnamed files).
-class PosixOutputTest : public PosixPlatformTest, public ::testing::WithParamInterface<bool> {
+// The output side, with each way a complete file gets its name.
+class PosixOutputTest : public PosixPlatformTest,
+                        public ::testing::WithParamInterface<CPosixPlatform::EWriteMethod> {
 protected:
     void SetUp() override {
         PosixPlatformTest::SetUp();
-        if (GetParam())
-            platform.UseNamedTemporaryFiles();
+        platform.SetWriteMethod(GetParam());
     }
 };
-INSTANTIATE_TEST_SUITE_P(TemporaryFiles, PosixOutputTest, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& named) { return named.param ? "Named" : "Unnamed"; });
+std::string WriteMethodName(const ::testing::TestParamInfo<CPosixPlatform::EWriteMethod>& info) {
+    static const char* const kNames[] = {"LinkDescriptor", "LinkThroughProc", "MoveNamed"};
+    return kNames[int(info.param)];
+}
+INSTANTIATE_TEST_SUITE_P(WriteMethods, PosixOutputTest,
+                         ::testing::Values(CPosixPlatform::EWriteMethod::LinkDescriptor,
+                                           CPosixPlatform::EWriteMethod::LinkThroughProc,
+                                           CPosixPlatform::EWriteMethod::MoveNamed),
+                         WriteMethodName);
 
 TEST_P(PosixOutputTest, NewFilesNeverReplaceExistingOnes) {
     WriteFile(dir + "/a.txt", {'o', 'l', 'd'});
@@ -195,7 +201,7 @@ TEST_F(PosixPlatformTest, SignalsRemoveANamedTemporaryFile) {
         const pid_t pid = fork();
         if (pid == 0) {
             CPosixPlatform writer;
-            writer.UseNamedTemporaryFiles();
+            writer.SetWriteMethod(CPosixPlatform::EWriteMethod::MoveNamed);
             writer.OpenOutputRoot(U16(dir).c_str());
             CPosixPlatform::RemovePartialFileOnSignals();
             writer.WriteNewFile(u"big.bin", static_cast<const uint8_t*>(zeros), size);
