@@ -236,7 +236,8 @@ VANTO_NOINLINE void CExtractor::ExtractFileEntry(const char16_t* relativeFolder,
     const SNameRules rules = m_platform.NameRules();
     // Whether the name is safe does not depend on the extension the content
     // will choose (".t" and a ".bmp" put in its place end the name alike), so
-    // an unsafe entry is refused before its payload is inflated.
+    // an unsafe entry is refused before its payload is inflated, and the name
+    // fitted to the system here only gets its extension replaced.
     char16_t outputName[kPathCapacity];
     if (!FitNameToSystem(entryName, outputName, kPathCapacity, rules)) {
         LogUnsafeName(entryName);
@@ -261,21 +262,14 @@ VANTO_NOINLINE void CExtractor::ExtractFileEntry(const char16_t* relativeFolder,
         }
     }
 
-    // Base name and name extension, split at the last '.'.
-    char16_t baseName[kPathCapacity];
-    FormatTextV(baseName, kPathCapacity, u"%s", entryName);
-    const char16_t* nameExtension = u"";
-    if (const char16_t* dot = FindLast(entryName, u'.')) {
-        baseName[dot - entryName] = 0;
-        nameExtension = dot;
-    }
+    // Only the content-tested name extensions (".t", ".bm", ".tx") are ever
+    // replaced, and they end the fitted name as they end the entry name.
+    const char16_t* dot = FindLast(entryName, u'.');
+    const char16_t* nameExtension = dot ? dot : u"";
     const char16_t* extension = ChooseExtension(nameExtension, content, contentLength);
-
-    char16_t chosenName[kPathCapacity];
-    if (FormatTextV(chosenName, kPathCapacity, u"%s%s", baseName, extension) != EFormatResult::Ok ||
-        !FitNameToSystem(chosenName, outputName, kPathCapacity, rules)) {
-        LogUnsafeName(entryName);  // cannot happen: the entry name passed, and the extension changes nothing
-        return;
+    if (extension != nameExtension) {
+        const size_t stem = StrLen16(outputName) - StrLen16(nameExtension);
+        FormatTextV(outputName + stem, kPathCapacity - stem, u"%s", extension);
     }
     if (!rules.bIgnoresCase)
         FoldCmapFolderCase(outputName);

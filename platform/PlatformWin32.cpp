@@ -264,9 +264,7 @@ EDirResult CWin32Platform::CreateDir(const char16_t* relativePath) {
     if (!NT_SUCCESS(OpenRelative(parent, AsWide(name.begin), name.length, FILE_READ_ATTRIBUTES, kAnyShare, FILE_OPEN,
                                  0, &h)))
         return EDirResult::Failed;
-    const EDirResult result = IsLink(h) ? EDirResult::Link
-                            : IsDirectory(h)    ? EDirResult::Exists
-                                                : EDirResult::Failed;
+    const EDirResult result = IsLink(h) ? EDirResult::Link : IsDirectory(h) ? EDirResult::Exists : EDirResult::Failed;
     CloseHandle(h);
     return result;
 }
