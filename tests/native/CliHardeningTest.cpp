@@ -30,14 +30,10 @@ std::string Name(const char* prefix, int i) { return prefix + std::to_string(100
 class CliHardeningTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/vanto-hard-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        outside = dir + "/outside";
-        ASSERT_EQ(mkdir(outside.c_str(), 0700), 0);
+        ASSERT_FALSE(dir.empty());
+        outside = NewFolder("outside");
         WriteBinary(dir + "/sample.god", MakeSampleCustomFile());
     }
-    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
 
     std::string NewFolder(const std::string& name) {
         const std::string path = dir + "/" + name;
@@ -45,7 +41,8 @@ protected:
         return path;
     }
 
-    std::string dir;
+    CTempFolder temp{"vanto-hard"};
+    const std::string dir = temp.Path();
     std::string outside;  // no run may write here
 };
 

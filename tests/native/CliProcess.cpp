@@ -115,6 +115,17 @@ void WriteBinary(const std::string& path, const std::vector<uint8_t>& data) {
         .write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
 }
 
+CTempFolder::CTempFolder(const char* prefix) {
+    std::string pattern = std::string("/tmp/") + prefix + "-XXXXXX";
+    if (mkdtemp(pattern.data()))
+        m_path = pattern;
+}
+
+CTempFolder::~CTempFolder() {
+    if (!m_path.empty())
+        std::system(("rm -rf '" + m_path + "'").c_str());
+}
+
 namespace {
 std::vector<std::string>* g_pFound = nullptr;
 size_t g_nRootLength = 0;

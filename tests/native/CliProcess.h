@@ -1,4 +1,5 @@
-// vanto-extract run as a real process, for the tests that use it as users do.
+// vanto-extract run as a real process, and the real files and folders of
+// the tests that work on disk.
 #pragma once
 
 #include <sys/types.h>
@@ -36,6 +37,19 @@ std::vector<std::string> SplitLines(const std::string& text);
 bool Exists(const std::string& path);
 std::string ReadText(const std::string& path);
 void WriteBinary(const std::string& path, const std::vector<uint8_t>& data);
+
+// A fresh folder below /tmp for one test, removed with all it holds.
+class CTempFolder {
+public:
+    explicit CTempFolder(const char* prefix);
+    ~CTempFolder();
+    CTempFolder(const CTempFolder&) = delete;
+    CTempFolder& operator=(const CTempFolder&) = delete;
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
 
 // Regular files below root (links not followed), as paths relative to it.
 std::vector<std::string> FilesBelow(const std::string& root);

@@ -24,17 +24,15 @@ namespace {
 class CliTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/vanto-cli-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
+        ASSERT_FALSE(dir.empty());
         const Bytes sample = MakeSampleCustomFile();
         std::ofstream(dir + "/sample.god", std::ios::binary)
             .write(reinterpret_cast<const char*>(sample.data()), std::streamsize(sample.size()));
         std::ofstream(dir + "/bad.god") << "not a custom file at all, but long enough to be tested for one";
     }
-    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
 
-    std::string dir;
+    CTempFolder temp{"vanto-cli"};
+    const std::string dir = temp.Path();
 };
 
 TEST_F(CliTest, ExtractsTheSampleAndPrintsTheLog) {

@@ -20,17 +20,13 @@
 
 #include "platform/PlatformPosix.h"
 #include "platform/Utf.h"
+#include "tests/native/CliProcess.h"
 #include "tests/support/RecordingHost.h"
 #include "tools/ContainerWriter.h"
 
 namespace {
 
 std::u16string U16(const std::string& s) { return Utf8ToUtf16String(s.c_str()); }
-
-void WriteFile(const std::string& path, const Bytes& data) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
-}
 
 Bytes ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -45,9 +41,7 @@ bool Exists(const std::string& path) {
 class PosixPlatformTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/vanto-posix-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
+        ASSERT_FALSE(dir.empty());
         ASSERT_TRUE(platform.OpenOutputRoot(U16(dir).c_str()));
     }
     bool HasTemporaryFile() {
@@ -57,7 +51,6 @@ protected:
         }
         return false;
     }
-    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
 
     EWriteResult Write(const std::string& relative, const Bytes& data) {
         return platform.WriteNewFile(U16(relative).c_str(), data.data(), data.size());
@@ -77,7 +70,10 @@ protected:
         return names;
     }
 
-    std::string dir;
+    CTempFolder temp{"vanto-posix"};
+    const std::string dir = temp.Path();
+    CTempFolder outsideTemp{"vanto-outside"};  // where no write may land
+    const std::string outside = outsideTemp.Path();
     CPosixPlatform platform;
 };
 
@@ -101,7 +97,7 @@ INSTANTIATE_TEST_SUITE_P(WriteMethods, PosixOutputTest,
                          WriteMethodName);
 
 TEST_P(PosixOutputTest, NewFilesNeverReplaceExistingOnes) {
-    WriteFile(dir + "/a.txt", {'o', 'l', 'd'});
+    WriteBinary(dir + "/a.txt", {'o', 'l', 'd'});
     const Bytes data = {'n', 'e', 'w', '!'};
     EXPECT_EQ(Write("a.txt", data), EWriteResult::CannotCreate);
     EXPECT_EQ(ReadFile(dir + "/a.txt"), (Bytes{'o', 'l', 'd'}));
@@ -137,11 +133,9 @@ TEST_P(PosixOutputTest, FailedWriteLeavesNothingBehind) {
 // Every level below the root is opened without following links, so nothing
 // reaches the folder outside, whatever stands in the way.
 TEST_P(PosixOutputTest, OutputNeverGoesThroughALink) {
-    const std::string outside = dir + "-outside";
-    ASSERT_EQ(mkdir(outside.c_str(), 0700), 0);
     ASSERT_EQ(symlink(outside.c_str(), (dir + "/lnk").c_str()), 0);
     ASSERT_EQ(symlink((outside + "/target").c_str(), (dir + "/file-link").c_str()), 0);
-    WriteFile(dir + "/plain", {'p'});
+    WriteBinary(dir + "/plain", {'p'});
     const Bytes data = {'d'};
     struct SRow {
         const char* path;
@@ -169,15 +163,12 @@ TEST_P(PosixOutputTest, OutputNeverGoesThroughALink) {
     }
     EXPECT_EQ(Write("real/trail/h.txt", data), EWriteResult::Written);
     EXPECT_TRUE(Names(outside).empty());
-    std::system(("rm -rf '" + outside + "'").c_str());
 }
 
 // A folder swapped for a link while it is being filled: the files still go
 // into the real folder, wherever it was moved within the root, and once the
 // walk has left it, the link is refused.
 TEST_P(PosixOutputTest, FolderSwappedForALinkIsNotFollowed) {
-    const std::string outside = dir + "-outside";
-    ASSERT_EQ(mkdir(outside.c_str(), 0700), 0);
     const Bytes data = {'d'};
     ASSERT_EQ(MakeDir("sub"), EDirResult::Created);
     ASSERT_EQ(Write("sub/a", data), EWriteResult::Written);
@@ -188,7 +179,6 @@ TEST_P(PosixOutputTest, FolderSwappedForALinkIsNotFollowed) {
     EXPECT_EQ(Write("sub/c", data), EWriteResult::CannotCreate);
     EXPECT_EQ(Names(dir + "/moved"), (std::vector<std::string>{"a", "b"}));
     EXPECT_TRUE(Names(outside).empty());
-    std::system(("rm -rf '" + outside + "'").c_str());
 }
 
 // With named temporary files, SIGINT, SIGTERM and SIGHUP take away the file
@@ -223,7 +213,7 @@ TEST_F(PosixPlatformTest, SignalsRemoveANamedTemporaryFile) {
 TEST_F(PosixPlatformTest, WholeFileReads) {
     const std::string path = dir + "/in.god";
     const Bytes data = MakeSampleCustomFile();
-    WriteFile(path, data);
+    WriteBinary(path, data);
     SInputFile file;
     ASSERT_TRUE(platform.ReadWholeFile(U16(path).c_str(), file));
     EXPECT_EQ(file.nSize, int32_t(data.size()));
@@ -302,7 +292,7 @@ TEST_F(PosixPlatformTest, GivenBackBlocksAreReusedButInputBuffersAreNot) {
     EXPECT_TRUE(nextBlockIsZero(huge));
 
     const std::string path = dir + "/input.god";
-    WriteFile(path, Bytes(4096, 0));
+    WriteBinary(path, Bytes(4096, 0));
     SInputFile input;
     ASSERT_TRUE(platform.ReadWholeFile(U16(path).c_str(), input));
     mark(input.pData, 4096);
@@ -398,7 +388,7 @@ TEST(PosixNames, OtherCodePages) {
 
 TEST_F(PosixPlatformTest, WholeJobOnDisk) {
     const std::string input = dir + "/sample.god";
-    WriteFile(input, MakeSampleCustomFile());
+    WriteBinary(input, MakeSampleCustomFile());
     platform.SetExtractionFolder(U16(dir).c_str());
     CRecordingHost host(platform, u"en-US");
     ASSERT_TRUE(host.ExtractFile(U16(input).c_str()));

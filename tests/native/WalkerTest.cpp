@@ -302,6 +302,23 @@ TEST_F(WalkerTest, UnsafeNamesAreSkippedAndTheWalkGoesOn) {
     EXPECT_EQ(platform.nCreateDirCalls, 0) << "no folder was attempted for the unsafe child";
 }
 
+// A fresh in-memory system of one style, with its root open and the
+// output folder f in place, walked once.
+struct SWalkedSystem {
+    explicit SWalkedSystem(CMemoryPlatform::EStyle style = CMemoryPlatform::EStyle::Windows)
+        : windows(style == CMemoryPlatform::EStyle::Windows), platform(style), host(platform, u"en-US") {
+        host.SetExtractionRoot(windows ? u"C:\\out" : u"/out");
+        platform.AddFolder(windows ? u"C:\\out\\f" : u"/out/f");
+    }
+    void Walk(const CContainerWriter& top) {
+        host.ExtractData(windows ? u"f\\" : u"f/", top.Data().data(), int32_t(top.Data().size()));
+    }
+
+    bool windows;
+    CMemoryPlatform platform;
+    CRecordingHost host;
+};
+
 // Names as each system creates them, so that the log names what is on disk:
 // on Windows every component loses its trailing dots and blanks, and one made
 // only of them is refused; elsewhere names stay as they are, and "CMAP\" in
@@ -325,21 +342,19 @@ TEST(WalkerNames, FittedToTheSystem) {
         {E::Posix, "CMAP\\x.t", false, u"/out/f/cmap/x.txt"},
         {E::Posix, "xcmap\\x.t", false, nullptr},
     };
+    CContainerWriter inner;
+    inner.AddText("i.t", "i");
     for (const SRow& row : rows) {
         SCOPED_TRACE(row.entry);
-        CMemoryPlatform platform(row.style);
-        CRecordingHost host(platform, u"en-US");
-        const bool windows = row.style == E::Windows;
-        host.SetExtractionRoot(windows ? u"C:\\out" : u"/out");
-        platform.AddFolder(windows ? u"C:\\out\\f" : u"/out/f");
-        CContainerWriter inner;
-        inner.AddText("i.t", "i");
+        SWalkedSystem system(row.style);
         CContainerWriter top;
         if (row.child)
             top.AddChild(row.entry, inner);
         else
             top.AddText(row.entry, "x");
-        host.ExtractData(windows ? u"f\\" : u"f/", top.Data().data(), int32_t(top.Data().size()));
+        system.Walk(top);
+        const CMemoryPlatform& platform = system.platform;
+        const CRecordingHost& host = system.host;
         if (row.written) {
             ASSERT_EQ(platform.WrittenPaths().size(), 1u);
             EXPECT_EQ(platform.WrittenPaths()[0], row.written);
@@ -375,18 +390,17 @@ TEST(WalkerProblems, EveryLostEntryCountsOnce) {
         {"link at a child", CContainerWriter().AddChild("sub.pak", two), u"C:\\out\\f\\sub", nullptr, false, 1, 0},
         {"folder at a child", CContainerWriter().AddChild("sub.pak", two), nullptr, u"C:\\out\\f\\sub", false, 0, 2},
     };
-    for (SRow& row : rows) {
+    for (const SRow& row : rows) {
         SCOPED_TRACE(row.what);
-        CMemoryPlatform platform;
-        CRecordingHost host(platform, u"en-US");
-        host.SetExtractionRoot(u"C:\\out");
-        platform.AddFolder(u"C:\\out\\f");
+        SWalkedSystem system;
+        CMemoryPlatform& platform = system.platform;
+        const CRecordingHost& host = system.host;
         if (row.link)
             platform.AddLink(row.link);
         if (row.folder)
             platform.AddFolder(row.folder);
         platform.bFailWrites = row.failWrites;
-        host.ExtractData(u"f\\", row.top.Data().data(), int32_t(row.top.Data().size()));
+        system.Walk(row.top);
         EXPECT_EQ(host.EntryProblemCount(), row.problems);
         EXPECT_EQ(platform.FileCount(), row.files);
         const bool entered = std::any_of(host.lines.begin(), host.lines.end(), [](const std::u16string& line) {
