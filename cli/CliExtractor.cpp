@@ -1,7 +1,6 @@
 #include "cli/CliExtractor.h"
 
 #include "batch/FolderName.h"
-#include "extract/DisplayText.h"
 #include "platform/Console.h"
 #include "platform/Utf.h"
 
@@ -21,7 +20,7 @@ void MakeConsoleText(const char16_t* line, char16_t* out, size_t capacity) {
         } else {
             if (pos + 2 > capacity)
                 break;
-            out[pos++] = IsUnsafeToShow(ch) ? u'?' : ch;
+            out[pos++] = ch;
         }
     }
     if (capacity > 0)
@@ -36,8 +35,7 @@ CCliExtractor::CCliExtractor(IPlatform& platform, const char16_t* localeName)
 }
 
 void CCliExtractor::OnLogLine(const char16_t* line) {
-    // Entry names come from untrusted files: nothing in them may reach a
-    // terminal as an escape sequence or a change of writing direction.
+    // The engine has shown control and direction characters as '?' already.
     if (m_bLogFailed)
         return;
     char16_t shown[4 * kLineCapacity];

@@ -22,7 +22,7 @@ private:
     bool m_bLogFailed = false;
 };
 
-// The line as a terminal may show it: characters that could control or
-// reorder the display become '?', and bytes of a file name that are not
-// UTF-8 are shown as \xNN. out holds 4 * kLineCapacity characters.
+// The text as a terminal may show it: bytes of a file name that are not
+// UTF-8 (escaped bytes) are shown as \xNN, which takes up to four times the
+// characters of the text.
 void MakeConsoleText(const char16_t* line, char16_t* out, size_t capacity);

@@ -12,7 +12,8 @@
 
 class IExtractCallback {
 public:
-    // One finished log line, already in the UI language. Valid for the call only.
+    // One finished log line, already in the UI language, with every control
+    // or direction-changing character shown as '?'. Valid for the call only.
     virtual void OnLogLine(const char16_t* line) = 0;
 
     // Asks for another output folder name. nameBuffer (capacity characters,

@@ -1,6 +1,7 @@
 #include "extract/Extractor.h"
 
 #include "extract/Container.h"
+#include "extract/DisplayText.h"
 #include "extract/Inflate.h"
 #include "extract/NameSafety.h"
 #include "extract/OutputNaming.h"
@@ -85,6 +86,9 @@ VANTO_NOINLINE void CExtractor::LogIf(bool show, const char16_t* format, const C
     // A line that would not fit is cut at 1022 characters; none of the
     // system's messages comes near that, their arguments being bounded paths.
     FormatText(line, kLineLimit, format, args, count);
+    // Names come from untrusted files: no front end may get a character that
+    // controls or reorders what it shows.
+    ReplaceUnsafeToShow(line);
     OnLogLine(line);
 }
 

@@ -5,7 +5,6 @@
 #include "app/AppModule.h"
 #include "app/MessageLoop.h"
 #include "app/UiSettings.h"
-#include "extract/DisplayText.h"
 #include "ui/AboutDlg.h"
 #include "ui/CenterDialog.h"
 #include "ui/InputDlg.h"
@@ -205,17 +204,8 @@ void CMainDlg::OnDropFiles(HDROP hDrop) {
 }
 
 void CMainDlg::OnLogLine(const char16_t* line) {
-    // Names in the log come from untrusted files: a control character or one
-    // that changes the writing direction (U+202E and kin, which would make
-    // one name pose as another) is shown as '?'. The engine's lines fit the
-    // buffer; a longer one would be cut.
-    char16_t shown[kLineCapacity];
-    size_t length = 0;
-    for (; length + 1 < kLineCapacity && line[length]; ++length)
-        shown[length] = IsUnsafeToShow(line[length]) ? u'?' : line[length];
-    shown[length] = 0;
     // Add at the end, then select the newest line so that it scrolls into view.
-    ::SendMessageW(m_hWndList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown));
+    ::SendMessageW(m_hWndList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line));
     const LRESULT count = ::SendMessageW(m_hWndList, LB_GETCOUNT, 0, 0);
     ::SendMessageW(m_hWndList, LB_SETCURSEL, WPARAM(count - 1), 0);
 }
