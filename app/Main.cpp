@@ -4,8 +4,8 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "app/AppModule.h"
 #include "app/Run.h"
+#include "framework/AppModule.h"
 
 int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR lpCmdLine, int nCmdShow) {
     // Results are not needed: the program runs the same without them.

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "app/AppModule.h"
 #include "app/CommandLine.h"
-#include "app/MessageLoop.h"
-#include "app/UiSettings.h"
+#include "framework/AppModule.h"
+#include "framework/MessageLoop.h"
+#include "framework/UiSettings.h"
 #include "platform/PlatformWin32.h"
 #include "ui/MainDlg.h"
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/AppModule.h"
-#include "app/UiSettings.h"
+#include "framework/AppModule.h"
+#include "framework/UiSettings.h"
 #include "platform/PlatformWin32.h"
 #include "tools/ContainerWriter.h"
 #include "tools/PngFile.h"

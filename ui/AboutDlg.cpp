@@ -1,7 +1,8 @@
 #include "ui/AboutDlg.h"
 
-#include "app/UiSettings.h"
-#include "ui/CenterDialog.h"
+#include "framework/CenterDialog.h"
+#include "framework/UiSettings.h"
+#include "res/Resource.h"
 
 const WCHAR CAboutDlg::kAboutText[] =
     L"Vanto Custom File Extractor\n"

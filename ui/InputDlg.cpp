@@ -1,8 +1,8 @@
 #include "ui/InputDlg.h"
 
-#include "app/UiSettings.h"
 #include "batch/FolderName.h"
-#include "ui/CenterDialog.h"
+#include "framework/CenterDialog.h"
+#include "framework/UiSettings.h"
 
 namespace {
 char16_t* AsChar16(WCHAR* text) { return reinterpret_cast<char16_t*>(text); }

@@ -11,7 +11,7 @@
 
 #include <windows.h>
 
-#include "ui/IndirectDialogImpl.h"
+#include "framework/IndirectDialogImpl.h"
 
 class CInputDlg : public CIndirectDialogImpl<CInputDlg> {
 public:

@@ -2,11 +2,12 @@
 
 #include <mmsystem.h>
 
-#include "app/AppModule.h"
-#include "app/MessageLoop.h"
-#include "app/UiSettings.h"
+#include "framework/AppModule.h"
+#include "framework/CenterDialog.h"
+#include "framework/MessageLoop.h"
+#include "framework/UiSettings.h"
+#include "res/Resource.h"
 #include "ui/AboutDlg.h"
-#include "ui/CenterDialog.h"
 #include "ui/InputDlg.h"
 
 namespace {
@@ -33,7 +34,7 @@ private:
 
 // The program's icon at the system size the two metrics give; a new handle.
 HICON LoadProgramIcon(int metricX, int metricY) {
-    return static_cast<HICON>(::LoadImageW(g_Module.GetModuleInstance(), MAKEINTRESOURCEW(CMainDlg::IDI_PROGRAM),
+    return static_cast<HICON>(::LoadImageW(g_Module.GetModuleInstance(), MAKEINTRESOURCEW(IDI_PROGRAM),
                                            IMAGE_ICON, ::GetSystemMetrics(metricX), ::GetSystemMetrics(metricY),
                                            LR_DEFAULTCOLOR));
 }

@@ -16,11 +16,11 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "app/IdleHandler.h"
-#include "app/MessageFilter.h"
 #include "batch/BatchExtractor.h"
-#include "ui/IndirectDialogImpl.h"
-#include "ui/UpdateUI.h"
+#include "framework/IdleHandler.h"
+#include "framework/IndirectDialogImpl.h"
+#include "framework/MessageFilter.h"
+#include "framework/UpdateUI.h"
 
 class CMainDlg : public CIndirectDialogImpl<CMainDlg>,
                  public CUpdateUI<CMainDlg>,
@@ -31,7 +31,6 @@ public:
     enum : int {
         IDC_LOG_LIST = 1000,
         ID_APP_ABOUT = 0xE140,  // the system menu's About item
-        IDI_PROGRAM = 128,
         kMargin = 8,  // pixels between the client edge and the log
     };
 

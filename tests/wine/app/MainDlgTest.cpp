@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "app/AppModule.h"
-#include "app/MessageLoop.h"
-#include "app/UiSettings.h"
+#include "framework/AppModule.h"
+#include "framework/MessageLoop.h"
+#include "framework/UiSettings.h"
 #include "platform/PlatformWin32.h"
-#include "tests/wine/WinFiles.h"
 #include "tests/wine/ui/UiTestSupport.h"
+#include "tests/wine/WinFiles.h"
 #include "tools/ContainerWriter.h"
 #include "tools/ShellDrop.h"
 #include "ui/InputDlg.h"

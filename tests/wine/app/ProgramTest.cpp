@@ -17,10 +17,10 @@
 #include <vector>
 
 #include "app/Run.h"
-#include "app/UiSettings.h"
-#include "tests/wine/WinFiles.h"
+#include "framework/UiSettings.h"
 #include "tests/wine/app/ProgramPath.h"
 #include "tests/wine/ui/UiTestSupport.h"
+#include "tests/wine/WinFiles.h"
 #include "tools/ContainerWriter.h"
 
 namespace {

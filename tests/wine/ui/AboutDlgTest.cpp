@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/UiSettings.h"
+#include "framework/UiSettings.h"
+#include "res/Resource.h"
 #include "tests/wine/ui/UiTestSupport.h"
 #include "ui/AboutDlg.h"
 
@@ -169,7 +170,7 @@ TEST_F(AboutDlgTest, ShowsTheProgramsIcon) {
     EXPECT_EQ(m_shown.iconSize.cx, ::GetSystemMetrics(SM_CXICON));
     EXPECT_EQ(m_shown.iconSize.cy, ::GetSystemMetrics(SM_CYICON));
     // The module's icon 128 itself (icons loaded by name are shared).
-    EXPECT_EQ(m_shown.icon, ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(CAboutDlg::IDI_PROGRAM)));
+    EXPECT_EQ(m_shown.icon, ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PROGRAM)));
 }
 
 TEST_F(AboutDlgTest, OpensCentredOverItsOwnerWithTheFocusOnOk) {

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/CenterDialog.h"
 #include "tests/wine/ui/UiTestSupport.h"
-#include "ui/CenterDialog.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 #include <thread>
 #include <vector>
 
-#include "app/AppModule.h"
-#include "app/UiSettings.h"
+#include "framework/AppModule.h"
+#include "framework/IndirectDialogImpl.h"
+#include "framework/UiSettings.h"
 #include "tests/wine/ui/UiTestSupport.h"
-#include "ui/IndirectDialogImpl.h"
 
 namespace {
 

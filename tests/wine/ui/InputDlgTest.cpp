@@ -9,7 +9,7 @@
 #include <cwchar>
 #include <string>
 
-#include "app/UiSettings.h"
+#include "framework/UiSettings.h"
 #include "tests/wine/ui/UiTestSupport.h"
 #include "ui/InputDlg.h"
 

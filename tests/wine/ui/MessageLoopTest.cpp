@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/AppModule.h"
-#include "app/MessageLoop.h"
+#include "framework/AppModule.h"
+#include "framework/MessageLoop.h"
 
 namespace {
 

@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "app/UiSettings.h"
-#include "ui/AboutDlg.h"
+#include "framework/MemDlgTemplate.h"
+#include "framework/UiSettings.h"
 #include "platform/PlatformWin32.h"
+#include "ui/AboutDlg.h"
 #include "ui/InputDlg.h"
 #include "ui/MainDlg.h"
-#include "ui/MemDlgTemplate.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/AppModule.h"
+#include "framework/AppModule.h"
 
 int main(int argc, char** argv) {
     g_Module.Init(::GetModuleHandleW(nullptr));

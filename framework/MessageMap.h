@@ -1,6 +1,6 @@
 // CMessageMap: the one operation through which a window object sees its
-// window's messages. Implemented by every dialog class (CMainDlg, CInputDlg,
-// CAboutDlg); called by the dialog machinery (CDialogImplBase).
+// window's messages. Implemented by every dialog class; called by the dialog
+// machinery (CDialogImplBase).
 #pragma once
 
 #include <windows.h>

@@ -1,8 +1,8 @@
 // CenterDialog: places a window over a reference window, or over the work
 // area of the nearest monitor, without leaving that work area.
 //
-// Called by every dialog when it initialises: the main window with no
-// reference, the prompt and the About box with their owner.
+// Called by dialogs when they initialise: a top-level window with no
+// reference, an owned box with its owner.
 #pragma once
 
 #include <windows.h>

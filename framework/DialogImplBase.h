@@ -14,9 +14,9 @@
 
 #include <windows.h>
 
-#include "app/AppModule.h"
-#include "ui/MessageMap.h"
-#include "ui/Window.h"
+#include "framework/AppModule.h"
+#include "framework/MessageMap.h"
+#include "framework/Window.h"
 
 class CDialogImplBase : public CMessageMap, public CWindow {
 public:

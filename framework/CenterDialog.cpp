@@ -1,4 +1,4 @@
-#include "ui/CenterDialog.h"
+#include "framework/CenterDialog.h"
 
 BOOL CenterDialog(HWND hWnd, HWND hWndCenter) {
     const LONG style = ::GetWindowLongW(hWnd, GWL_STYLE);

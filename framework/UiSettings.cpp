@@ -1,4 +1,4 @@
-#include "app/UiSettings.h"
+#include "framework/UiSettings.h"
 
 WCHAR g_szLocaleName[kLocaleNameCapacity] = {};
 // The English defaults, so that a dialog shown before start-up has set the

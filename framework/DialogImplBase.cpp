@@ -1,4 +1,4 @@
-#include "ui/DialogImplBase.h"
+#include "framework/DialogImplBase.h"
 
 CDialogImplBase::~CDialogImplBase() {
     EndHandOff();

@@ -2,15 +2,15 @@
 // T::BuildTemplate (with BeginTemplate and AppendControl on m_Template), the
 // first time the object is shown, and shown modeless or modal from it.
 //
-// Base of CMainDlg (modeless), CInputDlg and CAboutDlg (modal). The template
+// Base of every dialog class of the program. The template
 // lives as long as the object. An object has at most one window at a time.
 #pragma once
 
 #include <windows.h>
 
-#include "app/AppModule.h"
-#include "ui/DialogImplBase.h"
-#include "ui/MemDlgTemplate.h"
+#include "framework/AppModule.h"
+#include "framework/DialogImplBase.h"
+#include "framework/MemDlgTemplate.h"
 
 template <class T, class TDlgTemplate = CMemDlgTemplate>
 class CIndirectDialogImpl : public CDialogImplBase {

@@ -4,8 +4,7 @@
 // empty (UIUpdateChildWindows, from its idle handler).
 //
 // T supplies the table through a static GetUpdateUIMap(), ended by an entry
-// with id 0xFFFF. The main window's table is empty, so for it this base has
-// no visible effect. Fixed capacities: nothing here allocates.
+// with id 0xFFFF. With an empty table this base has no visible effect. Fixed capacities: nothing here allocates.
 #pragma once
 
 #include <windows.h>

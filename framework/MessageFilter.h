@@ -1,5 +1,5 @@
 // A window's say over messages before they are translated and dispatched.
-// Implemented by the main window (its dialog keyboard interface); called by
+// Implemented by top-level windows (a dialog keyboard interface); called by
 // CMessageLoop for every message it takes from the queue.
 #pragma once
 

@@ -4,7 +4,8 @@
 // reaches its new window.
 //
 // One object, g_Module, for the process. Init before the first window and
-// Term after the last; the main window and the dialog machinery call it.
+// Term after the last; the program's entry point and the dialog machinery
+// call it.
 // Nothing here allocates or throws: the loop table is a fixed array, and the
 // hand-off list links records that live in the dialog objects.
 #pragma once

@@ -1,5 +1,5 @@
-// Work to do when the message queue runs empty. Implemented by the main
-// window; called by CMessageLoop once after every message that re-arms idle
+// Work to do when the message queue runs empty. Implemented by top-level
+// windows; called by CMessageLoop once after every message that re-arms idle
 // processing.
 #pragma once
 

@@ -1,6 +1,7 @@
 // The UI language and the UI font: process-wide values fixed once at start-up
 // and read afterwards by every language choice and every dialog template.
-// Written only on the UI thread, before the first window is created.
+// Written only by the program's start-up on the UI thread, before the first
+// window is created.
 #pragma once
 
 #include <windows.h>

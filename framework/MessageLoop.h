@@ -1,13 +1,13 @@
 // CMessageLoop: the program's one message loop, with message filters and idle
-// handlers. Owned by Run on the UI thread for the time the main window lives;
-// the main window adds itself as a filter and an idle handler while it
-// exists. Not thread-safe: every call comes from the loop's own thread.
+// handlers. Owned by the program's start-up on the UI thread for the time its
+// top-level window lives; that window adds itself as a filter and an idle
+// handler while it exists. Not thread-safe: every call comes from the loop's own thread.
 #pragma once
 
 #include <windows.h>
 
-#include "app/IdleHandler.h"
-#include "app/MessageFilter.h"
+#include "framework/IdleHandler.h"
+#include "framework/MessageFilter.h"
 
 // An ordered list of borrowed pointers with a fixed capacity, so that adding a
 // handler never allocates and never throws. Entries may repeat.

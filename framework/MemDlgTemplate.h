@@ -15,7 +15,7 @@
 #include <cstring>
 #include <cwchar>
 
-#include "ui/WinTraits.h"
+#include "framework/WinTraits.h"
 
 // The predefined control classes, by atom.
 enum EControlClass : WORD {

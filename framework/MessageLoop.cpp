@@ -1,4 +1,4 @@
-#include "app/MessageLoop.h"
+#include "framework/MessageLoop.h"
 
 namespace {
 // The system timer message that blinks the caret.
