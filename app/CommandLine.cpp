@@ -1,10 +1,9 @@
 #include "app/CommandLine.h"
 
+#include "base/Text.h"
 #include "extract/UiLanguage.h"
 
 namespace {
-
-char16_t FoldAscii(char16_t ch) { return ch >= u'A' && ch <= u'Z' ? char16_t(ch + 32) : ch; }
 
 // The characters iswspace accepts in the wide C runtime.
 bool IsWhiteSpace(char16_t ch) {
@@ -33,36 +32,16 @@ int DigitValue(char16_t ch) {
 // Copies `text` with its terminator into `target`; when it does not fit,
 // `target` is left empty and the copy fails. A name is never cut short.
 bool CopyName(char16_t (&target)[kStartupNameCapacity], const char16_t* text) {
-    size_t i = 0;
-    for (; text[i]; ++i) {
-        if (i + 1 >= kStartupNameCapacity) {
-            target[0] = 0;
-            return false;
-        }
-        target[i] = text[i];
-    }
-    target[i] = 0;
-    return true;
+    if (CopyText(target, kStartupNameCapacity, text))
+        return true;
+    target[0] = 0;
+    return false;
 }
 
 }  // namespace
 
 const char16_t* FindSwitch(const char16_t* commandLine, const char16_t* switchText) {
-    if (!commandLine || !switchText || !*switchText)
-        return nullptr;
-    for (const char16_t* start = commandLine; *start; ++start) {
-        const char16_t* p = start;
-        const char16_t* q = switchText;
-        while (*q && FoldAscii(*p) == FoldAscii(*q)) {
-            ++p;
-            ++q;
-        }
-        // A mismatch at the end of the line stops the comparison too, because
-        // the terminator never equals a character of the switch.
-        if (!*q)
-            return start;
-    }
-    return nullptr;
+    return FindNoCase(commandLine, switchText);
 }
 
 int32_t ReadFontSize(const char16_t* text) {

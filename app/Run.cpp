@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "app/CommandLine.h"
+#include "base/Text.h"
 #include "framework/AppModule.h"
 #include "framework/MessageLoop.h"
 #include "framework/UiSettings.h"
@@ -21,7 +22,7 @@ bool ApplyStartupOptions(const WCHAR* commandLine) {
         systemLocale[0] = 0;
 
     SStartupOptions options;
-    ReadStartupOptions(reinterpret_cast<const char16_t*>(commandLine), reinterpret_cast<const char16_t*>(systemLocale),
+    ReadStartupOptions(AsChar16(commandLine), AsChar16(systemLocale),
                        options);
     std::memcpy(g_szLocaleName, options.szLocaleName, sizeof g_szLocaleName);
     std::memcpy(g_szFontFace, options.szFontFace, sizeof g_szFontFace);

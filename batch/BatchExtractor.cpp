@@ -68,7 +68,7 @@ bool CBatchExtractor::ExtractFile(const char16_t* path) {
             if (extracted) {
                 // The walk sees the folder in native form; the prompt keeps '\'.
                 char16_t relativeFolder[kPathCapacity];
-                FormatTextV(relativeFolder, kPathCapacity, u"%s", nameBuffer);
+                CopyText(relativeFolder, kPathCapacity, nameBuffer);
                 m_platform.ToNativeSeparators(relativeFolder);
                 ExtractData(relativeFolder, file.pData, file.nSize);
             }

@@ -1,5 +1,7 @@
 #include "batch/FolderName.h"
 
+#include "base/Text.h"
+
 void CutAtFirstBackslash(char16_t* text) {
     for (; *text; ++text) {
         if (*text == u'\\') {
@@ -42,11 +44,5 @@ bool BaseNameOfPath(const char16_t* path, char16_t* out, size_t capacity) {
         ++end;
     if (lastDot)
         end = lastDot;
-    const size_t length = size_t(end - component);
-    if (length + 1 > capacity)
-        return false;
-    for (size_t i = 0; i < length; ++i)
-        out[i] = component[i];
-    out[length] = 0;
-    return true;
+    return CopyText(out, capacity, component, size_t(end - component));
 }

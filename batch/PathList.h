@@ -16,7 +16,7 @@ public:
     int32_t GetCount() override { return int32_t(m_paths.size()); }
     uint32_t GetPathLength(int32_t index) override { return uint32_t(m_paths[size_t(index)].size()); }
     void CopyPath(int32_t index, char16_t* buf, size_t capacity) override {
-        FormatTextV(buf, capacity, u"%s", m_paths[size_t(index)].c_str());
+        CopyText(buf, capacity, m_paths[size_t(index)].c_str(), m_paths[size_t(index)].size());
     }
 
 private:

@@ -61,7 +61,7 @@ int CCliExtractor::AskFolderName(char16_t* nameBuffer, size_t capacity, const ch
         ReportLogFailure();
 
     char16_t current[kPathCapacity];
-    FormatTextV(current, kPathCapacity, u"%s", nameBuffer);
+    CopyText(current, kPathCapacity, nameBuffer);
     CutAtFirstBackslash(current);
     char16_t shown[4 * kPathCapacity];
     MakeConsoleText(current, shown, 4 * kPathCapacity);

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Text.h"
 #include "batch/PathList.h"
 #include "cli/CliExtractor.h"
 #include "cli/CliOptions.h"
@@ -70,7 +71,7 @@ int Run(const std::vector<std::u16string>& args) {
 int wmain(int argc, wchar_t** argv) {
     std::vector<std::u16string> args;
     for (int i = 1; i < argc; ++i)
-        args.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
+        args.emplace_back(AsChar16(argv[i]));
     return Run(args);
 }
 #else

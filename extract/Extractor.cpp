@@ -14,22 +14,6 @@
 
 namespace {
 
-// Case-insensitive (ASCII letters) search for needle in haystack.
-bool ContainsNoCase(const char16_t* haystack, const char16_t* needle) {
-    auto lower = [](char16_t ch) { return ch >= u'A' && ch <= u'Z' ? char16_t(ch + 32) : ch; };
-    for (; *haystack; ++haystack) {
-        const char16_t* h = haystack;
-        const char16_t* n = needle;
-        while (*n && lower(*h) == lower(*n)) {
-            ++h;
-            ++n;
-        }
-        if (*n == 0)
-            return true;
-    }
-    return false;
-}
-
 const char16_t* FindLast(const char16_t* psz, char16_t ch) {
     const char16_t* found = nullptr;
     for (; *psz; ++psz) {
@@ -61,12 +45,7 @@ private:
 // "cmap" folder the walker created for it, as it does on Windows.
 void FoldCmapFolderCase(char16_t* name) {
     static const char16_t kCmap[] = u"cmap";
-    for (int i = 0; i < 4; ++i) {
-        const char16_t ch = name[i] >= u'A' && name[i] <= u'Z' ? char16_t(name[i] + 32) : name[i];
-        if (ch != kCmap[i])
-            return;
-    }
-    if (name[4] == u'\\' || name[4] == u'/') {
+    if (StartsWithNoCase(name, kCmap) && (name[4] == u'\\' || name[4] == u'/')) {
         for (int i = 0; i < 4; ++i)
             name[i] = kCmap[i];
     }
@@ -106,7 +85,7 @@ VANTO_NOINLINE CExtractor::EFolderResult CExtractor::CreateFolderChecked(const c
     char16_t fitted[kPathCapacity];
     const bool safe = FitNameToSystem(name, fitted, kPathCapacity, m_platform.NameRules());
     if (safe)
-        FormatTextV(name, kPathCapacity, u"%s", fitted);
+        CopyText(name, kPathCapacity, fitted);
     char16_t path[kPathCapacity];
     const size_t rootLength = StrLen16(root);
     const bool fits = ComposePath(path, rootLength, u"%s\\%s%s", root, relativeFolder, name);
@@ -129,7 +108,7 @@ VANTO_NOINLINE CExtractor::EFolderResult CExtractor::CreateFolderChecked(const c
 
 bool CExtractor::CreateFolder(const char16_t* root, const char16_t* relativeFolder, const char16_t* name) {
     char16_t folderName[kPathCapacity];
-    FormatTextV(folderName, kPathCapacity, u"%s", name);
+    CopyText(folderName, kPathCapacity, name);
     return CreateFolderChecked(root, relativeFolder, folderName) == EFolderResult::Created;
 }
 
@@ -176,7 +155,7 @@ VANTO_NOINLINE CExtractor::EEntryStep CExtractor::ExtractEntry(const char16_t* r
 
     // The "cmap" folder is attempted at most once per container, before the
     // first entry that needs it.
-    if (!cmapTried && ContainsNoCase(entryName, u"cmap\\")) {
+    if (!cmapTried && FindNoCase(entryName, u"cmap\\")) {
         CreateFolder(m_szExtractRoot, relativeFolder, u"cmap");
         cmapTried = true;
     }
@@ -209,7 +188,7 @@ bool CExtractor::PrepareChildFolder(const char16_t* relativeFolder, const char16
     // The folder is named after the entry without its last extension and
     // without one trailing blank.
     char16_t folderName[kPathCapacity];
-    FormatTextV(folderName, kPathCapacity, u"%s", entryName);
+    CopyText(folderName, kPathCapacity, entryName);
     if (const char16_t* dot = FindLast(folderName, u'.'))
         folderName[dot - folderName] = 0;
     const size_t folderLength = StrLen16(folderName);
@@ -273,7 +252,7 @@ VANTO_NOINLINE void CExtractor::ExtractFileEntry(const char16_t* relativeFolder,
     const char16_t* extension = ChooseExtension(nameExtension, content, contentLength);
     if (extension != nameExtension) {
         const size_t stem = StrLen16(outputName) - StrLen16(nameExtension);
-        FormatTextV(outputName + stem, kPathCapacity - stem, u"%s", extension);
+        CopyText(outputName + stem, kPathCapacity - stem, extension);
     }
     if (!rules.bIgnoresCase)
         FoldCmapFolderCase(outputName);

@@ -7,15 +7,10 @@
 
 #include <cstdint>
 
+#include "base/Text.h"
 #include "extract/ExtractCallback.h"
 #include "extract/LogFormat.h"
 #include "platform/Platform.h"
-
-enum : size_t {
-    kPathCapacity = 260,   // every path, terminator included
-    kLineCapacity = 1024,  // one log line buffer
-    kLineLimit = 1023,     // what the formatter may use of it: 1022 characters and the NUL
-};
 
 class CExtractor : public IExtractCallback {
 public:

@@ -54,13 +54,6 @@ private:
 
 }  // namespace
 
-size_t StrLen16(const char16_t* psz) {
-    size_t n = 0;
-    while (psz[n])
-        ++n;
-    return n;
-}
-
 EFormatResult FormatText(char16_t* out, size_t capacity, const char16_t* format,
                          const CLogArg* args, size_t argCount) {
     CBoundedWriter writer(out, capacity);

@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/Text.h"
+
 // One argument of a format. Only strings and 32-bit integers convert
 // implicitly; everything else is refused at compile time.
 class CLogArg {
@@ -52,6 +54,3 @@ EFormatResult FormatTextV(char16_t* out, size_t capacity, const char16_t* format
     const CLogArg list[] = {CLogArg(args)..., CLogArg()};
     return FormatText(out, capacity, format, list, sizeof...(Args));
 }
-
-// Length of a terminated UTF-16 string.
-size_t StrLen16(const char16_t* psz);

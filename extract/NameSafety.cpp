@@ -1,5 +1,6 @@
 #include "extract/NameSafety.h"
 
+#include "base/Text.h"
 #include "platform/Platform.h"
 
 #include <cstddef>
@@ -7,8 +8,6 @@
 namespace {
 
 bool IsSeparator(char16_t ch) { return ch == u'\\' || ch == u'/'; }
-
-char16_t ToUpperAscii(char16_t ch) { return ch >= u'a' && ch <= u'z' ? char16_t(ch - 32) : ch; }
 
 // A component of dots and blanks only, with two dots or more.
 bool ClimbsUp(const char16_t* begin, const char16_t* end) {
@@ -20,15 +19,6 @@ bool ClimbsUp(const char16_t* begin, const char16_t* end) {
             return false;
     }
     return dots >= 2;
-}
-
-bool StemEquals(const char16_t* begin, const char16_t* end, const char16_t* upper) {
-    const char16_t* p = begin;
-    for (; p < end && *upper; ++p, ++upper) {
-        if (ToUpperAscii(*p) != *upper)
-            return false;
-    }
-    return p == end && *upper == 0;
 }
 
 bool IsDeviceDigit(char16_t ch) {
@@ -46,11 +36,11 @@ bool NamesDevice(const char16_t* begin, const char16_t* end) {
 
     static const char16_t* const kPlainDevices[] = {u"CON", u"PRN", u"AUX", u"NUL", u"CONIN$", u"CONOUT$"};
     for (const char16_t* device : kPlainDevices) {
-        if (StemEquals(begin, stemEnd, device))
+        if (EqualsNoCase(begin, stemEnd, device))
             return true;
     }
     if (stemEnd - begin == 4 && IsDeviceDigit(begin[3]))
-        return StemEquals(begin, begin + 3, u"COM") || StemEquals(begin, begin + 3, u"LPT");
+        return EqualsNoCase(begin, begin + 3, u"COM") || EqualsNoCase(begin, begin + 3, u"LPT");
     return false;
 }
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/Text.h"
 #include "platform/Console.h"
 #include "platform/Utf.h"
 
@@ -39,11 +40,7 @@ bool ConsoleReadLine(char16_t* buf, size_t capacity) {
     if (!bytes.empty() && bytes.back() == '\r')
         bytes.pop_back();
     const std::u16string text = Utf8ToUtf16String(bytes.c_str());
-    size_t i = 0;
-    for (; i + 1 < capacity && i < text.size(); ++i)
-        buf[i] = text[i];
-    if (capacity > 0)
-        buf[i] = 0;
+    CopyText(buf, capacity, text.c_str(), text.size());
     return true;
 }
 

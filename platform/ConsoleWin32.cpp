@@ -5,12 +5,12 @@
 #include <cstring>
 #include <vector>
 
+#include "base/Text.h"
 #include "platform/Console.h"
 #include "platform/Utf.h"
 
 namespace {
 
-const WCHAR* AsWide(const char16_t* p) { return reinterpret_cast<const WCHAR*>(p); }
 
 bool IsConsole(DWORD which) {
     DWORD mode;
@@ -68,11 +68,7 @@ bool ConsoleReadLine(char16_t* buf, size_t capacity) {
         if (ch != L'\r')
             text.push_back(char16_t(ch));
     }
-    size_t i = 0;
-    for (; i + 1 < capacity && i < text.size(); ++i)
-        buf[i] = text[i];
-    if (capacity > 0)
-        buf[i] = 0;
+    CopyText(buf, capacity, text.c_str(), text.size());
     return true;
 }
 
@@ -80,7 +76,7 @@ std::u16string DefaultLocaleName() {
     WCHAR name[LOCALE_NAME_MAX_LENGTH] = {};
     if (!GetSystemDefaultLocaleName(name, LOCALE_NAME_MAX_LENGTH))
         return u"";
-    return std::u16string(reinterpret_cast<const char16_t*>(name));
+    return std::u16string(AsChar16(name));
 }
 
 bool ResolveExistingFolder(const std::u16string& folder, std::u16string& absolute) {
@@ -95,7 +91,7 @@ bool ResolveExistingFolder(const std::u16string& folder, std::u16string& absolut
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
     // The extraction root never ends in a separator: paths append "\name".
-    std::u16string path(reinterpret_cast<const char16_t*>(full.data()), got);
+    std::u16string path(AsChar16(full.data()), got);
     while (path.size() > 3 && path.back() == u'\\')
         path.pop_back();
     absolute = path;

@@ -6,11 +6,9 @@
 #include <cstdio>
 #include <cstring>
 
-namespace {
+#include "base/Text.h"
 
-// char16_t and WCHAR are both UTF-16 code units on Windows.
-static_assert(sizeof(char16_t) == sizeof(WCHAR), "UTF-16 units");
-const WCHAR* AsWide(const char16_t* p) { return reinterpret_cast<const WCHAR*>(p); }
+namespace {
 
 // Code pages that MultiByteToWideChar accepts only without MB_PRECOMPOSED.
 bool TakesNoFlags(unsigned codePage) {
@@ -142,13 +140,6 @@ NTSTATUS CreateTemporaryFile(HANDLE folder, ULONG options, unsigned long& sequen
 
 HANDLE AsHandle(CFolderChain::Handle h) { return reinterpret_cast<HANDLE>(h); }
 
-void CopyBounded(const WCHAR* src, size_t length, char16_t* out, size_t capacity) {
-    size_t i = 0;
-    for (; i + 1 < capacity && i < length; ++i)
-        out[i] = char16_t(src[i]);
-    out[i] = 0;
-}
-
 }  // namespace
 
 CWin32Platform::~CWin32Platform() { m_chain.Close(); }
@@ -159,8 +150,7 @@ bool CWin32Platform::GetCurrentDir(char16_t* buf, size_t capacity) {
     if (capacity == 0)
         return false;
     if (m_bOverride) {
-        CopyBounded(AsWide(m_strFolderOverride.c_str()), m_strFolderOverride.size(), buf, capacity);
-        return m_strFolderOverride.size() < capacity;
+        return CopyText(buf, capacity, m_strFolderOverride.c_str(), m_strFolderOverride.size());
     }
     // Read into a buffer large enough for any path, so that a folder too long
     // for the caller can still be shown as far as it fits.
@@ -170,8 +160,7 @@ bool CWin32Platform::GetCurrentDir(char16_t* buf, size_t capacity) {
         buf[0] = 0;
         return false;
     }
-    CopyBounded(whole, length, buf, capacity);
-    return length < capacity;
+    return CopyText(buf, capacity, AsChar16(whole), length);
 }
 
 bool CWin32Platform::ReadWholeFile(const char16_t* path, SInputFile& file) {
@@ -360,7 +349,7 @@ void CWin32Platform::DecodeName(const uint8_t* bytes, size_t count, char16_t* ou
         needed = MultiByteToWideChar(m_nCodePage, flags, source, int(--take), nullptr, 0);
     if (needed <= 0)
         return;
-    const int n = MultiByteToWideChar(m_nCodePage, flags, source, int(take), reinterpret_cast<WCHAR*>(out), needed);
+    const int n = MultiByteToWideChar(m_nCodePage, flags, source, int(take), AsWide(out), needed);
     out[n > 0 ? n : 0] = 0;
 }
 

@@ -1,12 +1,9 @@
 #include "ui/InputDlg.h"
 
+#include "base/Text.h"
 #include "batch/FolderName.h"
 #include "framework/CenterDialog.h"
 #include "framework/UiSettings.h"
-
-namespace {
-char16_t* AsChar16(WCHAR* text) { return reinterpret_cast<char16_t*>(text); }
-}  // namespace
 
 void CInputDlg::BuildTemplate() {
     m_Template.BeginTemplate(L"Input text", 0, 0, 320, 40,

@@ -12,7 +12,7 @@
 
 namespace {
 
-const char16_t* LocaleNameForEngine() { return reinterpret_cast<const char16_t*>(g_szLocaleName); }
+const char16_t* LocaleNameForEngine() { return AsChar16(g_szLocaleName); }
 
 // The paths of one shell drop, read with DragQueryFileW.
 class CDropFileList final : public IDropList {
@@ -25,7 +25,7 @@ public:
         if (capacity == 0)
             return;
         buf[0] = 0;  // a path that cannot be read is an empty one
-        ::DragQueryFileW(m_hDrop, UINT(index), reinterpret_cast<WCHAR*>(buf), UINT(capacity));
+        ::DragQueryFileW(m_hDrop, UINT(index), AsWide(buf), UINT(capacity));
     }
 
 private:
@@ -216,7 +216,7 @@ int CMainDlg::AskFolderName(char16_t* nameBuffer, size_t capacity, const char16_
     if (capacity < size_t(CInputDlg::kNameCapacity))
         return -1;
     CInputDlg dlg;
-    dlg.m_pszCaption = reinterpret_cast<const WCHAR*>(caption);
+    dlg.m_pszCaption = AsWide(caption);
     return int(dlg.RunModal(m_hWnd, reinterpret_cast<LPARAM>(nameBuffer)));
 }
 
@@ -225,8 +225,8 @@ bool CMainDlg::ComposeCompletionSoundPath(WCHAR* buf, size_t capacity) {
     const UINT length = ::GetWindowsDirectoryW(windowsFolder, kPathCapacity);
     if (length == 0 || length >= kPathCapacity)
         return false;
-    return FormatTextV(reinterpret_cast<char16_t*>(buf), capacity, u"%s\\media\\%s",
-                       reinterpret_cast<const char16_t*>(windowsFolder), u"tada.wav") == EFormatResult::Ok;
+    return FormatTextV(AsChar16(buf), capacity, u"%s\\media\\%s",
+                       AsChar16(windowsFolder), u"tada.wav") == EFormatResult::Ok;
 }
 
 void CMainDlg::PlayCompletionSound() {

@@ -16,6 +16,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "base/Text.h"
 #include "batch/BatchExtractor.h"
 #include "framework/IdleHandler.h"
 #include "framework/IndirectDialogImpl.h"

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/Text.h"
 #include "platform/Utf.h"
 
 namespace {
@@ -136,11 +137,7 @@ bool CMemoryPlatform::GetCurrentDir(char16_t* buf, size_t capacity) {
     std::u16string dir = m_strCurrentDir;
     if (bCurrentDirFails)
         dir = m_strCurrentDir + std::u16string(capacity, u'x');
-    size_t i = 0;
-    for (; i + 1 < capacity && i < dir.size(); ++i)
-        buf[i] = dir[i];
-    buf[i] = 0;
-    return i == dir.size();
+    return CopyText(buf, capacity, dir.c_str(), dir.size());
 }
 
 bool CMemoryPlatform::ReadWholeFile(const char16_t* path, SInputFile& file) {
