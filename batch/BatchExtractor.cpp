@@ -20,22 +20,17 @@ private:
     SInputFile m_file;
 };
 
-// Holds the output root open for one job.
-class COutputRootHolder {
-public:
-    explicit COutputRootHolder(IPlatform& platform) : m_platform(platform) {}
-    ~COutputRootHolder() { m_platform.CloseOutputRoot(); }
-    COutputRootHolder(const COutputRootHolder&) = delete;
-    COutputRootHolder& operator=(const COutputRootHolder&) = delete;
-
-private:
-    IPlatform& m_platform;
-};
-
 }  // namespace
 
-CBatchExtractor::CBatchExtractor(IPlatform& platform, const char16_t* localeName)
-    : CExtractor(platform, localeName) {}
+CBatchExtractor::CBatchExtractor(IPlatform& platform, const SExtractOptions& options)
+    : CExtractor(platform, options) {}
+
+bool CBatchExtractor::ReadExtractionRoot(char16_t* root) {
+    const char16_t* folder = m_options.pszExtractionFolder;
+    if (folder && *folder)
+        return CopyText(root, kPathCapacity, folder);
+    return m_platform.GetCurrentDir(root, kPathCapacity);
+}
 
 bool CBatchExtractor::ExtractFile(const char16_t* path) {
     // The output folder is named after the file: its base name and a '\'.
@@ -44,8 +39,10 @@ bool CBatchExtractor::ExtractFile(const char16_t* path) {
     if (BaseNameOfPath(path, baseName, kPathCapacity))
         FormatTextV(nameBuffer, kPathCapacity, u"%s\\", baseName);
 
-    // Output goes below the current directory, re-read for every file.
-    const bool rootRead = m_platform.GetCurrentDir(m_szExtractRoot, kPathCapacity);
+    // Output goes below the extraction folder, or the current directory
+    // re-read for every file.
+    char16_t root[kPathCapacity];
+    const bool rootRead = ReadExtractionRoot(root);
 
     bool extracted = false;
     {
@@ -59,11 +56,10 @@ bool CBatchExtractor::ExtractFile(const char16_t* path) {
             // place to extract to, whatever name is chosen.
             LogJa(u"現在のフォルダを使用できません（読み取れないか、パスが長すぎます）。");
             LogEn(u"Cannot use the current folder (it cannot be read, or its path is too long).");
-        } else if (!m_platform.OpenOutputRoot(m_szExtractRoot)) {
-            LogJa(u"展開先のフォルダ [%s] を開けませんでした。", m_szExtractRoot);
-            LogEn(u"Cannot open the extraction folder [%s].", m_szExtractRoot);
+        } else if (!OpenExtractionRoot(root)) {
+            LogJa(u"展開先のフォルダ [%s] を開けませんでした。", root);
+            LogEn(u"Cannot open the extraction folder [%s].", root);
         } else {
-            COutputRootHolder root(m_platform);
             extracted = CreateOutputFolder(nameBuffer);
             if (extracted) {
                 // The walk sees the folder in native form; the prompt keeps '\'.
@@ -72,8 +68,9 @@ bool CBatchExtractor::ExtractFile(const char16_t* path) {
                 m_platform.ToNativeSeparators(relativeFolder);
                 ExtractData(relativeFolder, file.pData, file.nSize);
             }
+            CloseExtractionRoot();
         }
-    }  // root let go, block released and file closed before the verdict
+    }  // block released and file closed before the verdict
 
     if (extracted) {
         LogJa(u"処理が終わりました。");
@@ -87,7 +84,7 @@ bool CBatchExtractor::ExtractFile(const char16_t* path) {
 
 bool CBatchExtractor::CreateOutputFolder(char16_t* nameBuffer) {
     for (;;) {
-        if (CreateFolderChecked(m_szExtractRoot, u"", nameBuffer) == EFolderResult::Created)
+        if (CreateFolderChecked(ExtractionRoot(), u"", nameBuffer) == EFolderResult::Created)
             return true;
         LogJa(u"フォルダを作ることができませんでした。別の名前を入力してください。");
         LogEn(u"Cannot create directory. Please enter another name.");

@@ -23,11 +23,12 @@ protected:
 
 class CBatchExtractor : public CExtractor {
 public:
-    CBatchExtractor(IPlatform& platform, const char16_t* localeName);
+    CBatchExtractor(IPlatform& platform, const SExtractOptions& options);
 
     // One custom file: read it whole, test it, create its output folder in the
-    // current directory (asking for another name after each failure) and walk
-    // it. True when the folder was created and the walk ran.
+    // extraction folder or the current directory (asking for another name
+    // after each failure) and walk it. True when the folder was created and
+    // the walk ran.
     bool ExtractFile(const char16_t* path);
 
     // One drop: counts, progress lines, the 200-character path limit, a job per
@@ -40,6 +41,10 @@ protected:
     // extraction root, asking for another name after each failure. False
     // when the user gave up.
     bool CreateOutputFolder(char16_t* nameBuffer);
+    // The options' extraction folder, or else the current directory, into
+    // root (kPathCapacity characters). False when it cannot be read or does
+    // not fit.
+    bool ReadExtractionRoot(char16_t* root);
 
     // Dropped paths of this many characters or more are skipped.
     const uint32_t m_nPathLimit = 200;

@@ -20,14 +20,12 @@ namespace {
 // walk itself is what is measured.
 class CSilentHost final : public CBatchExtractor {
 public:
-    CSilentHost(IPlatform& platform, const char16_t* localeName) : CBatchExtractor(platform, localeName) {}
+    CSilentHost(IPlatform& platform, const char16_t* localeName)
+        : CBatchExtractor(platform, SExtractOptions{localeName}) {}
     void OnLogLine(const char16_t*) override { ++nLines; }
     int AskFolderName(char16_t*, size_t, const char16_t*) override { return 2; }
     void PlayCompletionSound() override {}
-    void SetExtractionRoot(const char16_t* root) {
-        FormatTextV(m_szExtractRoot, kPathCapacity, u"%s", root);
-        m_platform.OpenOutputRoot(root);
-    }
+    void SetExtractionRoot(const char16_t* root) { OpenExtractionRoot(root); }
 
     int64_t nLines = 0;
 };

@@ -27,12 +27,8 @@ void MakeConsoleText(const char16_t* line, char16_t* out, size_t capacity) {
         out[pos] = 0;
 }
 
-CCliExtractor::CCliExtractor(IPlatform& platform, const char16_t* localeName)
-    : CBatchExtractor(platform, localeName) {
-    // Running out of memory ends the process before every file is extracted;
-    // a script must not read that as success.
-    m_nFatalExitCode = 1;
-}
+CCliExtractor::CCliExtractor(IPlatform& platform, const SExtractOptions& options)
+    : CBatchExtractor(platform, options) {}
 
 void CCliExtractor::OnLogLine(const char16_t* line) {
     // The engine has shown control and direction characters as '?' already.

@@ -6,7 +6,7 @@
 
 class CCliExtractor final : public CBatchExtractor {
 public:
-    CCliExtractor(IPlatform& platform, const char16_t* localeName);
+    CCliExtractor(IPlatform& platform, const SExtractOptions& options);
 
     void OnLogLine(const char16_t* line) override;
     int AskFolderName(char16_t* nameBuffer, size_t capacity, const char16_t* caption) override;

@@ -48,14 +48,17 @@ int Run(const std::vector<std::u16string>& args) {
     if (!platform.IsCodePageSupported())
         return UsageError(u"code page not supported here: " +
                           Utf8ToUtf16String(std::to_string(options.nCodePage).c_str()));
-    if (!options.strOutputFolder.empty()) {
-        std::u16string absolute;
-        if (!ResolveExistingFolder(options.strOutputFolder, absolute))
-            return UsageError(u"not a folder: " + options.strOutputFolder);
-        platform.SetExtractionFolder(absolute.c_str());
-    }
+    std::u16string extractionFolder;
+    if (!options.strOutputFolder.empty() && !ResolveExistingFolder(options.strOutputFolder, extractionFolder))
+        return UsageError(u"not a folder: " + options.strOutputFolder);
 
-    CCliExtractor extractor(platform, localeName.c_str());
+    SExtractOptions engineOptions;
+    engineOptions.pszLocaleName = localeName.c_str();
+    engineOptions.pszExtractionFolder = extractionFolder.c_str();
+    // Running out of memory ends the process before every file is extracted;
+    // a script must not read that as success.
+    engineOptions.nFatalExitCode = 1;
+    CCliExtractor extractor(platform, engineOptions);
     CPathList drop(options.files);  // the files, read as the paths of one drop
     const int32_t extracted = extractor.ExtractDroppedFiles(drop);
     if (!ConsoleFlush())

@@ -53,10 +53,16 @@ void FoldCmapFolderCase(char16_t* name) {
 
 }  // namespace
 
-CExtractor::CExtractor(IPlatform& platform, const char16_t* localeName)
-    : m_platform(platform), m_pszLocaleName(localeName) {}
+CExtractor::CExtractor(IPlatform& platform, const SExtractOptions& options)
+    : m_platform(platform), m_options(options) {}
 
-bool CExtractor::IsJapanese() const { return IsJapaneseLocaleName(m_pszLocaleName); }
+bool CExtractor::IsJapanese() const { return IsJapaneseLocaleName(m_options.pszLocaleName); }
+
+bool CExtractor::OpenExtractionRoot(const char16_t* root) {
+    return CopyText(m_szExtractRoot, kPathCapacity, root) && m_platform.OpenOutputRoot(m_szExtractRoot);
+}
+
+void CExtractor::CloseExtractionRoot() { m_platform.CloseOutputRoot(); }
 
 VANTO_NOINLINE void CExtractor::LogIf(bool show, const char16_t* format, const CLogArg* args, size_t count) {
     if (!show)
@@ -231,7 +237,7 @@ VANTO_NOINLINE void CExtractor::ExtractFileEntry(const char16_t* relativeFolder,
     if (!buffer.Get()) {
         LogJa(u"メモリの確保に失敗しました。プログラムを終了します。");
         LogEn(u"Failed: VirtualAlloc function.");
-        m_platform.ExitProcessNow(m_nFatalExitCode);
+        m_platform.ExitProcessNow(m_options.nFatalExitCode);
     }
 
     const uint8_t* content = payload;

@@ -12,11 +12,24 @@
 #include "extract/LogFormat.h"
 #include "platform/Platform.h"
 
+// How an engine object is set up; fixed for its lifetime. The strings are
+// borrowed: they must outlive the object.
+struct SExtractOptions {
+    // The UI language's locale name, read on every log call (see
+    // IsJapaneseLocaleName), so a window may change it in place.
+    const char16_t* pszLocaleName = u"";
+    // The folder that receives each file's folder; null or empty means the
+    // current folder, read anew for every file.
+    const char16_t* pszExtractionFolder = nullptr;
+    // Exit code when the decompression buffer cannot be obtained: the window
+    // ends with 0; the command-line tool reports the failure with 1.
+    int nFatalExitCode = 0;
+};
+
 class CExtractor : public IExtractCallback {
 public:
-    // localeName is read on every log call (see IsJapaneseLocaleName) and must
-    // outlive the object; the platform too.
-    CExtractor(IPlatform& platform, const char16_t* localeName);
+    // The platform must outlive the object.
+    CExtractor(IPlatform& platform, const SExtractOptions& options);
 
     // Log operations: a message is always LogJa (Japanese) then LogEn (English)
     // with the same event; exactly one of the pair appends a line.
@@ -40,8 +53,8 @@ public:
     bool CreateFolder(const char16_t* root, const char16_t* relativeFolder, const char16_t* name);
 
     // Writes the entry tree of the container data[0 .. length-1] below
-    // extraction root\relativeFolder. Expects the extraction root to be set and
-    // that folder to exist; data must stay valid for the whole call.
+    // extraction root\relativeFolder. Expects the extraction root to be open
+    // and that folder to exist; data must stay valid for the whole call.
     void ExtractData(const char16_t* relativeFolder, const uint8_t* data, int32_t length);
 
     bool IsJapanese() const;
@@ -65,12 +78,15 @@ protected:
     // so that the caller goes on with the name that is on disk.
     EFolderResult CreateFolderChecked(const char16_t* root, const char16_t* relativeFolder, char16_t* name);
 
+    // Takes root as the extraction root that paths are composed from and
+    // opens it as the platform's output root. False when it does not fit or
+    // cannot be opened. CloseExtractionRoot lets go of it.
+    bool OpenExtractionRoot(const char16_t* root);
+    void CloseExtractionRoot();
+    const char16_t* ExtractionRoot() const { return m_szExtractRoot; }
+
     IPlatform& m_platform;
-    const char16_t* m_pszLocaleName;
-    char16_t m_szExtractRoot[kPathCapacity] = {};
-    // Exit code when the decompression buffer cannot be obtained. The window
-    // keeps 0; the command-line tool reports the failure with 1.
-    int m_nFatalExitCode = 0;
+    const SExtractOptions m_options;
 
 private:
     enum class EEntryStep { End, Done, Child };
@@ -88,6 +104,7 @@ private:
     void LogUnsafeName(const char16_t* entryName);
 
     int32_t m_nEntryProblems = 0;
+    char16_t m_szExtractRoot[kPathCapacity] = {};
 
     // Formats a path into a kPathCapacity buffer and turns every '\' from
     // character `nativeFrom` on into the native separator (the extraction root

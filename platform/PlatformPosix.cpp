@@ -187,13 +187,6 @@ void CPosixPlatform::RemovePartialFileOnSignals() {
 bool CPosixPlatform::GetCurrentDir(char16_t* buf, size_t capacity) {
     if (capacity == 0)
         return false;
-    if (m_bOverride) {
-        size_t i = 0;
-        for (; i + 1 < capacity && i < m_strFolderOverride.size(); ++i)
-            buf[i] = m_strFolderOverride[i];
-        buf[i] = 0;
-        return i == m_strFolderOverride.size();
-    }
     char native[PATH_MAX];
     if (!getcwd(native, sizeof native)) {
         buf[0] = 0;

@@ -3,7 +3,6 @@
 // and never through a symbolic link, entry names decoded with iconv.
 #pragma once
 
-#include <string>
 
 #include "platform/FolderChain.h"
 #include "platform/Platform.h"
@@ -19,9 +18,6 @@ public:
 
     // False when iconv has no converter for the code page given.
     bool IsCodePageSupported() const;
-
-    // Makes GetCurrentDir answer with this folder instead of the real one.
-    void SetExtractionFolder(const char16_t* folder) { m_strFolderOverride = folder; m_bOverride = true; }
 
     // SIGINT, SIGTERM and SIGHUP first remove a file being written under a
     // temporary name, then end the process as they would have. For programs
@@ -69,8 +65,6 @@ private:
 
     unsigned m_nCodePage;
     void* m_iconv;  // iconv_t, (void*)-1 when unsupported
-    std::u16string m_strFolderOverride;
-    bool m_bOverride = false;
     CFolderChain m_chain{*this};
     unsigned long m_nTempSequence = 0;
     EWriteMethod m_eWriteMethod = EWriteMethod::LinkDescriptor;

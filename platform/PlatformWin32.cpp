@@ -149,9 +149,6 @@ bool CWin32Platform::IsCodePageSupported() const { return m_nCodePage == CP_ACP 
 bool CWin32Platform::GetCurrentDir(char16_t* buf, size_t capacity) {
     if (capacity == 0)
         return false;
-    if (m_bOverride) {
-        return CopyText(buf, capacity, m_strFolderOverride.c_str(), m_strFolderOverride.size());
-    }
     // Read into a buffer large enough for any path, so that a folder too long
     // for the caller can still be shown as far as it fits.
     static WCHAR whole[32768];

@@ -5,7 +5,6 @@
 // platform.
 #pragma once
 
-#include <string>
 
 #include "platform/FolderChain.h"
 #include "platform/Platform.h"
@@ -19,9 +18,6 @@ public:
     CWin32Platform& operator=(const CWin32Platform&) = delete;
 
     bool IsCodePageSupported() const;
-
-    // Makes GetCurrentDir answer with this folder instead of the real one.
-    void SetExtractionFolder(const char16_t* folder) { m_strFolderOverride = folder; m_bOverride = true; }
 
     bool GetCurrentDir(char16_t* buf, size_t capacity) override;
     bool ReadWholeFile(const char16_t* path, SInputFile& file) override;
@@ -42,8 +38,6 @@ private:
     void CloseFolder(CFolderChain::Handle folder) override;
 
     unsigned m_nCodePage;
-    std::u16string m_strFolderOverride;
-    bool m_bOverride = false;
     CFolderChain m_chain{*this};
     unsigned long m_nTempSequence = 0;
     // Whether the root's volume keeps several links to one file; asked once per root.

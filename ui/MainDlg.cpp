@@ -46,7 +46,7 @@ void AppendMenuItem(HMENU hMenu, MENUITEMINFOW& item) {
 
 }  // namespace
 
-CMainDlg::CMainDlg(IPlatform& platform) : CBatchExtractor(platform, LocaleNameForEngine()) {}
+CMainDlg::CMainDlg(IPlatform& platform) : CBatchExtractor(platform, SExtractOptions{LocaleNameForEngine()}) {}
 
 CMainDlg::~CMainDlg() {
     // The icons are ours (not shared); the window that showed them is gone.

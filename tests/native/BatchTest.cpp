@@ -154,6 +154,32 @@ TEST_F(JobTest, CurrentFolderThatDoesNotFitIsReportedWithoutAsking) {
     EXPECT_EQ(platform.nCreateDirCalls, 0);
 }
 
+TEST(ExtractionFolder, ReplacesTheCurrentFolder) {
+    CMemoryPlatform platform;
+    platform.SetCurrentDir(u"Q:\\");
+    platform.AddInputFile(u"a.god", SmallCustomFile());
+    platform.AddFolder(u"Q:\\\u30BD\u30D5\u30C8\\out");
+    platform.bCurrentDirFails = true;  // never asked when a folder is given
+    struct SCase {
+        std::u16string folder;
+        Lines lines;
+    };
+    const std::u16string tooLong = u"Q:\\" + std::u16string(kPathCapacity - 3, u'x');
+    const SCase cases[] = {
+        {u"Q:\\\u30BD\u30D5\u30C8\\out",
+         {u"CreateDirectory (path=Q:\\\u30BD\u30D5\u30C8\\out\\a\\) ... Success!", u"ExtractData(dir=a\\, size=55)",
+          u"Extracting... filename=a.t position=0/55 size=55", u"Finished!"}},
+        {tooLong, {u"Cannot use the current folder (it cannot be read, or its path is too long).", u"Aborted!"}},
+    };
+    for (const SCase& c : cases) {
+        CRecordingHost elsewhere(platform, SExtractOptions{u"en-US", c.folder.c_str()});
+        elsewhere.ExtractFile(u"a.god");
+        EXPECT_EQ(elsewhere.lines, c.lines);
+    }
+    EXPECT_TRUE(platform.HasFile(u"Q:\\\u30BD\u30D5\u30C8\\out\\a\\a.txt"));
+    EXPECT_EQ(platform.nCreateDirCalls, 1) << "a folder that does not fit is never cut and tried";
+}
+
 TEST_F(JobTest, OutputFolderThatCannotBeOpenedIsReported) {
     platform.AddInputFile(u"a.god", SmallCustomFile());
     platform.bRootFails = true;

@@ -550,9 +550,9 @@ TEST(WalkerFatal, NoDecompressionBufferEndsTheProcessWithCodeZero) {
     // The lines go to standard error here so that the death test can see them.
     class CStderrHost final : public CBatchExtractor {
     public:
-        CStderrHost(IPlatform& platform, const char16_t* locale) : CBatchExtractor(platform, locale) {
-            FormatTextV(m_szExtractRoot, kPathCapacity, u"C:\\out");
-        }
+        CStderrHost(IPlatform& platform, const char16_t* locale)
+            : CBatchExtractor(platform, SExtractOptions{locale}) {}
+        void OpenRoot(const char16_t* root) { OpenExtractionRoot(root); }
         void OnLogLine(const char16_t* line) override { std::fprintf(stderr, "%s\n", Utf16ToUtf8String(line).c_str()); }
         int AskFolderName(char16_t*, size_t, const char16_t*) override { return 2; }
         void PlayCompletionSound() override {}
@@ -562,7 +562,7 @@ TEST(WalkerFatal, NoDecompressionBufferEndsTheProcessWithCodeZero) {
         platform.nBlocksBeforeFailure = 1;  // the first file entry works, the second does not
         CStderrHost host(platform, locale);
         platform.AddFolder(u"C:\\out\\f");
-        platform.OpenOutputRoot(u"C:\\out");
+        host.OpenRoot(u"C:\\out");
         CContainerWriter top;
         top.AddText("a.t", "a").AddText("b.t", "b").AddText("c.t", "c");
         host.ExtractData(u"f\\", top.Data().data(), int32_t(top.Data().size()));

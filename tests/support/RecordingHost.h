@@ -16,7 +16,9 @@ public:
         std::u16string text;   // typed into the box when nEndCode is 1
     };
 
-    CRecordingHost(IPlatform& platform, const char16_t* localeName) : CBatchExtractor(platform, localeName) {}
+    CRecordingHost(IPlatform& platform, const char16_t* localeName)
+        : CBatchExtractor(platform, SExtractOptions{localeName}) {}
+    CRecordingHost(IPlatform& platform, const SExtractOptions& options) : CBatchExtractor(platform, options) {}
 
     void OnLogLine(const char16_t* line) override { lines.emplace_back(line); }
 
@@ -36,10 +38,7 @@ public:
 
     // Gives the tests the root a job would use, opened as a job opens it,
     // without running a job.
-    void SetExtractionRoot(const std::u16string& root) {
-        FormatTextV(m_szExtractRoot, kPathCapacity, u"%s", root.c_str());
-        m_platform.OpenOutputRoot(m_szExtractRoot);
-    }
+    void SetExtractionRoot(const std::u16string& root) { OpenExtractionRoot(root.c_str()); }
 
     std::vector<std::u16string> lines;
     std::vector<std::u16string> questions;  // name buffer when asked

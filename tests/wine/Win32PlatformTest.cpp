@@ -352,16 +352,6 @@ TEST(Win32GetCurrentDir, ReportsTheCurrentDirectoryOrAsMuchAsFits) {
     }
 }
 
-TEST(Win32GetCurrentDir, ExtractionFolderReplacesTheCurrentDirectory) {
-    CWin32Platform platform;
-    platform.SetExtractionFolder(u"Q:\\\u30BD\u30D5\u30C8\\out");
-    char16_t buf[kPathCapacity];
-    ASSERT_TRUE(platform.GetCurrentDir(buf, kPathCapacity));
-    EXPECT_EQ(std::u16string(buf), u"Q:\\\u30BD\u30D5\u30C8\\out");
-    EXPECT_FALSE(platform.GetCurrentDir(buf, 6));
-    EXPECT_EQ(std::u16string(buf), u"Q:\\\u30BD\u30D5");
-}
-
 // --- DecodeName ----------------------------------------------------------------
 
 struct SDecodeCase {
@@ -684,10 +674,10 @@ TEST_F(Win32JobTest, TrailingDotsAndBlanksLeaveEveryComponentOfAnOutputName) {
 TEST_F(Win32JobTest, ExtractionFolderIsUsedInsteadOfTheCurrentDirectory) {
     ASSERT_NO_FATAL_FAILURE(WriteCustomFile());
     ASSERT_TRUE(CreateDirectoryW(W(scratch / u"elsewhere"), nullptr));
-    platform.SetExtractionFolder((scratch / u"elsewhere").c_str());
     root = scratch / u"elsewhere";
-    EXPECT_TRUE(host.ExtractFile(input.c_str()));
-    EXPECT_EQ(host.lines, ExpectedFirstRunLines());
+    CRecordingHost elsewhere(platform, SExtractOptions{u"en-US", root.c_str()});
+    EXPECT_TRUE(elsewhere.ExtractFile(input.c_str()));
+    EXPECT_EQ(elsewhere.lines, ExpectedFirstRunLines());
 
     Tree expected;
     for (const auto& item : ExpectedTreeAfterFirstRun()) {
