@@ -313,25 +313,9 @@ TEST(Win32ReadWholeFile, RefusesWhatCannotBeExtracted) {
 
 // --- GetCurrentDir ---------------------------------------------------------------
 
-// Restores the process's current directory when a test ends.
-class CCurrentDirectoryGuard {
-public:
-    CCurrentDirectoryGuard() {
-        WCHAR saved[MAX_PATH + 1];
-        if (GetCurrentDirectoryW(MAX_PATH + 1, saved) > 0)
-            m_saved = U(saved);
-    }
-    ~CCurrentDirectoryGuard() { SetCurrentDirectoryW(W(m_saved)); }
-
-private:
-    std::u16string m_saved;
-};
-
 TEST(Win32GetCurrentDir, ReportsTheCurrentDirectoryOrAsMuchAsFits) {
-    CScratchFolder scratch;
-    ASSERT_FALSE(scratch.Path().empty());
-    CCurrentDirectoryGuard guard;
-    ASSERT_TRUE(SetCurrentDirectoryW(W(scratch.Path())));
+    CScratchCurrentFolder scratch;
+    ASSERT_TRUE(scratch.Enter());
     CWin32Platform platform;
 
     char16_t buf[kPathCapacity];
@@ -497,20 +481,11 @@ TEST(Win32DecodeName, NameLongerThanTheBufferIsCut) {
 class Win32JobTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_FALSE(scratch.Path().empty());
-        WCHAR saved[MAX_PATH + 1];
-        ASSERT_GT(GetCurrentDirectoryW(MAX_PATH + 1, saved), 0u);
-        m_savedCurrent = U(saved);
+        ASSERT_TRUE(scratch.Enter(u"out"));
         ASSERT_TRUE(CreateDirectoryW(W(scratch / u"in"), nullptr));
-        ASSERT_TRUE(CreateDirectoryW(W(scratch / u"out"), nullptr));
-        ASSERT_TRUE(SetCurrentDirectoryW(W(scratch / u"out")));
-        WCHAR current[MAX_PATH + 1];
-        ASSERT_GT(GetCurrentDirectoryW(MAX_PATH + 1, current), 0u);
-        root = U(current);
+        root = scratch.Current();
         input = scratch / u"in\\test.god";
     }
-    // Leaves the scratch folder before it is removed.
-    void TearDown() override { SetCurrentDirectoryW(W(m_savedCurrent)); }
 
     struct SEntry {
         std::string name;      // bytes of the legacy code page
@@ -595,16 +570,13 @@ protected:
 
     static constexpr const char* kReadme = "stored gzip-compressed, written inflated\r\n";
 
-    CScratchFolder scratch;
+    CScratchCurrentFolder scratch;
     CWin32Platform platform;  // the system's ANSI code page
     CRecordingHost host{platform, u"en-US"};
     std::u16string root;   // the current directory as the system reports it
     std::u16string input;  // the custom file
     std::vector<SEntry> child, top;
     Bytes childData, fileData;
-
-private:
-    std::u16string m_savedCurrent;
 };
 
 TEST_F(Win32JobTest, FirstRunWritesTheTreeAndRefusesUnsafeNames) {

@@ -151,4 +151,40 @@ CScratchFolder::~CScratchFolder() {
     }
 }
 
+namespace {
+
+// The process's current directory; empty when the system does not report it.
+std::u16string CurrentDirectory() {
+    WCHAR current[MAX_PATH + 1];
+    const DWORD length = GetCurrentDirectoryW(MAX_PATH + 1, current);
+    return length > 0 && length <= MAX_PATH ? U(current) : std::u16string();
+}
+
+}  // namespace
+
+::testing::AssertionResult CScratchCurrentFolder::Enter(const std::u16string& relative) {
+    if (Path().empty())
+        return ::testing::AssertionFailure() << "no scratch folder";
+    const std::u16string saved = CurrentDirectory();
+    if (saved.empty())
+        return ::testing::AssertionFailure() << "GetCurrentDirectoryW failed";
+    const std::u16string folder = relative.empty() ? Path() : *this / relative;
+    if (!relative.empty() && !CreateDirectoryW(W(folder), nullptr))
+        return ::testing::AssertionFailure() << "cannot create the subfolder to enter";
+    if (!SetCurrentDirectoryW(W(folder)))
+        return ::testing::AssertionFailure() << "SetCurrentDirectoryW failed";
+    // Only the directory the process had before the first Enter is restored.
+    if (m_savedCurrent.empty())
+        m_savedCurrent = saved;
+    m_current = CurrentDirectory();
+    if (m_current.empty())
+        return ::testing::AssertionFailure() << "GetCurrentDirectoryW failed in the scratch folder";
+    return ::testing::AssertionSuccess();
+}
+
+CScratchCurrentFolder::~CScratchCurrentFolder() {
+    if (!m_savedCurrent.empty())
+        EXPECT_TRUE(SetCurrentDirectoryW(W(m_savedCurrent))) << "the previous current directory is restored";
+}
+
 }  // namespace winfiles

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <map>
 #include <string>
 #include <vector>
@@ -52,6 +54,25 @@ public:
 
 private:
     std::u16string m_path;
+};
+
+// A scratch folder that the process's current directory can be moved into.
+// The directory it replaces comes back when the object goes, before the
+// folder is removed: Windows removes no folder that is a current directory.
+class CScratchCurrentFolder : public CScratchFolder {
+public:
+    CScratchCurrentFolder() = default;
+    ~CScratchCurrentFolder();
+
+    // Makes the scratch folder, or the new subfolder `relative` created in it,
+    // the current directory; says what failed otherwise.
+    ::testing::AssertionResult Enter(const std::u16string& relative = u"");
+    // The current directory after Enter, as the system reports it.
+    const std::u16string& Current() const { return m_current; }
+
+private:
+    std::u16string m_savedCurrent;
+    std::u16string m_current;
 };
 
 }  // namespace winfiles

@@ -106,16 +106,9 @@ class MainDlgTest : public ::testing::Test {
 protected:
     void SetUp() override {
         SetUiLanguage(L"en-US");
-        ASSERT_FALSE(scratch.Path().empty());
-        WCHAR saved[MAX_PATH + 1];
-        ASSERT_GT(::GetCurrentDirectoryW(MAX_PATH + 1, saved), 0u);
-        m_savedCurrent = U(saved);
+        ASSERT_TRUE(scratch.Enter(u"out"));
         ASSERT_TRUE(::CreateDirectoryW(W(scratch / u"in"), nullptr));
-        ASSERT_TRUE(::CreateDirectoryW(W(scratch / u"out"), nullptr));
-        ASSERT_TRUE(::SetCurrentDirectoryW(W(scratch / u"out")));
-        WCHAR current[MAX_PATH + 1];
-        ASSERT_GT(::GetCurrentDirectoryW(MAX_PATH + 1, current), 0u);
-        root = U(current);
+        root = scratch.Current();
         ASSERT_TRUE(g_Module.AddMessageLoop(&loop));
     }
 
@@ -124,7 +117,6 @@ protected:
             ::DestroyWindow(dlg.m_hWnd);
         TakeQuitCode();
         g_Module.RemoveMessageLoop();
-        ::SetCurrentDirectoryW(W(m_savedCurrent));
     }
 
     // Creates and shows the window as Run does.
@@ -189,15 +181,12 @@ protected:
         return all;
     }
 
-    CScratchFolder scratch;
+    CScratchCurrentFolder scratch;
     std::u16string root;
     Bytes fileData;
     CMessageLoop loop;
     CWin32Platform platform;
     CTestMainDlg dlg{platform};
-
-private:
-    std::u16string m_savedCurrent;
 };
 
 // --- What the window shows when it opens ---------------------------------------
