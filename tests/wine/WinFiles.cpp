@@ -183,8 +183,9 @@ std::u16string CurrentDirectory() {
 }
 
 CScratchCurrentFolder::~CScratchCurrentFolder() {
-    if (!m_savedCurrent.empty())
+    if (!m_savedCurrent.empty()) {
         EXPECT_TRUE(SetCurrentDirectoryW(W(m_savedCurrent))) << "the previous current directory is restored";
+    }
 }
 
 }  // namespace winfiles
