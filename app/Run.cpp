@@ -7,7 +7,7 @@
 #include "framework/AppModule.h"
 #include "framework/MessageLoop.h"
 #include "framework/UiSettings.h"
-#include "platform/PlatformWin32.h"
+#include "platform/SystemPlatform.h"
 #include "ui/MainDlg.h"
 
 // The start-up options fill the process-wide buffers whole, terminator included.
@@ -37,7 +37,7 @@ int Run(const WCHAR* commandLine, int nCmdShow) {
     const bool faceAccepted = ApplyStartupOptions(commandLine);
 
     int nRet = 0;
-    CWin32Platform platform;
+    CSystemPlatform platform;
     CMainDlg dlgMain(platform);
     if (dlgMain.CreateModeless(nullptr, 0)) {
         if (!faceAccepted) {  // said under the instruction, so the user knows why

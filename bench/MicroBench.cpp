@@ -10,7 +10,7 @@
 #include "extract/LogFormat.h"
 #include "extract/NameSafety.h"
 #include "extract/OutputNaming.h"
-#include "platform/PlatformPosix.h"
+#include "platform/SystemPlatform.h"
 #include "tests/support/MemoryPlatform.h"
 #include "tools/ContainerWriter.h"
 
@@ -146,7 +146,7 @@ BENCHMARK(BM_FormatPath);
 
 // Entry names are decoded once per entry with iconv (code page 932).
 void BM_DecodePosixName(benchmark::State& state) {
-    CPosixPlatform platform;
+    CSystemPlatform platform;
     static const uint8_t kAscii[] = "chara00/msg01234.t";
     static const uint8_t kJapanese[] = "\x90\xe0\x96\xbe\x8f\x91\x30\x31.t";  // "説明書01.t" in code page 932
     const uint8_t* name = state.range(0) ? kJapanese : kAscii;

@@ -1,7 +1,7 @@
 #include "cli/CliExtractor.h"
 
 #include "batch/FolderName.h"
-#include "platform/Console.h"
+#include "console/Console.h"
 #include "platform/Utf.h"
 
 void MakeConsoleText(const char16_t* line, char16_t* out, size_t capacity) {

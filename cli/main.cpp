@@ -7,17 +7,15 @@
 #include "batch/PathList.h"
 #include "cli/CliExtractor.h"
 #include "cli/CliOptions.h"
-#include "platform/Console.h"
+#include "console/Console.h"
 #include "platform/Utf.h"
 
-#ifdef _WIN32
-#include "platform/PlatformWin32.h"
-using CNativePlatform = CWin32Platform;
-#else
+#include "platform/SystemPlatform.h"
+
+#ifndef _WIN32
 #include <signal.h>
 
 #include "platform/PlatformPosix.h"
-using CNativePlatform = CPosixPlatform;
 #endif
 
 namespace {
@@ -44,7 +42,7 @@ int Run(const std::vector<std::u16string>& args) {
     else if (options.eLanguage == SCliOptions::ELanguage::English)
         localeName = u"en-US";
 
-    CNativePlatform platform(options.nCodePage);  // 0: the platform's default
+    CSystemPlatform platform(options.nCodePage);  // 0: the platform's default
     if (!platform.IsCodePageSupported())
         return UsageError(u"code page not supported here: " +
                           Utf8ToUtf16String(std::to_string(options.nCodePage).c_str()));
@@ -83,7 +81,7 @@ int main(int argc, char** argv) {
     // tool reports, instead of ending it silently half way.
     signal(SIGPIPE, SIG_IGN);
     signal(SIGXFSZ, SIG_IGN);
-    CPosixPlatform::RemovePartialFileOnSignals();
+    RemovePartialFileOnSignals();
     // File names are bytes: each argument is taken whole, even when it is not UTF-8.
     std::vector<std::u16string> args;
     for (int i = 1; i < argc; ++i)

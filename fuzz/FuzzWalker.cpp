@@ -25,7 +25,7 @@ void WalkOn(CMemoryPlatform::EStyle style, const uint8_t* data, size_t size) {
     CMemoryPlatform platform(style);
     const char16_t* const input = style == CMemoryPlatform::EStyle::Windows ? u"C:\\in\\x.god" : u"/in/x.god";
     platform.AddInputFile(input, std::vector<uint8_t>(data, data + size));
-    CFuzzHost host(platform, size % 2 ? u"ja-JP" : u"en-US");
+    CFuzzHost host(platform, SExtractOptions{size % 2 ? u"ja-JP" : u"en-US"});
     host.ExtractFile(input);
     if (platform.nLiveBlocks != 0 || platform.nOpenInputs != 0)
         std::abort();

@@ -3,7 +3,7 @@
 //
 // The chain stays open while it is used: consecutive entries of one folder
 // cost no lookup at all, and moving to another folder reopens only the
-// levels that differ. Used by CPosixPlatform and CWin32Platform, which say
+// levels that differ. Used by CSystemPlatform on each system, which says
 // how one level is opened (never through a link) and closed. It holds at
 // most kMaxLevels levels of kMaxNames characters in all (more than any output
 // path has) in fixed storage: it never allocates and never throws.

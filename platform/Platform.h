@@ -1,8 +1,8 @@
 // The platform seam: everything the extraction engine needs from the system.
 //
 // Implemented by:
-//   CWin32Platform  (platform/PlatformWin32.cpp)  the Windows program and the Windows CLI
-//   CPosixPlatform  (platform/PlatformPosix.cpp)  the Linux CLI and the native tests
+//   CSystemPlatform (platform/SystemPlatform.h)   the program and the CLI: PlatformWin32.cpp
+//                                                 on Windows, PlatformPosix.cpp on Linux
 //   CMemoryPlatform (tests/support)               unit tests and the fuzzer; nothing touches disk
 //
 // Strings are UTF-16 (char16_t) on every platform. Paths handed to the seam are

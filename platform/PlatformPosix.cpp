@@ -161,21 +161,52 @@ int MoveWithoutReplacing(int folder, const char* from, const char* to) {
 
 }  // namespace
 
-CPosixPlatform::CPosixPlatform(unsigned codePage)
-    : m_nCodePage(codePage ? codePage : 932),
-      m_iconv(iconv_open("UTF-16LE", IconvNameOfCodePage(m_nCodePage).c_str())) {}
+// The POSIX system's own state.
+struct SSystemState {
+    SSystemState(unsigned codePage, CFolderChain::IOpener& opener)
+        : m_nCodePage(codePage ? codePage : 932),
+          m_iconv(iconv_open("UTF-16LE", IconvNameOfCodePage(m_nCodePage).c_str())),
+          m_chain(opener) {}
+    ~SSystemState() {
+        if (m_pSpareBlock)
+            munmap(m_pSpareBlock, m_nSpareSize);
+        if (m_iconv != kNoIconv)
+            iconv_close(m_iconv);
+    }
+    SSystemState(const SSystemState&) = delete;
+    SSystemState& operator=(const SSystemState&) = delete;
 
-CPosixPlatform::~CPosixPlatform() {
-    m_chain.Close();
-    if (m_pSpareBlock)
-        munmap(m_pSpareBlock, m_nSpareSize);
-    if (m_iconv != kNoIconv)
-        iconv_close(static_cast<iconv_t>(m_iconv));
-}
+    // The engine takes and gives back a 16 MiB decompression block for every
+    // written entry. Unmapping it and mapping a fresh one each time would make
+    // the kernel fault in and zero every page the inflater touches, entry
+    // after entry; so the last block given back is kept and handed out again
+    // for the next request of the same size.
+    enum : size_t { kMaxSpareBlock = 64u << 20 };
+    uint8_t* m_pSpareBlock = nullptr;
+    size_t m_nSpareSize = 0;
 
-bool CPosixPlatform::IsCodePageSupported() const { return m_iconv != kNoIconv; }
+    unsigned m_nCodePage;
+    iconv_t m_iconv;  // kNoIconv when unsupported
+    CFolderChain m_chain;
+    unsigned long m_nTempSequence = 0;
+    EWriteMethod m_eWriteMethod = EWriteMethod::LinkDescriptor;
+};
 
-void CPosixPlatform::RemovePartialFileOnSignals() {
+namespace {
+// The two ways a complete file gets its name in `folder`: an unnamed file
+// that is linked, or a file under a temporary name that is moved.
+EWriteResult WriteUnnamed(SSystemState& state, int folder, const char* name, const uint8_t* data, size_t size);
+EWriteResult WriteNamed(SSystemState& state, int folder, const char* name, const uint8_t* data, size_t size);
+}  // namespace
+
+CSystemPlatform::CSystemPlatform(unsigned codePage) : m_pState(new SSystemState(codePage, *this)) {}
+
+// The chain lets go of its folders while the object that closes them is whole.
+CSystemPlatform::~CSystemPlatform() { m_pState->m_chain.Close(); }
+
+bool CSystemPlatform::IsCodePageSupported() const { return m_pState->m_iconv != kNoIconv; }
+
+void RemovePartialFileOnSignals() {
     struct sigaction action = {};
     action.sa_handler = RemovePartialFileAndDie;
     action.sa_flags = SA_RESETHAND;
@@ -184,7 +215,7 @@ void CPosixPlatform::RemovePartialFileOnSignals() {
         sigaction(signal, &action, nullptr);
 }
 
-bool CPosixPlatform::GetCurrentDir(char16_t* buf, size_t capacity) {
+bool CSystemPlatform::GetCurrentDir(char16_t* buf, size_t capacity) {
     if (capacity == 0)
         return false;
     char native[PATH_MAX];
@@ -195,7 +226,7 @@ bool CPosixPlatform::GetCurrentDir(char16_t* buf, size_t capacity) {
     return NativeNameToUtf16(native, std::strlen(native), buf, capacity);
 }
 
-bool CPosixPlatform::ReadWholeFile(const char16_t* path, SInputFile& file) {
+bool CSystemPlatform::ReadWholeFile(const char16_t* path, SInputFile& file) {
     char native[kNativePathBytes];
     if (!ToNativePath(path, native))
         return false;
@@ -227,7 +258,7 @@ bool CPosixPlatform::ReadWholeFile(const char16_t* path, SInputFile& file) {
     return true;
 }
 
-void CPosixPlatform::ReleaseInputFile(SInputFile& file) {
+void CSystemPlatform::ReleaseInputFile(SInputFile& file) {
     if (file.pData)
         munmap(file.pData, size_t(file.nSize));
     if (file.hFile >= 0)
@@ -235,8 +266,8 @@ void CPosixPlatform::ReleaseInputFile(SInputFile& file) {
     file = SInputFile();
 }
 
-bool CPosixPlatform::OpenOutputRoot(const char16_t* root) {
-    m_chain.Close();
+bool CSystemPlatform::OpenOutputRoot(const char16_t* root) {
+    m_pState->m_chain.Close();
     char native[kNativePathBytes];
     if (!ToNativePath(root, native))
         return false;
@@ -244,13 +275,13 @@ bool CPosixPlatform::OpenOutputRoot(const char16_t* root) {
     const int fd = open(native, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return false;
-    m_chain.SetRoot(fd);
+    m_pState->m_chain.SetRoot(fd);
     return true;
 }
 
-void CPosixPlatform::CloseOutputRoot() { m_chain.Close(); }
+void CSystemPlatform::CloseOutputRoot() { m_pState->m_chain.Close(); }
 
-CFolderChain::Handle CPosixPlatform::OpenFolder(CFolderChain::Handle parent, const SPathComponent& name) {
+CFolderChain::Handle CSystemPlatform::OpenFolder(CFolderChain::Handle parent, const SPathComponent& name) {
     char native[kNativePathBytes];
     if (!ToNativeComponent(name, native))
         return CFolderChain::kNoHandle;
@@ -258,14 +289,14 @@ CFolderChain::Handle CPosixPlatform::OpenFolder(CFolderChain::Handle parent, con
     return fd < 0 ? CFolderChain::kNoHandle : fd;
 }
 
-void CPosixPlatform::CloseFolder(CFolderChain::Handle folder) { close(int(folder)); }
+void CSystemPlatform::CloseFolder(CFolderChain::Handle folder) { close(int(folder)); }
 
-EDirResult CPosixPlatform::CreateDir(const char16_t* relativePath) {
+EDirResult CSystemPlatform::CreateDir(const char16_t* relativePath) {
     SPathComponent name;
     EPathSplit split;
-    const int parent = int(m_chain.OpenParent(relativePath, name, split));
+    const int parent = int(m_pState->m_chain.OpenParent(relativePath, name, split));
     if (split == EPathSplit::Root)
-        return m_chain.Root() == CFolderChain::kNoHandle ? EDirResult::Failed : EDirResult::Exists;
+        return m_pState->m_chain.Root() == CFolderChain::kNoHandle ? EDirResult::Failed : EDirResult::Exists;
     char native[kNativePathBytes];
     if (parent < 0 || !ToNativeComponent(name, native))
         return EDirResult::Failed;
@@ -279,32 +310,34 @@ EDirResult CPosixPlatform::CreateDir(const char16_t* relativePath) {
     return S_ISDIR(st.st_mode) ? EDirResult::Exists : EDirResult::Failed;
 }
 
-EWriteResult CPosixPlatform::WriteNewFile(const char16_t* relativePath, const uint8_t* data, size_t size) {
+EWriteResult CSystemPlatform::WriteNewFile(const char16_t* relativePath, const uint8_t* data, size_t size) {
     SPathComponent name;
     EPathSplit split;
-    const int folder = int(m_chain.OpenParent(relativePath, name, split));
+    const int folder = int(m_pState->m_chain.OpenParent(relativePath, name, split));
     char native[kNativePathBytes];
     if (folder < 0 || !ToNativeComponent(name, native))
         return EWriteResult::CannotCreate;
     // A name that is taken makes the link or the move fail (EEXIST): nothing
     // is ever replaced, and a duplicate entry costs its write only.
-    if (m_eWriteMethod != EWriteMethod::MoveNamed) {
-        const EWriteResult result = WriteUnnamed(folder, native, data, size);
-        if (m_eWriteMethod != EWriteMethod::MoveNamed)
+    if (m_pState->m_eWriteMethod != EWriteMethod::MoveNamed) {
+        const EWriteResult result = WriteUnnamed(*m_pState, folder, native, data, size);
+        if (m_pState->m_eWriteMethod != EWriteMethod::MoveNamed)
             return result;
     }
-    return WriteNamed(folder, native, data, size);
+    return WriteNamed(*m_pState, folder, native, data, size);
 }
 
 // The file is made without a name (O_TMPFILE) and linked under its name once
 // complete: whatever ends the process, even SIGKILL, nothing is left behind.
 // Where the file system cannot make unnamed files, or the system cannot link
 // them, every later write takes the named way instead.
-EWriteResult CPosixPlatform::WriteUnnamed(int folder, const char* name, const uint8_t* data, size_t size) {
+namespace {
+
+EWriteResult WriteUnnamed(SSystemState& state, int folder, const char* name, const uint8_t* data, size_t size) {
     const int fd = openat(folder, ".", O_WRONLY | O_TMPFILE | O_CLOEXEC, 0666);
     if (fd < 0) {
         if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)
-            m_eWriteMethod = EWriteMethod::MoveNamed;
+            state.m_eWriteMethod = EWriteMethod::MoveNamed;
         return EWriteResult::CannotCreate;
     }
     if (!WriteAll(fd, data, size)) {
@@ -314,17 +347,17 @@ EWriteResult CPosixPlatform::WriteUnnamed(int folder, const char* name, const ui
     // linkat never replaces a name. Linking the descriptor itself needs a
     // privilege before Linux 6.10 (ENOENT without it); its /proc entry does not.
     int linked = -1;
-    if (m_eWriteMethod == EWriteMethod::LinkDescriptor) {
+    if (state.m_eWriteMethod == EWriteMethod::LinkDescriptor) {
         linked = linkat(fd, "", folder, name, AT_EMPTY_PATH);
         if (linked != 0 && (errno == ENOENT || errno == EPERM || errno == EINVAL))
-            m_eWriteMethod = EWriteMethod::LinkThroughProc;
+            state.m_eWriteMethod = EWriteMethod::LinkThroughProc;
     }
-    if (m_eWriteMethod == EWriteMethod::LinkThroughProc) {
+    if (state.m_eWriteMethod == EWriteMethod::LinkThroughProc) {
         char own[40];
         std::snprintf(own, sizeof own, "/proc/self/fd/%d", fd);
         linked = linkat(AT_FDCWD, own, folder, name, AT_SYMLINK_FOLLOW);
         if (linked != 0 && access("/proc/self/fd", F_OK) != 0)
-            m_eWriteMethod = EWriteMethod::MoveNamed;  // no /proc: this write is made again, named
+            state.m_eWriteMethod = EWriteMethod::MoveNamed;  // no /proc: this write is made again, named
     }
     close(fd);  // file systems with unnamed files report no write errors here
     return linked == 0 ? EWriteResult::Written : EWriteResult::CannotCreate;
@@ -333,7 +366,7 @@ EWriteResult CPosixPlatform::WriteUnnamed(int folder, const char* name, const ui
 // The file is written under a temporary name and moved to its name without
 // replacing anything. The signal handler and every failure remove it, but
 // only while the name still is the file that was made.
-EWriteResult CPosixPlatform::WriteNamed(int folder, const char* name, const uint8_t* data, size_t size) {
+EWriteResult WriteNamed(SSystemState& state, int folder, const char* name, const uint8_t* data, size_t size) {
     // The interrupting signals wait while the file is made and recorded, so
     // that the handler never meets a file it does not know of yet.
     sigset_t interrupting, previous;
@@ -344,7 +377,7 @@ EWriteResult CPosixPlatform::WriteNamed(int folder, const char* name, const uint
     char temp[kTemporaryNameCapacity];
     int fd = -1;
     for (int attempt = 0; attempt < 8 && fd < 0; ++attempt) {
-        FormatTemporaryName(temp, sizeof temp, (unsigned long)getpid(), ++m_nTempSequence);
+        FormatTemporaryName(temp, sizeof temp, (unsigned long)getpid(), ++state.m_nTempSequence);
         fd = openat(folder, temp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             break;
@@ -379,52 +412,54 @@ EWriteResult CPosixPlatform::WriteNamed(int folder, const char* name, const uint
     return moved == 0 ? EWriteResult::Written : EWriteResult::CannotCreate;
 }
 
-uint8_t* CPosixPlatform::AllocBlock(size_t size) {
+}  // namespace
+
+uint8_t* CSystemPlatform::AllocBlock(size_t size) {
     if (size == 0)
         return nullptr;
-    if (m_pSpareBlock && m_nSpareSize == size) {
-        uint8_t* block = m_pSpareBlock;
-        m_pSpareBlock = nullptr;
-        m_nSpareSize = 0;
+    if (m_pState->m_pSpareBlock && m_pState->m_nSpareSize == size) {
+        uint8_t* block = m_pState->m_pSpareBlock;
+        m_pState->m_pSpareBlock = nullptr;
+        m_pState->m_nSpareSize = 0;
         return block;
     }
     return MapBlock(size);
 }
 
-void CPosixPlatform::FreeBlock(uint8_t* block, size_t size) {
+void CSystemPlatform::FreeBlock(uint8_t* block, size_t size) {
     if (!block)
         return;
-    if (size > kMaxSpareBlock) {
+    if (size > SSystemState::kMaxSpareBlock) {
         munmap(block, size);
         return;
     }
-    if (m_pSpareBlock)
-        munmap(m_pSpareBlock, m_nSpareSize);
-    m_pSpareBlock = block;
-    m_nSpareSize = size;
+    if (m_pState->m_pSpareBlock)
+        munmap(m_pState->m_pSpareBlock, m_pState->m_nSpareSize);
+    m_pState->m_pSpareBlock = block;
+    m_pState->m_nSpareSize = size;
 }
 
-void CPosixPlatform::DecodeName(const uint8_t* bytes, size_t count, char16_t* out, size_t capacity) {
+void CSystemPlatform::DecodeName(const uint8_t* bytes, size_t count, char16_t* out, size_t capacity) {
     if (capacity == 0)
         return;
     size_t pos = 0;
-    iconv_t cd = static_cast<iconv_t>(m_iconv);
-    const bool doubleByte = IsDoubleByteCodePage(m_nCodePage);
+    iconv_t cd = m_pState->m_iconv;
+    const bool doubleByte = IsDoubleByteCodePage(m_pState->m_nCodePage);
     size_t i = 0;
     while (i < count && pos + 1 < capacity) {
         const uint8_t b = bytes[i];
         if (cd == kNoIconv) {
             out[pos++] = b < 0x80 ? b : 0xFFFD;
             ++i;
-        } else if (doubleByte && IsLeadByte(m_nCodePage, b)) {
+        } else if (doubleByte && IsLeadByte(m_pState->m_nCodePage, b)) {
             // A lead byte takes the next byte with it, whatever it is: an
             // undefined pair is one character, never a stray backslash.
             if (i + 1 >= count || !ConvertExact(cd, bytes + i, 2, out, pos, capacity, nullptr))
-                out[pos++] = InvalidPairChar(m_nCodePage);
+                out[pos++] = InvalidPairChar(m_pState->m_nCodePage);
             i += i + 1 < count ? 2 : 1;
         } else if (doubleByte) {
             if (!ConvertExact(cd, bytes + i, 1, out, pos, capacity, nullptr))
-                out[pos++] = m_nCodePage == 932 ? Cp932UndefinedByte(b) : char16_t(0xFFFD);
+                out[pos++] = m_pState->m_nCodePage == 932 ? Cp932UndefinedByte(b) : char16_t(0xFFFD);
             ++i;
         } else {
             // One character at a time, so that a bad byte costs only itself.
@@ -447,14 +482,18 @@ void CPosixPlatform::DecodeName(const uint8_t* bytes, size_t count, char16_t* ou
     out[pos] = 0;
 }
 
-void CPosixPlatform::ToNativeSeparators(char16_t* path) {
+SNameRules CSystemPlatform::NameRules() const { return SNameRules{false, false, false}; }
+
+void CSystemPlatform::ToNativeSeparators(char16_t* path) {
     for (; *path; ++path) {
         if (*path == u'\\')
             *path = u'/';
     }
 }
 
-void CPosixPlatform::ExitProcessNow(int code) {
+void CSystemPlatform::ExitProcessNow(int code) {
     std::fflush(nullptr);
     _exit(code);
 }
+
+void SetWriteMethod(CSystemPlatform& platform, EWriteMethod method) { platform.State().m_eWriteMethod = method; }

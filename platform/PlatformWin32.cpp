@@ -1,4 +1,4 @@
-#include "platform/PlatformWin32.h"
+#include "platform/SystemPlatform.h"
 
 #include <windows.h>
 #include <winternl.h>
@@ -142,11 +142,26 @@ HANDLE AsHandle(CFolderChain::Handle h) { return reinterpret_cast<HANDLE>(h); }
 
 }  // namespace
 
-CWin32Platform::~CWin32Platform() { m_chain.Close(); }
+// The Windows system's own state.
+struct SSystemState {
+    SSystemState(unsigned codePage, CFolderChain::IOpener& opener) : m_nCodePage(codePage), m_chain(opener) {}
 
-bool CWin32Platform::IsCodePageSupported() const { return m_nCodePage == CP_ACP || IsValidCodePage(m_nCodePage); }
+    unsigned m_nCodePage;  // CP_ACP (0) for the system's ANSI code page
+    CFolderChain m_chain;
+    unsigned long m_nTempSequence = 0;
+    // Whether the root's volume keeps several links to one file; asked once per root.
+    enum class EHardLinks { Unknown, Kept, Refused };
+    EHardLinks m_eHardLinks = EHardLinks::Unknown;
+};
 
-bool CWin32Platform::GetCurrentDir(char16_t* buf, size_t capacity) {
+CSystemPlatform::CSystemPlatform(unsigned codePage) : m_pState(new SSystemState(codePage, *this)) {}
+
+// The chain lets go of its folders while the object that closes them is whole.
+CSystemPlatform::~CSystemPlatform() { m_pState->m_chain.Close(); }
+
+bool CSystemPlatform::IsCodePageSupported() const { return m_pState->m_nCodePage == CP_ACP || IsValidCodePage(m_pState->m_nCodePage); }
+
+bool CSystemPlatform::GetCurrentDir(char16_t* buf, size_t capacity) {
     if (capacity == 0)
         return false;
     // Read into a buffer large enough for any path, so that a folder too long
@@ -160,7 +175,7 @@ bool CWin32Platform::GetCurrentDir(char16_t* buf, size_t capacity) {
     return CopyText(buf, capacity, AsChar16(whole), length);
 }
 
-bool CWin32Platform::ReadWholeFile(const char16_t* path, SInputFile& file) {
+bool CSystemPlatform::ReadWholeFile(const char16_t* path, SInputFile& file) {
     const HANDLE h = CreateFileW(AsWide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return false;
@@ -180,7 +195,7 @@ bool CWin32Platform::ReadWholeFile(const char16_t* path, SInputFile& file) {
     return ReadFile(h, file.pData, DWORD(file.nSize), &got, nullptr) && got == DWORD(file.nSize);
 }
 
-void CWin32Platform::ReleaseInputFile(SInputFile& file) {
+void CSystemPlatform::ReleaseInputFile(SInputFile& file) {
     if (file.pData)
         FreeBlock(file.pData, size_t(file.nSize));
     if (file.hFile != -1)
@@ -188,9 +203,9 @@ void CWin32Platform::ReleaseInputFile(SInputFile& file) {
     file = SInputFile();
 }
 
-bool CWin32Platform::OpenOutputRoot(const char16_t* root) {
-    m_chain.Close();
-    m_eHardLinks = EHardLinks::Unknown;
+bool CSystemPlatform::OpenOutputRoot(const char16_t* root) {
+    m_pState->m_chain.Close();
+    m_pState->m_eHardLinks = SSystemState::EHardLinks::Unknown;
     // The root is the user's own folder: a junction to it is followed, once.
     const DWORD access = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
     HANDLE h = CreateFileW(AsWide(root), access, kHoldShare, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -202,13 +217,13 @@ bool CWin32Platform::OpenOutputRoot(const char16_t* root) {
         CloseHandle(h);
         return false;
     }
-    m_chain.SetRoot(reinterpret_cast<CFolderChain::Handle>(h));
+    m_pState->m_chain.SetRoot(reinterpret_cast<CFolderChain::Handle>(h));
     return true;
 }
 
-void CWin32Platform::CloseOutputRoot() { m_chain.Close(); }
+void CSystemPlatform::CloseOutputRoot() { m_pState->m_chain.Close(); }
 
-CFolderChain::Handle CWin32Platform::OpenFolder(CFolderChain::Handle parent, const SPathComponent& name) {
+CFolderChain::Handle CSystemPlatform::OpenFolder(CFolderChain::Handle parent, const SPathComponent& name) {
     if (EndsInDotOrBlank(name))
         return CFolderChain::kNoHandle;
     const ACCESS_MASK access = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
@@ -227,14 +242,14 @@ CFolderChain::Handle CWin32Platform::OpenFolder(CFolderChain::Handle parent, con
     return reinterpret_cast<CFolderChain::Handle>(h);
 }
 
-void CWin32Platform::CloseFolder(CFolderChain::Handle folder) { CloseHandle(AsHandle(folder)); }
+void CSystemPlatform::CloseFolder(CFolderChain::Handle folder) { CloseHandle(AsHandle(folder)); }
 
-EDirResult CWin32Platform::CreateDir(const char16_t* relativePath) {
+EDirResult CSystemPlatform::CreateDir(const char16_t* relativePath) {
     SPathComponent name;
     EPathSplit split;
-    const HANDLE parent = AsHandle(m_chain.OpenParent(relativePath, name, split));
+    const HANDLE parent = AsHandle(m_pState->m_chain.OpenParent(relativePath, name, split));
     if (split == EPathSplit::Root)
-        return m_chain.Root() == CFolderChain::kNoHandle ? EDirResult::Failed : EDirResult::Exists;
+        return m_pState->m_chain.Root() == CFolderChain::kNoHandle ? EDirResult::Failed : EDirResult::Exists;
     if (parent == AsHandle(CFolderChain::kNoHandle) || EndsInDotOrBlank(name))
         return EDirResult::Failed;
     HANDLE h;
@@ -255,10 +270,10 @@ EDirResult CWin32Platform::CreateDir(const char16_t* relativePath) {
     return result;
 }
 
-EWriteResult CWin32Platform::WriteNewFile(const char16_t* relativePath, const uint8_t* data, size_t size) {
+EWriteResult CSystemPlatform::WriteNewFile(const char16_t* relativePath, const uint8_t* data, size_t size) {
     SPathComponent name;
     EPathSplit split;
-    const HANDLE folder = AsHandle(m_chain.OpenParent(relativePath, name, split));
+    const HANDLE folder = AsHandle(m_pState->m_chain.OpenParent(relativePath, name, split));
     if (folder == AsHandle(CFolderChain::kNoHandle) || EndsInDotOrBlank(name))
         return EWriteResult::CannotCreate;
     // A name that is taken is refused before anything is written.
@@ -275,10 +290,10 @@ EWriteResult CWin32Platform::WriteNewFile(const char16_t* relativePath, const ui
     // second link: whatever ends the process (the task manager included)
     // takes the temporary name away with the handle, and the output name
     // appears only with the whole content.
-    if (m_eHardLinks == EHardLinks::Unknown)
-        m_eHardLinks = HasHardLinks(AsHandle(m_chain.Root())) ? EHardLinks::Kept : EHardLinks::Refused;
-    if (m_eHardLinks == EHardLinks::Kept) {
-        if (!NT_SUCCESS(CreateTemporaryFile(folder, FILE_DELETE_ON_CLOSE, m_nTempSequence, &h)))
+    if (m_pState->m_eHardLinks == SSystemState::EHardLinks::Unknown)
+        m_pState->m_eHardLinks = HasHardLinks(AsHandle(m_pState->m_chain.Root())) ? SSystemState::EHardLinks::Kept : SSystemState::EHardLinks::Refused;
+    if (m_pState->m_eHardLinks == SSystemState::EHardLinks::Kept) {
+        if (!NT_SUCCESS(CreateTemporaryFile(folder, FILE_DELETE_ON_CLOSE, m_pState->m_nTempSequence, &h)))
             return EWriteResult::CannotCreate;
         const bool written = WriteAll(h, data, size);
         const NTSTATUS linked =
@@ -292,14 +307,14 @@ EWriteResult CWin32Platform::WriteNewFile(const char16_t* relativePath, const ui
             return EWriteResult::CannotCreate;
         // The volume refused the link after all: the content is written again
         // below, and so is every later file.
-        m_eHardLinks = EHardLinks::Refused;
+        m_pState->m_eHardLinks = SSystemState::EHardLinks::Refused;
     }
 
     // Elsewhere (FAT) the temporary file is marked for deletion once created
     // and unmarked when complete, then renamed. An end of the process in the
     // moment between creating and marking, or between unmarking and renaming,
     // leaves that file; a partial file under an output name never exists.
-    if (!NT_SUCCESS(CreateTemporaryFile(folder, 0, m_nTempSequence, &h)))
+    if (!NT_SUCCESS(CreateTemporaryFile(folder, 0, m_pState->m_nTempSequence, &h)))
         return EWriteResult::CannotCreate;
     if (!SetDeleteOnClose(h, true) || !WriteAll(h, data, size) || !SetDeleteOnClose(h, false)) {
         SetDeleteOnClose(h, true);
@@ -315,18 +330,18 @@ EWriteResult CWin32Platform::WriteNewFile(const char16_t* relativePath, const ui
     return EWriteResult::Written;
 }
 
-uint8_t* CWin32Platform::AllocBlock(size_t size) {
+uint8_t* CSystemPlatform::AllocBlock(size_t size) {
     if (size == 0)
         return nullptr;
     return static_cast<uint8_t*>(VirtualAlloc(nullptr, size, MEM_COMMIT, PAGE_READWRITE));
 }
 
-void CWin32Platform::FreeBlock(uint8_t* block, size_t) {
+void CSystemPlatform::FreeBlock(uint8_t* block, size_t) {
     if (block)
         VirtualFree(block, 0, MEM_RELEASE);
 }
 
-void CWin32Platform::DecodeName(const uint8_t* bytes, size_t count, char16_t* out, size_t capacity) {
+void CSystemPlatform::DecodeName(const uint8_t* bytes, size_t count, char16_t* out, size_t capacity) {
     if (capacity == 0)
         return;
     out[0] = 0;
@@ -336,21 +351,26 @@ void CWin32Platform::DecodeName(const uint8_t* bytes, size_t count, char16_t* ou
         return;
     // The system's code page is looked at too: with UTF-8 as the ANSI code
     // page, CP_ACP takes no flags either.
-    const DWORD flags = TakesNoFlags(m_nCodePage == CP_ACP ? GetACP() : m_nCodePage) ? 0 : MB_PRECOMPOSED;
+    const DWORD flags = TakesNoFlags(m_pState->m_nCodePage == CP_ACP ? GetACP() : m_pState->m_nCodePage) ? 0 : MB_PRECOMPOSED;
     const char* source = reinterpret_cast<const char*>(bytes);
     // MultiByteToWideChar fails outright on a buffer that is too small, so a
     // name that would not fit is shortened first (counting costs no memory);
     // the names of entries always fit, and are decoded straight into out.
-    int needed = MultiByteToWideChar(m_nCodePage, flags, source, int(take), nullptr, 0);
+    int needed = MultiByteToWideChar(m_pState->m_nCodePage, flags, source, int(take), nullptr, 0);
     while (take > 0 && needed > int(capacity - 1))
-        needed = MultiByteToWideChar(m_nCodePage, flags, source, int(--take), nullptr, 0);
+        needed = MultiByteToWideChar(m_pState->m_nCodePage, flags, source, int(--take), nullptr, 0);
     if (needed <= 0)
         return;
-    const int n = MultiByteToWideChar(m_nCodePage, flags, source, int(take), AsWide(out), needed);
+    const int n = MultiByteToWideChar(m_pState->m_nCodePage, flags, source, int(take), AsWide(out), needed);
     out[n > 0 ? n : 0] = 0;
 }
 
-void CWin32Platform::ExitProcessNow(int code) {
+void CSystemPlatform::ExitProcessNow(int code) {
     std::fflush(nullptr);
     ExitProcess(UINT(code));
 }
+
+SNameRules CSystemPlatform::NameRules() const { return SNameRules{true, true, true}; }
+
+// Windows takes '\' as it is.
+void CSystemPlatform::ToNativeSeparators(char16_t*) {}

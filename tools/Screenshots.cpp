@@ -11,7 +11,7 @@
 
 #include "framework/AppModule.h"
 #include "framework/UiSettings.h"
-#include "platform/PlatformWin32.h"
+#include "platform/SystemPlatform.h"
 #include "tools/ContainerWriter.h"
 #include "tools/PngFile.h"
 #include "tools/ShellDrop.h"
@@ -145,7 +145,7 @@ void ShootMainWindow(const wchar_t* name, const wchar_t* outFolder) {
         return;
     }
 
-    CWin32Platform platform;
+    CSystemPlatform platform;
     CMainDlg dlg(platform);
     if (!dlg.CreateModeless(nullptr, 0)) {
         std::wprintf(L"%ls: the main window could not be created\n", name);

@@ -74,26 +74,26 @@ protected:
     const std::string dir = temp.Path();
     CTempFolder outsideTemp{"vanto-outside"};  // where no write may land
     const std::string outside = outsideTemp.Path();
-    CPosixPlatform platform;
+    CSystemPlatform platform;
 };
 
 // The output side, with each way a complete file gets its name.
 class PosixOutputTest : public PosixPlatformTest,
-                        public ::testing::WithParamInterface<CPosixPlatform::EWriteMethod> {
+                        public ::testing::WithParamInterface<EWriteMethod> {
 protected:
     void SetUp() override {
         PosixPlatformTest::SetUp();
-        platform.SetWriteMethod(GetParam());
+        SetWriteMethod(platform, GetParam());
     }
 };
-std::string WriteMethodName(const ::testing::TestParamInfo<CPosixPlatform::EWriteMethod>& info) {
+std::string WriteMethodName(const ::testing::TestParamInfo<EWriteMethod>& info) {
     static const char* const kNames[] = {"LinkDescriptor", "LinkThroughProc", "MoveNamed"};
     return kNames[int(info.param)];
 }
 INSTANTIATE_TEST_SUITE_P(WriteMethods, PosixOutputTest,
-                         ::testing::Values(CPosixPlatform::EWriteMethod::LinkDescriptor,
-                                           CPosixPlatform::EWriteMethod::LinkThroughProc,
-                                           CPosixPlatform::EWriteMethod::MoveNamed),
+                         ::testing::Values(EWriteMethod::LinkDescriptor,
+                                           EWriteMethod::LinkThroughProc,
+                                           EWriteMethod::MoveNamed),
                          WriteMethodName);
 
 TEST_P(PosixOutputTest, NewFilesNeverReplaceExistingOnes) {
@@ -190,10 +190,10 @@ TEST_F(PosixPlatformTest, SignalsRemoveANamedTemporaryFile) {
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         const pid_t pid = fork();
         if (pid == 0) {
-            CPosixPlatform writer;
-            writer.SetWriteMethod(CPosixPlatform::EWriteMethod::MoveNamed);
+            CSystemPlatform writer;
+            SetWriteMethod(writer, EWriteMethod::MoveNamed);
             writer.OpenOutputRoot(U16(dir).c_str());
-            CPosixPlatform::RemovePartialFileOnSignals();
+            RemovePartialFileOnSignals();
             writer.WriteNewFile(u"big.bin", static_cast<const uint8_t*>(zeros), size);
             _exit(0);
         }
@@ -312,7 +312,7 @@ TEST_F(PosixPlatformTest, CurrentFolder) {
 }
 
 TEST(PosixNames, CodePage932ByDefault) {
-    CPosixPlatform platform;
+    CSystemPlatform platform;
     ASSERT_TRUE(platform.IsCodePageSupported());
     struct SRow {
         Bytes bytes;
@@ -365,22 +365,22 @@ TEST(PosixNames, FileNamesTravelWithoutLoss) {
 }
 
 TEST(PosixNames, OtherCodePages) {
-    CPosixPlatform western(1252);
+    CSystemPlatform western(1252);
     ASSERT_TRUE(western.IsCodePageSupported());
     const Bytes bytes = {0xE9, 0x80};
     char16_t out[16];
     western.DecodeName(bytes.data(), bytes.size(), out, 16);
     EXPECT_EQ(std::u16string(out), u"é€");
     // Other double-byte pages: an undefined pair is one '?', never a separator.
-    CPosixPlatform chinese(936);
+    CSystemPlatform chinese(936);
     const Bytes pair = {0x81, 0x2F, 'x'};
     chinese.DecodeName(pair.data(), pair.size(), out, 16);
     EXPECT_EQ(std::u16string(out), u"?x");
-    CPosixPlatform utf8(65001);
+    CSystemPlatform utf8(65001);
     const Bytes text = {0xE8, 0xAA, 0xAC};
     utf8.DecodeName(text.data(), text.size(), out, 16);
     EXPECT_EQ(std::u16string(out), u"説");
-    EXPECT_FALSE(CPosixPlatform(1).IsCodePageSupported());
+    EXPECT_FALSE(CSystemPlatform(1).IsCodePageSupported());
 }
 
 TEST_F(PosixPlatformTest, WholeJobOnDisk) {

@@ -133,13 +133,6 @@ std::vector<uint8_t> CMemoryPlatform::FileContent(const std::u16string& path) co
     return it == m_files.end() ? std::vector<uint8_t>() : it->second;
 }
 
-bool CMemoryPlatform::GetCurrentDir(char16_t* buf, size_t capacity) {
-    std::u16string dir = m_strCurrentDir;
-    if (bCurrentDirFails)
-        dir = m_strCurrentDir + std::u16string(capacity, u'x');
-    return CopyText(buf, capacity, dir.c_str(), dir.size());
-}
-
 bool CMemoryPlatform::ReadWholeFile(const char16_t* path, SInputFile& file) {
     const auto it = m_inputs.find(path);
     if (it == m_inputs.end())
@@ -152,14 +145,6 @@ bool CMemoryPlatform::ReadWholeFile(const char16_t* path, SInputFile& file) {
     file.nSize = int32_t(it->second.size());
     std::memcpy(file.pData, it->second.data(), it->second.size());
     return !bShortRead;
-}
-
-void CMemoryPlatform::ReleaseInputFile(SInputFile& file) {
-    if (file.pData)
-        FreeBlock(file.pData, size_t(file.nSize));
-    if (file.hFile != -1)
-        --nOpenInputs;
-    file = SInputFile();
 }
 
 bool CMemoryPlatform::OpenOutputRoot(const char16_t* root) {
@@ -234,14 +219,6 @@ void CMemoryPlatform::FreeBlock(uint8_t* block, size_t size) {
     }
 }
 
-void CMemoryPlatform::DecodeName(const uint8_t* bytes, size_t count, char16_t* out, size_t capacity) {
-    // Windows-1252's printable range is close enough to Latin-1 for tests.
-    size_t i = 0;
-    for (; i < count && i + 1 < capacity; ++i)
-        out[i] = bytes[i];
-    out[i] = 0;
-}
-
 void CMemoryPlatform::ToNativeSeparators(char16_t* path) {
     if (m_eStyle == EStyle::Posix) {
         for (; *path; ++path) {
@@ -249,11 +226,6 @@ void CMemoryPlatform::ToNativeSeparators(char16_t* path) {
                 *path = u'/';
         }
     }
-}
-
-SNameRules CMemoryPlatform::NameRules() const {
-    const bool windows = m_eStyle == EStyle::Windows;
-    return SNameRules{windows, windows, windows};
 }
 
 void CMemoryPlatform::ExitProcessNow(int code) {

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Text.h"
 #include "platform/Platform.h"
 
 class CMemoryPlatform final : public IPlatform {
@@ -55,18 +56,47 @@ public:
     int nCreateDirCalls = 0;
     bool bRootOpen = false;
 
-    bool GetCurrentDir(char16_t* buf, size_t capacity) override;
+    // The folder set with SetCurrentDir (or one too long, see bCurrentDirFails).
+    bool GetCurrentDir(char16_t* buf, size_t capacity) override {
+        const std::u16string dir = bCurrentDirFails ? m_strCurrentDir + std::u16string(capacity, u'x') : m_strCurrentDir;
+        return CopyText(buf, capacity, dir.c_str(), dir.size());
+    }
+    // Only the files added with AddInputFile; counts what is open.
     bool ReadWholeFile(const char16_t* path, SInputFile& file) override;
-    void ReleaseInputFile(SInputFile& file) override;
+    void ReleaseInputFile(SInputFile& file) override {
+        if (file.pData)
+            FreeBlock(file.pData, size_t(file.nSize));
+        if (file.hFile != -1)
+            --nOpenInputs;
+        file = SInputFile();
+    }
+
+    // The output side refuses what a real system would not do safely: an
+    // escaping path aborts the process, a link is never followed.
     bool OpenOutputRoot(const char16_t* root) override;
     void CloseOutputRoot() override { bRootOpen = false; }
     EDirResult CreateDir(const char16_t* relativePath) override;
     EWriteResult WriteNewFile(const char16_t* relativePath, const uint8_t* data, size_t size) override;
+
+    // Heap blocks, counted for leak checks and failing on request
+    // (nBlocksBeforeFailure); one freed block is kept for reuse.
     uint8_t* AllocBlock(size_t size) override;
     void FreeBlock(uint8_t* block, size_t size) override;
-    void DecodeName(const uint8_t* bytes, size_t count, char16_t* out, size_t capacity) override;
+
+    // Each name byte as the character of that value (Latin-1, close enough to
+    // code page 1252 for tests); separators and rules of the chosen style.
+    void DecodeName(const uint8_t* bytes, size_t count, char16_t* out, size_t capacity) override {
+        size_t i = 0;
+        for (; i < count && i + 1 < capacity; ++i)
+            out[i] = bytes[i];
+        out[i] = 0;
+    }
     void ToNativeSeparators(char16_t* path) override;
-    SNameRules NameRules() const override;
+    SNameRules NameRules() const override {
+        const bool windows = m_eStyle == EStyle::Windows;
+        return SNameRules{windows, windows, windows};
+    }
+    // Flushes the streams and ends the process with the code (death tests).
     [[noreturn]] void ExitProcessNow(int code) override;
 
 private:

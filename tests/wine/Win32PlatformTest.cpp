@@ -1,4 +1,4 @@
-// CWin32Platform on a real Windows file system, and the per-file job on top of
+// CSystemPlatform on a real Windows file system, and the per-file job on top of
 // it. Runs under Wine, once with LANG=en_US.UTF-8 (ANSI code page 1252) and once
 // with LANG=ja_JP.UTF-8 (code page 932). Every test works in a fresh folder
 // below the temporary folder and removes it at the end.
@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/PlatformWin32.h"
-#include "tests/wine/WinFiles.h"
+#include "platform/SystemPlatform.h"
 #include "tests/support/RecordingHost.h"
+#include "tests/wine/WinFiles.h"
 #include "tools/ContainerWriter.h"
 
 using namespace winfiles;
@@ -59,7 +59,7 @@ TEST(Win32WriteNewFile, CreatesOnlyWhatDoesNotExist) {
         {"a name differing only in case is the same file", u"OLD.TXT", Text("other"), EWriteResult::CannotCreate,
          Text("keep me")},
     };
-    CWin32Platform platform;
+    CSystemPlatform platform;
     ASSERT_TRUE(platform.OpenOutputRoot(scratch.Path().c_str()));
     for (const SCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -81,7 +81,7 @@ TEST(Win32WriteNewFile, NothingIsCreatedWhereNoFileCanBe) {
     ASSERT_FALSE(scratch.Path().empty());
     ASSERT_TRUE(CreateDirectoryW(W(scratch / u"folder"), nullptr));
     ASSERT_TRUE(WriteBytes(scratch / u"folder\\inside.txt", Text("inside")));
-    CWin32Platform platform;
+    CSystemPlatform platform;
     ASSERT_TRUE(platform.OpenOutputRoot(scratch.Path().c_str()));
     const Bytes data = Text("data");
 
@@ -127,7 +127,7 @@ TEST(Win32Output, RefusesClimbingTrimmedNamesAndFilesWhereFoldersGo) {
         {"a folder ending in a blank", u"dir \\new"},
         {"a file where a folder is expected", u"file\\new"},
     };
-    CWin32Platform platform;
+    CSystemPlatform platform;
     ASSERT_TRUE(platform.OpenOutputRoot((scratch / u"root").c_str()));
     const Bytes data = Text("data");
     for (const SCase& c : cases) {
@@ -146,7 +146,7 @@ TEST(Win32Output, FoldersBeingFilledCannotBeMovedOrRemovedUntilLetGo) {
     CScratchFolder scratch;
     ASSERT_FALSE(scratch.Path().empty());
     const std::u16string a = scratch / u"a", b = scratch / u"a\\b";
-    CWin32Platform platform;
+    CSystemPlatform platform;
     ASSERT_TRUE(platform.OpenOutputRoot(scratch.Path().c_str()));
     ASSERT_EQ(platform.CreateDir(u"a"), EDirResult::Created);
     ASSERT_EQ(platform.CreateDir(u"a\\b"), EDirResult::Created);
@@ -206,7 +206,7 @@ TEST(Win32CreateDir, CreatesOneNewFolderOnly) {
         {"where a file is", u"file", EDirResult::Failed},
         {"in a missing parent", u"missing\\child", EDirResult::Failed},
     };
-    CWin32Platform platform;
+    CSystemPlatform platform;
     ASSERT_TRUE(platform.OpenOutputRoot(scratch.Path().c_str()));
     for (const SCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -224,7 +224,7 @@ TEST(Win32CreateDir, CreatesOneNewFolderOnly) {
 TEST(Win32ReadWholeFile, ReadsExactBytesAndHoldsTheFileUntilReleased) {
     CScratchFolder scratch;
     ASSERT_FALSE(scratch.Path().empty());
-    CWin32Platform platform;
+    CSystemPlatform platform;
     for (const size_t size : {size_t(1), size_t(51), size_t(65536 + 3), size_t(2 * 1024 * 1024 + 5)}) {
         SCOPED_TRACE(size);
         const std::u16string path = scratch / (u"in" + Num((long long)size) + u".god");
@@ -256,7 +256,7 @@ TEST(Win32ReadWholeFile, AnotherReaderDoesNotPreventReading) {
     const HANDLE reader = CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
 
-    CWin32Platform platform;
+    CSystemPlatform platform;
     SInputFile file;
     EXPECT_TRUE(platform.ReadWholeFile(path.c_str(), file));
     EXPECT_EQ(file.nSize, 14);
@@ -294,7 +294,7 @@ TEST(Win32ReadWholeFile, RefusesWhatCannotBeExtracted) {
         // and must be given back.
         {"an empty file", u"empty.god", true},
     };
-    CWin32Platform platform;
+    CSystemPlatform platform;
     for (const SCase& c : cases) {
         SCOPED_TRACE(c.what);
         SInputFile file;
@@ -316,7 +316,7 @@ TEST(Win32ReadWholeFile, RefusesWhatCannotBeExtracted) {
 TEST(Win32GetCurrentDir, ReportsTheCurrentDirectoryOrAsMuchAsFits) {
     CScratchCurrentFolder scratch;
     ASSERT_TRUE(scratch.Enter());
-    CWin32Platform platform;
+    CSystemPlatform platform;
 
     char16_t buf[kPathCapacity];
     ASSERT_TRUE(platform.GetCurrentDir(buf, kPathCapacity));
@@ -343,7 +343,7 @@ struct SDecodeCase {
     std::u16string expected;
 };
 
-void ExpectDecodes(CWin32Platform& platform, const std::vector<SDecodeCase>& cases) {
+void ExpectDecodes(CSystemPlatform& platform, const std::vector<SDecodeCase>& cases) {
     for (const SDecodeCase& c : cases) {
         SCOPED_TRACE(c.bytes);
         char16_t out[kPathCapacity];
@@ -406,21 +406,21 @@ TEST(Win32Environment, AnsiCodePageFollowsLang) {
 TEST(Win32DecodeName, SystemCodePage932) {
     if (GetACP() != 932)
         GTEST_SKIP() << "ANSI code page " << GetACP() << "; this branch runs under LANG=ja_JP.UTF-8";
-    CWin32Platform platform;  // CP_ACP
+    CSystemPlatform platform;  // CP_ACP
     ExpectDecodes(platform, kCodePage932);
 }
 
 TEST(Win32DecodeName, SystemCodePage1252) {
     if (GetACP() != 1252)
         GTEST_SKIP() << "ANSI code page " << GetACP() << "; this branch runs under LANG=en_US.UTF-8";
-    CWin32Platform platform;  // CP_ACP
+    CSystemPlatform platform;  // CP_ACP
     ExpectDecodes(platform, kCodePage1252);
 }
 
 TEST(Win32DecodeName, ChosenCodePageOverridesTheSystemOne) {
-    CWin32Platform japanese(932);
-    CWin32Platform western(1252);
-    CWin32Platform utf8(CP_UTF8);
+    CSystemPlatform japanese(932);
+    CSystemPlatform western(1252);
+    CSystemPlatform utf8(CP_UTF8);
     ASSERT_TRUE(japanese.IsCodePageSupported());
     ASSERT_TRUE(western.IsCodePageSupported());
     ASSERT_TRUE(utf8.IsCodePageSupported());
@@ -442,19 +442,19 @@ TEST(Win32DecodeName, CodePagesThatTakeNoFlags) {
     };
     for (const SCase& c : cases) {
         SCOPED_TRACE(c.codePage);
-        CWin32Platform platform(c.codePage);
+        CSystemPlatform platform(c.codePage);
         ExpectDecodes(platform, {c.decoded});
     }
 }
 
 TEST(Win32DecodeName, UnknownCodePageIsReported) {
-    EXPECT_TRUE(CWin32Platform(0).IsCodePageSupported());
-    EXPECT_FALSE(CWin32Platform(12345).IsCodePageSupported());
-    EXPECT_FALSE(CWin32Platform(1).IsCodePageSupported());
+    EXPECT_TRUE(CSystemPlatform(0).IsCodePageSupported());
+    EXPECT_FALSE(CSystemPlatform(12345).IsCodePageSupported());
+    EXPECT_FALSE(CSystemPlatform(1).IsCodePageSupported());
 }
 
 TEST(Win32DecodeName, OnlyCountBytesAreRead) {
-    CWin32Platform platform(932);
+    CSystemPlatform platform(932);
     const uint8_t bytes[] = {'a', 'b', 'c', 0x83, 0x5C};
     char16_t out[kPathCapacity];
     platform.DecodeName(bytes, 3, out, kPathCapacity);
@@ -464,7 +464,7 @@ TEST(Win32DecodeName, OnlyCountBytesAreRead) {
 // The seam promises a name cut to capacity - 1 characters, although
 // MultiByteToWideChar itself fails on a buffer that is too small.
 TEST(Win32DecodeName, NameLongerThanTheBufferIsCut) {
-    CWin32Platform platform(932);
+    CSystemPlatform platform(932);
     const uint8_t ascii[] = {'a', 'b', 'c', 'd', 'e', 'f'};
     char16_t out[4];
     platform.DecodeName(ascii, sizeof ascii, out, 4);
@@ -571,7 +571,7 @@ protected:
     static constexpr const char* kReadme = "stored gzip-compressed, written inflated\r\n";
 
     CScratchCurrentFolder scratch;
-    CWin32Platform platform;  // the system's ANSI code page
+    CSystemPlatform platform;  // the system's ANSI code page
     CRecordingHost host{platform, u"en-US"};
     std::u16string root;   // the current directory as the system reports it
     std::u16string input;  // the custom file

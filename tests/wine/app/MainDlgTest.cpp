@@ -13,7 +13,7 @@
 #include "framework/AppModule.h"
 #include "framework/MessageLoop.h"
 #include "framework/UiSettings.h"
-#include "platform/PlatformWin32.h"
+#include "platform/SystemPlatform.h"
 #include "tests/wine/ui/UiTestSupport.h"
 #include "tests/wine/WinFiles.h"
 #include "tools/ContainerWriter.h"
@@ -185,7 +185,7 @@ protected:
     std::u16string root;
     Bytes fileData;
     CMessageLoop loop;
-    CWin32Platform platform;
+    CSystemPlatform platform;
     CTestMainDlg dlg{platform};
 };
 

@@ -13,7 +13,7 @@
 
 #include "framework/MemDlgTemplate.h"
 #include "framework/UiSettings.h"
-#include "platform/PlatformWin32.h"
+#include "platform/SystemPlatform.h"
 #include "ui/AboutDlg.h"
 #include "ui/InputDlg.h"
 #include "ui/MainDlg.h"
@@ -214,7 +214,7 @@ TEST(DialogTemplate, PromptIsExactlyTheExtendedTemplate) {
 
 TEST(DialogTemplate, MainWindowIsExactlyTheExtendedTemplate) {
     CFontScope font(L"MS Shell Dlg", 9);
-    CWin32Platform platform;
+    CSystemPlatform platform;
     CMainProbe dlg(platform);
     dlg.BuildTemplate();
     const Bytes expected = {

@@ -1,6 +1,6 @@
 // What the command-line tool needs from the system besides the extraction
 // seam: its streams, the terminal, the default locale and folder resolution.
-// Implemented by ConsolePosix.cpp and ConsoleWin32.cpp.
+// Implemented by Console.cpp with ConsolePosix.cpp or ConsoleWin32.cpp.
 #pragma once
 
 #include <cstddef>

@@ -1,4 +1,3 @@
-#include <errno.h>
 #include <limits.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -8,7 +7,7 @@
 #include <cstring>
 
 #include "base/Text.h"
-#include "platform/Console.h"
+#include "console/Console.h"
 #include "platform/Utf.h"
 
 bool ConsoleWriteLine(const char16_t* line) {
@@ -23,10 +22,6 @@ void ConsoleWriteError(const char16_t* text) {
     std::fwrite(bytes.data(), 1, bytes.size(), stderr);
     std::fflush(stderr);
 }
-
-bool ConsoleFlush() { return std::fflush(stdout) == 0 && !std::ferror(stdout); }
-
-std::u16string ConsoleErrorText() { return Utf8ToUtf16String(std::strerror(errno)); }
 
 bool ConsoleIsInteractive() { return isatty(STDIN_FILENO) && isatty(STDERR_FILENO); }
 

@@ -1,12 +1,11 @@
 #include <windows.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "base/Text.h"
-#include "platform/Console.h"
+#include "console/Console.h"
 #include "platform/Utf.h"
 
 namespace {
@@ -43,10 +42,6 @@ void ConsoleWriteError(const char16_t* text) {
     WriteTo(STD_ERROR_HANDLE, stderr, text, false);
     std::fflush(stderr);
 }
-
-bool ConsoleFlush() { return std::fflush(stdout) == 0 && !std::ferror(stdout); }
-
-std::u16string ConsoleErrorText() { return Utf8ToUtf16String(std::strerror(errno)); }
 
 bool ConsoleIsInteractive() { return IsConsole(STD_INPUT_HANDLE) && IsConsole(STD_ERROR_HANDLE); }
 
