@@ -45,6 +45,9 @@ bool CBatchExtractor::ExtractFile(const char16_t* path) {
     const bool rootRead = ReadExtractionRoot(root);
 
     bool extracted = false;
+    m_progress.pszPath = path;
+    m_progress.nBytesWalked = 0;
+    m_progress.nBytesTotal = 0;
     {
         CInputFileHolder input(m_platform);
         SInputFile& file = input.File();
@@ -66,7 +69,12 @@ bool CBatchExtractor::ExtractFile(const char16_t* path) {
                 char16_t relativeFolder[kPathCapacity];
                 CopyText(relativeFolder, kPathCapacity, nameBuffer);
                 m_platform.ToNativeSeparators(relativeFolder);
+                m_pFileData = file.pData;
+                m_progress.nBytesTotal = file.nSize;
                 ExtractData(relativeFolder, file.pData, file.nSize);
+                m_pFileData = nullptr;
+                // A stop ends the file as a cancelled prompt does.
+                extracted = !m_bStopRequested;
             }
             CloseExtractionRoot();
         }
@@ -104,13 +112,17 @@ int32_t CBatchExtractor::ExtractDroppedFiles(IDropList& drop) {
     LogJa(u"%d個のファイルがドロップされました。", count);
     LogEn(u"%d file%s dropped.", count, plural);
 
+    m_bStopRequested = false;
+    m_progress = SJobProgress();
+    m_progress.nFileCount = count;
     int32_t extracted = 0;
-    for (int32_t i = 0; i < count; ++i) {
+    for (int32_t i = 0; i < count && !m_bStopRequested; ++i) {
+        m_progress.nFileIndex = i;
         LogJa(u"%d個中、%d個目のファイルを処理します。", count, i + 1);
         LogEn(u"Processing %d of %d file%s", i + 1, count, plural);
 
+        char16_t path[kPathCapacity];  // lives until the file's last report
         if (drop.GetPathLength(i) < m_nPathLimit) {
-            char16_t path[kPathCapacity];
             drop.CopyPath(i, path, kPathCapacity);
             LogJa(u"ファイルパス [%s]", path);
             LogEn(u"File path [%s]", path);
@@ -120,6 +132,9 @@ int32_t CBatchExtractor::ExtractDroppedFiles(IDropList& drop) {
             LogJa(u"パスが長すぎるため処理をスキップしました。");
             LogEn(u"Skipped. (too long path)");
         }
+        // The file is done, whatever became of it.
+        ReportProgress(nullptr);
+        m_progress.pszPath = nullptr;
     }
 
     LogJa(u"%d個中、%d個のファイルを展開しました。", count, extracted);

@@ -9,6 +9,16 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+
+// How far a drop is.
+struct SJobProgress {
+    int32_t nFileIndex = 0;             // the file being extracted, from 0
+    int32_t nFileCount = 0;             // files in the drop
+    const char16_t* pszPath = nullptr;  // that file's path; null between files
+    int32_t nBytesWalked = 0;           // bytes of that file the walk has passed
+    int32_t nBytesTotal = 0;            // that file's size; 0 until it is read
+};
 
 class IExtractCallback {
 public:
@@ -24,6 +34,12 @@ public:
 
     // The batch run extracted at least one file.
     virtual void PlayCompletionSound() = 0;
+
+    // Called after every entry and after every file of a drop. False asks the
+    // run to stop: the entry just done stays complete, the file being
+    // extracted ends "Aborted!", no further file is started and the drop ends
+    // with its summary. The window serves its messages here; the others go on.
+    virtual bool ContinueJob(const SJobProgress& progress) { return true; }
 
 protected:
     ~IExtractCallback() = default;

@@ -64,6 +64,13 @@ bool CExtractor::OpenExtractionRoot(const char16_t* root) {
 
 void CExtractor::CloseExtractionRoot() { m_platform.CloseOutputRoot(); }
 
+VANTO_NOINLINE bool CExtractor::ReportProgress(const uint8_t* position) {
+    m_progress.nBytesWalked = m_pFileData && position ? int32_t(position - m_pFileData) : m_progress.nBytesTotal;
+    if (!m_bStopRequested && !ContinueJob(m_progress))
+        m_bStopRequested = true;
+    return !m_bStopRequested;
+}
+
 VANTO_NOINLINE void CExtractor::LogIf(bool show, const char16_t* format, const CLogArg* args, size_t count) {
     if (!show)
         return;
@@ -135,6 +142,10 @@ void CExtractor::ExtractData(const char16_t* relativeFolder, const uint8_t* data
         if (step == EEntryStep::Child)
             ExtractData(childRelative, data + offset + kEntryHeaderSize, entrySize - kEntryHeaderSize);
         offset += entrySize;  // entrySize <= length - offset: no overflow
+        // The entry (or the child's whole tree) is complete: the one place a
+        // stop takes effect.
+        if (m_bStopRequested || !ReportProgress(data + offset))
+            return;
     }
 }
 

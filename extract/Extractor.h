@@ -59,6 +59,9 @@ public:
 
     bool IsJapanese() const;
 
+    // True once ContinueJob asked the run to stop; cleared when a drop begins.
+    bool StopRequested() const { return m_bStopRequested; }
+
     // Entries not written as they should have been since the object was made:
     // damaged, refused as unsafe, or whose file or folder could not be
     // created or written.
@@ -85,8 +88,17 @@ protected:
     void CloseExtractionRoot();
     const char16_t* ExtractionRoot() const { return m_szExtractRoot; }
 
+    // Asks the front end whether to go on, telling it that the walk of the
+    // current file has reached `position` (inside the file's data). False,
+    // and from then on StopRequested, when it asked to stop.
+    bool ReportProgress(const uint8_t* position);
+
     IPlatform& m_platform;
     const SExtractOptions m_options;
+    // The drop's progress; the batch fills in the file, the walk the bytes.
+    SJobProgress m_progress;
+    const uint8_t* m_pFileData = nullptr;  // the current file's data, while it is walked
+    bool m_bStopRequested = false;
 
 private:
     enum class EEntryStep { End, Done, Child };

@@ -284,6 +284,53 @@ TEST_F(BatchTest, PathLimitIs200Characters) {
     EXPECT_FALSE(platform.HasFolder(u"C:\\work\\ab"));
 }
 
+// Reports come after every entry and every file, with the bytes walked; a
+// stop keeps the entry just written, ends the file "Aborted!" and starts no
+// further file.
+TEST_F(BatchTest, StopAfterAReportEndsTheDropWithItsSummary) {
+    CContainerWriter three;
+    three.AddText("a.t", "1").AddText("b.t", "2").AddText("c.t", "3");
+    platform.AddInputFile(u"C:\\in\\f.god", three.Data());
+    platform.AddInputFile(u"C:\\in\\g.god", three.Data());
+    const int32_t size = int32_t(three.Data().size());
+    struct SCase {
+        int stopAt;
+        Lines tail;  // the last lines of the log
+        size_t files;
+    };
+    const SCase cases[] = {
+        {0, {u"Finished!", u"2 files have been extracted.", u"----------------"}, 6},
+        {1, {u"Extracting... filename=a.t position=0/153 size=51", u"Aborted!", u"0 files have been extracted.",
+             u"----------------"}, 1},
+        {4, {u"Finished!", u"1 file has been extracted.", u"----------------"}, 3},  // after the first file
+    };
+    for (const SCase& c : cases) {
+        CMemoryPlatform disk;
+        disk.SetCurrentDir(u"C:\\work");
+        disk.AddInputFile(u"C:\\in\\f.god", three.Data());
+        disk.AddInputFile(u"C:\\in\\g.god", three.Data());
+        CRecordingHost run(disk, u"en-US");
+        run.nStopAt = c.stopAt;
+        CPathList drop({u"C:\\in\\f.god", u"C:\\in\\g.god"});
+        run.ExtractDroppedFiles(drop);
+        ASSERT_GE(run.lines.size(), c.tail.size());
+        EXPECT_EQ(Lines(run.lines.end() - c.tail.size(), run.lines.end()), c.tail) << c.stopAt;
+        EXPECT_EQ(disk.FileCount(), c.files) << c.stopAt;
+        EXPECT_EQ(run.StopRequested(), c.stopAt != 0);
+    }
+    // The reports of a whole drop: three entries and the file, twice.
+    CRecordingHost whole(platform, u"en-US");
+    CPathList drop({u"C:\\in\\f.god", u"C:\\in\\g.god"});
+    whole.ExtractDroppedFiles(drop);
+    std::vector<std::vector<int32_t>> seen;
+    for (const SJobProgress& p : whole.reports)
+        seen.push_back({p.nFileIndex, p.nFileCount, p.nBytesWalked, p.nBytesTotal});
+    const std::vector<std::vector<int32_t>> expected = {
+        {0, 2, 51, size}, {0, 2, 102, size}, {0, 2, size, size}, {0, 2, size, size},
+        {1, 2, 51, size}, {1, 2, 102, size}, {1, 2, size, size}, {1, 2, size, size}};
+    EXPECT_EQ(seen, expected);
+}
+
 TEST_F(BatchTest, EmptyDrop) {
     CListDrop drop(std::vector<std::u16string>{});
     EXPECT_EQ(host.ExtractDroppedFiles(drop), 0);

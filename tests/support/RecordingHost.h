@@ -36,6 +36,12 @@ public:
 
     void PlayCompletionSound() override { ++nSounds; }
 
+    // Records every report; asks to stop at report number nStopAt (from 1).
+    bool ContinueJob(const SJobProgress& progress) override {
+        reports.push_back(progress);
+        return int(reports.size()) != nStopAt;
+    }
+
     // Gives the tests the root a job would use, opened as a job opens it,
     // without running a job.
     void SetExtractionRoot(const std::u16string& root) { OpenExtractionRoot(root.c_str()); }
@@ -45,4 +51,6 @@ public:
     std::vector<std::u16string> captions;
     std::deque<SAnswer> answers;
     int nSounds = 0;
+    std::vector<SJobProgress> reports;
+    int nStopAt = 0;
 };
