@@ -1,6 +1,7 @@
 #include "ui/MainDlg.h"
 
 #include <mmsystem.h>
+#include <shobjidl.h>
 
 #include "framework/AppModule.h"
 #include "framework/CenterDialog.h"
@@ -11,6 +12,15 @@
 #include "ui/InputDlg.h"
 
 namespace {
+
+// How often the queue is served during a job, and the log and caption brought
+// up to date, in milliseconds; and the longest one serving may take.
+constexpr DWORD kServeInterval = 20;
+constexpr DWORD kRefreshInterval = 100;
+constexpr DWORD kServeBudget = 50;
+// Lines the log reserves room for when a drop begins, and their bytes.
+constexpr WPARAM kReservedLines = 4096;
+constexpr LPARAM kReservedBytes = 4096 * 160;
 
 const char16_t* LocaleNameForEngine() { return AsChar16(g_szLocaleName); }
 
@@ -49,6 +59,8 @@ void AppendMenuItem(HMENU hMenu, MENUITEMINFOW& item) {
 CMainDlg::CMainDlg(IPlatform& platform) : CBatchExtractor(platform, SExtractOptions{LocaleNameForEngine()}) {}
 
 CMainDlg::~CMainDlg() {
+    if (m_pTaskbar)
+        m_pTaskbar->Release();
     // The icons are ours (not shared); the window that showed them is gone.
     if (m_hIconBig)
         ::DestroyIcon(m_hIconBig);
@@ -82,8 +94,24 @@ BOOL CMainDlg::HandleMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM, LRESULT& lR
         lResult = 0;
         return TRUE;
     case WM_DROPFILES:
-        OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        // One job at a time, and none under the About box.
+        if (m_bJobRunning || m_bAboutOpen)
+            ::DragFinish(reinterpret_cast<HDROP>(wParam));
+        else
+            OnDropFiles(reinterpret_cast<HDROP>(wParam));
         lResult = 0;
+        return TRUE;
+    case WM_CLOSE:
+        if (!m_bJobRunning)
+            return FALSE;  // the platform turns it into the Cancel command
+        RequestClose(IDCANCEL);
+        lResult = 0;
+        return TRUE;
+    case WM_QUERYENDSESSION:
+        // The session may end: a drop stops after its current entry.
+        if (m_bJobRunning)
+            RequestClose(IDCANCEL);
+        lResult = TRUE;
         return TRUE;
     case WM_SIZE:
         LayoutLogList();
@@ -92,14 +120,16 @@ BOOL CMainDlg::HandleMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM, LRESULT& lR
     case WM_COMMAND:
         // Only the id counts, whatever the notification code or sender.
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-            CloseWithCode(LOWORD(wParam));
+            RequestClose(LOWORD(wParam));
             lResult = 0;
             return TRUE;
         }
         return FALSE;
     case WM_SYSCOMMAND:
         if (LOWORD(wParam) == ID_APP_ABOUT) {
-            ShowAboutBox();
+            // A modal box would hold the drop up until it closed.
+            if (!m_bJobRunning)
+                ShowAboutBox();
             lResult = 0;
             return TRUE;
         }
@@ -166,7 +196,9 @@ void CMainDlg::AppendAboutItem() {
 
 void CMainDlg::ShowAboutBox() {
     CAboutDlg dlg;
+    m_bAboutOpen = true;
     dlg.RunModal();  // owned by the active window, this one when it has the focus
+    m_bAboutOpen = false;
 }
 
 void CMainDlg::LayoutLogList() {
@@ -200,15 +232,135 @@ BOOL CMainDlg::OnIdle() {
 
 void CMainDlg::OnDropFiles(HDROP hDrop) {
     CDropFileList drop(hDrop);
+    BeginJob();
     ExtractDroppedFiles(drop);
     ::DragFinish(hDrop);
+    EndJob();
+    if (m_nCloseCode != 0)
+        CloseWithCode(m_nCloseCode);
+}
+
+void CMainDlg::BeginJob() {
+    m_bJobRunning = true;
+    m_nCloseCode = 0;
+    // The queue is served after the first entry already.
+    m_dwLastRefreshed = ::GetTickCount();
+    m_dwLastServed = m_dwLastRefreshed - kServeInterval;
+    ::GetWindowTextW(m_hWnd, m_szTitle, int(sizeof m_szTitle / sizeof m_szTitle[0]));
+    ::SendMessageW(m_hWndList, LB_INITSTORAGE, kReservedLines, kReservedBytes);
+    ::SendMessageW(m_hWndList, WM_SETREDRAW, FALSE, 0);
+    // The taskbar button's progress where the system offers it; without it,
+    // as under Wine, only the caption shows progress.
+    if (!m_pTaskbar &&
+        SUCCEEDED(::CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
+                                     reinterpret_cast<void**>(&m_pTaskbar))) &&
+        FAILED(m_pTaskbar->HrInit())) {
+        m_pTaskbar->Release();
+        m_pTaskbar = nullptr;
+    }
+    if (m_pTaskbar)
+        m_pTaskbar->SetProgressState(m_hWnd, TBPF_NORMAL);
+}
+
+void CMainDlg::EndJob() {
+    m_bJobRunning = false;
+    ::SendMessageW(m_hWndList, WM_SETREDRAW, TRUE, 0);
+    RefreshLog();
+    ::SetWindowTextW(m_hWnd, m_szTitle);
+    if (m_pTaskbar)
+        m_pTaskbar->SetProgressState(m_hWnd, TBPF_NOPROGRESS);
+}
+
+void CMainDlg::RequestClose(int nCode) {
+    if (!m_bJobRunning) {
+        CloseWithCode(nCode);
+        return;
+    }
+    if (m_nCloseCode == 0)
+        m_nCloseCode = nCode;
+    // The prompt's answer no longer matters: the drop ends.
+    if (m_pPrompt && m_pPrompt->m_hWnd)
+        m_pPrompt->EndDialog(IDCANCEL);
+}
+
+bool CMainDlg::ContinueJob(const SJobProgress& progress) {
+    const DWORD now = ::GetTickCount();
+    if (now - m_dwLastServed >= kServeInterval) {
+        ServeMessages();
+        m_dwLastServed = ::GetTickCount();
+    }
+    const bool complete = progress.nFileIndex + 1 == progress.nFileCount && progress.nBytesWalked == progress.nBytesTotal;
+    if (now - m_dwLastRefreshed >= kRefreshInterval || complete) {
+        ::SendMessageW(m_hWndList, WM_SETREDRAW, TRUE, 0);
+        RefreshLog();
+        ::UpdateWindow(m_hWndList);
+        ::SendMessageW(m_hWndList, WM_SETREDRAW, FALSE, 0);
+        ShowProgress(progress);
+        m_dwLastRefreshed = now;
+    }
+    return m_nCloseCode == 0;
+}
+
+void CMainDlg::ServeMessages() {
+    const DWORD start = ::GetTickCount();
+    MSG msg;
+    while (::GetTickCount() - start < kServeBudget && ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {  // the loop ends after the drop, with this code
+            RequestClose(int(msg.wParam));
+            break;
+        }
+        CMessageLoop* pLoop = g_Module.GetMessageLoop();
+        if (pLoop ? pLoop->PreTranslateMessage(&msg) : ::IsDialogMessageW(m_hWnd, &msg))
+            continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+void CMainDlg::RefreshLog() {
+    // Select the newest line so that it scrolls into view, then show it all.
+    const LRESULT count = ::SendMessageW(m_hWndList, LB_GETCOUNT, 0, 0);
+    ::SendMessageW(m_hWndList, LB_SETCURSEL, WPARAM(count - 1), 0);
+    ::InvalidateRect(m_hWndList, nullptr, TRUE);
+}
+
+bool CMainDlg::ComposeProgressTitle(const SJobProgress& progress, WCHAR* buf, size_t capacity) const {
+    const int64_t count = progress.nFileCount > 0 ? progress.nFileCount : 1;
+    const int64_t fraction = progress.nBytesTotal > 0 ? int64_t(progress.nBytesWalked) * 100 / progress.nBytesTotal : 0;
+    const int32_t percent = int32_t((int64_t(progress.nFileIndex) * 100 + fraction) / count);
+    // The file's own name, without its folder.
+    const char16_t* name = progress.pszPath ? progress.pszPath : u"";
+    for (const char16_t* p = name; *p; ++p) {
+        if (*p == u'\\' || *p == u'/')
+            name = p + 1;
+    }
+    const EFormatResult result =
+        IsJapanese() ? FormatTextV(AsChar16(buf), capacity, u"%d%s – %s（%d個中%d個目）– %s", percent, u"%", name,
+                                   progress.nFileCount, progress.nFileIndex + 1, AsChar16(m_szTitle))
+                     : FormatTextV(AsChar16(buf), capacity, u"%d%s – %s (%d of %d) – %s", percent, u"%", name,
+                                   progress.nFileIndex + 1, progress.nFileCount, AsChar16(m_szTitle));
+    return result == EFormatResult::Ok;
+}
+
+void CMainDlg::ShowProgress(const SJobProgress& progress) {
+    WCHAR title[kPathCapacity + 64];
+    if (!progress.pszPath || !ComposeProgressTitle(progress, title, sizeof title / sizeof title[0]))
+        return;
+    ::SetWindowTextW(m_hWnd, title);
+    if (m_pTaskbar) {
+        const int64_t count = progress.nFileCount > 0 ? progress.nFileCount : 1;
+        const int64_t total = progress.nBytesTotal > 0 ? progress.nBytesTotal : 1;
+        m_pTaskbar->SetProgressValue(m_hWnd, ULONGLONG(progress.nFileIndex) * ULONGLONG(total) + ULONGLONG(progress.nBytesWalked),
+                                     ULONGLONG(count) * ULONGLONG(total));
+    }
 }
 
 void CMainDlg::OnLogLine(const char16_t* line) {
-    // Add at the end, then select the newest line so that it scrolls into view.
+    // Add at the end; outside a job, select the newest line at once so that
+    // it scrolls into view (a job does that when it refreshes the log).
     ::SendMessageW(m_hWndList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line));
-    const LRESULT count = ::SendMessageW(m_hWndList, LB_GETCOUNT, 0, 0);
-    ::SendMessageW(m_hWndList, LB_SETCURSEL, WPARAM(count - 1), 0);
+    if (!m_bJobRunning)
+        RefreshLog();
 }
 
 int CMainDlg::AskFolderName(char16_t* nameBuffer, size_t capacity, const char16_t* caption) {
@@ -217,7 +369,17 @@ int CMainDlg::AskFolderName(char16_t* nameBuffer, size_t capacity, const char16_
         return -1;
     CInputDlg dlg;
     dlg.m_pszCaption = AsWide(caption);
-    return int(dlg.RunModal(m_hWnd, reinterpret_cast<LPARAM>(nameBuffer)));
+    // The log shows what led to the question before it is asked.
+    if (m_bJobRunning) {
+        ::SendMessageW(m_hWndList, WM_SETREDRAW, TRUE, 0);
+        RefreshLog();
+    }
+    m_pPrompt = &dlg;
+    const int code = m_nCloseCode != 0 ? IDCANCEL : int(dlg.RunModal(m_hWnd, reinterpret_cast<LPARAM>(nameBuffer)));
+    m_pPrompt = nullptr;
+    if (m_bJobRunning)
+        ::SendMessageW(m_hWndList, WM_SETREDRAW, FALSE, 0);
+    return code;
 }
 
 bool CMainDlg::ComposeCompletionSoundPath(WCHAR* buf, size_t capacity) {

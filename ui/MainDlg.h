@@ -10,11 +10,26 @@
 // keyboard interface) and idle handler, and leaves it when destroyed.
 //
 // Closing: the OK command (Enter) and the Cancel command (Escape, the close
-// box, Alt+F4) destroy the window and post the quit message with 1 or 2.
+// box, Alt+F4, WM_CLOSE) destroy the window and post the quit message with 1
+// or 2.
+//
+// One job at a time. A drop runs on this thread, and between entries the
+// window serves its messages (ContinueJob), so it repaints, moves and answers
+// other processes all through a long drop. Meanwhile:
+//   - a drop is refused: its handle is released and nothing else happens, as
+//     it is while the About box is open;
+//   - a close request (OK, Cancel, WM_CLOSE, the session ending) closes an
+//     open prompt and stops the drop after the entry being written; the drop
+//     ends with its summary, then the window closes with that request's code;
+//   - the log is filled without being redrawn, and brought up to date at most
+//     every 100 ms; the caption (and the taskbar button, where the system has
+//     one) shows how far the drop is.
 #pragma once
 
 #include <windows.h>
 #include <shellapi.h>
+
+struct ITaskbarList3;
 
 #include "base/Text.h"
 #include "batch/BatchExtractor.h"
@@ -22,6 +37,7 @@
 #include "framework/IndirectDialogImpl.h"
 #include "framework/MessageFilter.h"
 #include "framework/UpdateUI.h"
+#include "ui/InputDlg.h"
 
 class CMainDlg : public CIndirectDialogImpl<CMainDlg>,
                  public CUpdateUI<CMainDlg>,
@@ -50,11 +66,18 @@ public:
 
     // One drop: the whole batch runs here; the handle is released at the end.
     void OnDropFiles(HDROP hDrop);
+    // True while a drop is being extracted.
+    bool IsJobRunning() const { return m_bJobRunning; }
 
     // The engine's hooks.
     void OnLogLine(const char16_t* line) override;
     int AskFolderName(char16_t* nameBuffer, size_t capacity, const char16_t* caption) override;
     void PlayCompletionSound() override;
+    bool ContinueJob(const SJobProgress& progress) override;
+
+    // The caption while a drop is extracted: "42% – hero.god (2 of 5) – " and
+    // the window's title, or its Japanese form. False when it does not fit.
+    bool ComposeProgressTitle(const SJobProgress& progress, WCHAR* buf, size_t capacity) const;
 
     // The completion sound's file, "<Windows folder>\media\tada.wav". False
     // when the Windows folder is unknown or the path does not fit.
@@ -72,6 +95,27 @@ private:
     void AppendAboutItem();
     void ShowAboutBox();
 
+    // The job's frame: the log kept from redrawing, the title saved, the
+    // taskbar button asked for; and all of it undone.
+    void BeginJob();
+    void EndJob();
+    // A close request: outside a job the window closes at once; during one
+    // the drop is stopped first and the window closes when it has ended.
+    void RequestClose(int nCode);
+    // Dispatches what is waiting in the queue, for at most a few milliseconds.
+    void ServeMessages();
+    void RefreshLog();
+    void ShowProgress(const SJobProgress& progress);
+
     HICON m_hIconBig = nullptr;
     HICON m_hIconSmall = nullptr;
+
+    bool m_bJobRunning = false;
+    bool m_bAboutOpen = false;
+    int m_nCloseCode = 0;               // a close request during the job; 0 when none
+    CInputDlg* m_pPrompt = nullptr;     // the open folder-name prompt
+    DWORD m_dwLastServed = 0;           // when the queue was last served (GetTickCount)
+    DWORD m_dwLastRefreshed = 0;        // when the log and caption were last brought up to date
+    WCHAR m_szTitle[128] = {};          // the title to restore after the job
+    ITaskbarList3* m_pTaskbar = nullptr;
 };

@@ -28,12 +28,30 @@ namespace {
 const char16_t kInstructionEn[] = u"Drop Vanto custom files (*.god, *.item, *.npc, etc...) here to extract.";
 const char16_t kInstructionJa[] = u"Vanto カスタム系ファイル (*.god, *.item, *.npc, etc...) をドロップすると展開します。";
 
-// Counts the completion sound instead of playing it.
+Lines ListLines(HWND list);
+
+// Counts the completion sound instead of playing it; keeps the captions a drop
+// shows and what the log held when the window went.
 class CTestMainDlg : public CMainDlg {
 public:
     using CMainDlg::CMainDlg;
     void PlayCompletionSound() override { ++nSounds; }
+    bool ContinueJob(const SJobProgress& progress) override {
+        const bool goOn = CMainDlg::ContinueJob(progress);
+        const std::wstring title = uitest::WindowText(m_hWnd);
+        if (titles.empty() || titles.back() != title)
+            titles.push_back(title);
+        return goOn;
+    }
+    BOOL HandleMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult,
+                       DWORD dwMsgMapID) override {
+        if (uMsg == WM_DESTROY)
+            linesWhenDestroyed = ListLines(m_hWndList);
+        return CMainDlg::HandleMessage(hWnd, uMsg, wParam, lParam, lResult, dwMsgMapID);
+    }
     int nSounds = 0;
+    std::vector<std::wstring> titles;
+    Lines linesWhenDestroyed;
 };
 
 HDROP MakeDrop(const std::vector<std::u16string>& paths) {
@@ -473,6 +491,132 @@ TEST_F(MainDlgTest, SecondDropOfTheSameFileCancelledAtThePrompt) {
                                 u"----------------"}));
     EXPECT_EQ(TreeOf(root), before) << "nothing written, nothing changed";
     EXPECT_EQ(dlg.nSounds, 1) << "only the first drop played it";
+}
+
+// --- One job at a time -----------------------------------------------------------
+
+// A close request waiting when a drop begins is served after the first entry:
+// that entry stays written, the file ends "Aborted!", the drop ends with its
+// summary, then the window closes with the request's code.
+TEST_F(MainDlgTest, CloseRequestDuringADropStopsItAfterTheCurrentEntry) {
+    struct SCase {
+        UINT message;
+        WPARAM wParam;
+        int code;
+    };
+    const SCase cases[] = {{WM_CLOSE, 0, 2}, {WM_COMMAND, IDOK, 1}, {WM_COMMAND, IDCANCEL, 2}};
+    for (const SCase& c : cases) {
+        Open();
+        const std::u16string name = u"stop" + Num((long long)c.message) + u"-" + Num((long long)c.wParam);
+        const std::u16string path = WriteCustomFile(name + u".god");
+        const std::u16string n = Num((long long)fileData.size());
+        ASSERT_TRUE(::PostMessageW(dlg.m_hWnd, c.message, c.wParam, 0));
+        Drop({path});
+        EXPECT_EQ(TakeQuitCode(), c.code);
+        EXPECT_EQ(dlg.m_hWnd, nullptr) << "the window closed after the drop";
+        EXPECT_EQ(dlg.linesWhenDestroyed,
+                  (Lines{kInstructionEn, u"1 file dropped.", u"Processing 1 of 1 file", u"File path [" + path + u"]",
+                         u"CreateDirectory (path=" + root + u"\\" + name + u"\\) ... Success!",
+                         u"ExtractData(dir=" + name + u"\\, size=" + n + u")",
+                         u"Extracting... filename=readme.t position=0/" + n + u" size=63", u"Aborted!",
+                         u"0 files have been extracted.", u"----------------"}));
+        const Tree tree = TreeOf(root);
+        EXPECT_EQ(tree.count(name + u"\\readme.txt"), 1u);
+        EXPECT_EQ(tree.count(name + u"\\notes.txt"), 0u) << "nothing after the entry being written";
+    }
+}
+
+// The prompt's own loop serves the window: a WM_CLOSE posted meanwhile closes
+// the prompt, ends the drop and then the window; a second drop is refused.
+TEST_F(MainDlgTest, RequestsWhileThePromptIsOpen) {
+    Open();
+    const std::u16string path = WriteCustomFile(u"hero.god");
+    const std::u16string other = WriteCustomFile(u"other.god");
+    Drop({path});
+    const Tree before = TreeOf(root);
+    const Lines firstRun = ListLines(List());
+    const Lines secondRun = {u"1 file dropped.", u"Processing 1 of 1 file", u"File path [" + path + u"]",
+                             u"CreateDirectory (path=" + root + u"\\hero\\) ... Failed!",
+                             u"Cannot create directory. Please enter another name.", u"Aborted!",
+                             u"0 files have been extracted.", u"----------------"};
+
+    // A second drop while the prompt is open: released, nothing else.
+    const HDROP second = MakeDrop({other});
+    bool stillAsking = false;
+    uitest::CModalScript refuse([&] { return FindOwnedDialog(dlg.m_hWnd); },
+                                [&](HWND prompt) {
+                                    ::PostMessageW(dlg.m_hWnd, WM_DROPFILES, WPARAM(second), 0);
+                                    uitest::PumpMessages();
+                                    stillAsking = ::IsWindowVisible(prompt) && !::IsWindowEnabled(dlg.m_hWnd);
+                                    uitest::PressKey(VK_ESCAPE);
+                                });
+    Drop({path});
+    ASSERT_TRUE(refuse.HasRun());
+    EXPECT_TRUE(stillAsking);
+    EXPECT_EQ(::GlobalFlags(second), UINT(GMEM_INVALID_HANDLE)) << "the refused drop is released";
+    EXPECT_EQ(ListLines(List()), Concat({firstRun, secondRun}));
+    EXPECT_EQ(TreeOf(root), before) << "the refused drop extracted nothing";
+
+    // WM_CLOSE while the prompt is open.
+    uitest::CModalScript close([&] { return FindOwnedDialog(dlg.m_hWnd); },
+                               [&](HWND) { ::PostMessageW(dlg.m_hWnd, WM_CLOSE, 0, 0); });
+    Drop({path});
+    ASSERT_TRUE(close.HasRun());
+    EXPECT_EQ(TakeQuitCode(), 2);
+    EXPECT_EQ(dlg.m_hWnd, nullptr);
+    EXPECT_EQ(dlg.linesWhenDestroyed, Concat({firstRun, secondRun, secondRun}));
+    EXPECT_EQ(TreeOf(root), before);
+}
+
+TEST_F(MainDlgTest, DropWhileTheAboutBoxIsOpenIsRefused) {
+    Open();
+    const std::u16string path = WriteCustomFile(u"hero.god");
+    const Lines lines = ListLines(List());
+    const HDROP drop = MakeDrop({path});
+    bool mainDisabled = false;
+    uitest::CModalScript script([&] { return FindOwnedDialog(dlg.m_hWnd); },
+                                [&](HWND) {
+                                    ::PostMessageW(dlg.m_hWnd, WM_DROPFILES, WPARAM(drop), 0);
+                                    uitest::PumpMessages();
+                                    mainDisabled = !::IsWindowEnabled(dlg.m_hWnd);
+                                    uitest::PressKey(VK_ESCAPE);
+                                });
+    ::SendMessageW(dlg.m_hWnd, WM_SYSCOMMAND, CMainDlg::ID_APP_ABOUT, 0);
+    ASSERT_TRUE(script.HasRun());
+    EXPECT_TRUE(mainDisabled) << "the window stays disabled under the About box";
+    EXPECT_EQ(::GlobalFlags(drop), UINT(GMEM_INVALID_HANDLE));
+    EXPECT_EQ(ListLines(List()), lines);
+    EXPECT_TRUE(TreeOf(root).empty());
+}
+
+// The caption shows how far the drop is, in the UI language, and the title
+// comes back when it ends.
+TEST_F(MainDlgTest, CaptionShowsProgressAndTheTitleReturns) {
+    struct SCase {
+        const WCHAR* locale;
+        std::wstring last;
+        std::wstring title;
+    };
+    const SCase cases[] = {
+        {L"en-US", L"100% \u2013 en.god (2 of 2) \u2013 Vanto Custom File Extractor", L"Vanto Custom File Extractor"},
+        {L"ja-JP", L"100% \u2013 ja.god\uFF082\u500B\u4E2D2\u500B\u76EE\uFF09\u2013 Vanto \u30AB\u30B9\u30BF\u30E0"
+                   L"\u30D5\u30A1\u30A4\u30EB\u5C55\u958B\u30C4\u30FC\u30EB",
+         L"Vanto \u30AB\u30B9\u30BF\u30E0\u30D5\u30A1\u30A4\u30EB\u5C55\u958B\u30C4\u30FC\u30EB"},
+    };
+    for (const SCase& c : cases) {
+        SetUiLanguage(c.locale);
+        Open();
+        const std::u16string lang(c.locale, c.locale + 2);
+        const std::u16string first = WriteCustomFile(u"first-" + lang + u".god");
+        const std::u16string last = WriteCustomFile(lang + u".god");
+        dlg.titles.clear();
+        Drop({first, last});
+        ASSERT_FALSE(dlg.titles.empty());
+        EXPECT_EQ(dlg.titles.back(), c.last);
+        EXPECT_EQ(uitest::WindowText(dlg.m_hWnd), c.title);
+        ::DestroyWindow(dlg.m_hWnd);
+        TakeQuitCode();
+    }
 }
 
 // A file name with characters that would reorder or control what is shown
