@@ -20,6 +20,14 @@ std::string Numbered(const char* prefix, int n, int digits) {
 
 SCorpusShape SCorpusShape::Full() { return {20000, 36, 6, 3350.0, 1.55, 300, 2u * 1024u * 1024u, 6}; }
 
+SCorpusShape SCorpusShape::Sized(int files) {
+    SCorpusShape shape = Full();
+    const int containers = int((int64_t(shape.nContainers) * files + shape.nFiles / 2) / shape.nFiles);
+    shape.nContainers = containers > 0 ? containers : 1;
+    shape.nFiles = files;
+    return shape;
+}
+
 SCorpusShape SCorpusShape::Quick() { return {240, 4, 2, 1500.0, 1.2, 200, 64u * 1024u, 6}; }
 
 double CRandom::Normal() {

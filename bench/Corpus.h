@@ -29,6 +29,9 @@ struct SCorpusShape {
 
     static SCorpusShape Full();   // about 20,000 files, about 150 MB
     static SCorpusShape Quick();  // a few hundred small files, for the smoke test
+    // The full corpus's mix of sizes and kinds with another number of files,
+    // the child containers in proportion (at least one).
+    static SCorpusShape Sized(int files);
 };
 
 struct SCorpusStats {

@@ -1,7 +1,9 @@
-// Writes the benchmark corpus: make-bench-corpus [--quick] OUTPUT.god OUTPUT.zip
+// Writes the benchmark corpus: make-bench-corpus [--quick | --files N] OUTPUT.god OUTPUT.zip
+// (--files: the full corpus's mix with N files instead of about 20,000).
 // The zip's members sit under the folder the extractor makes for OUTPUT.god
 // (its base name without the extension), so both extract to the same tree.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -27,7 +29,7 @@ bool WriteFile(const std::string& path, const Bytes& data) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: make-bench-corpus [--quick] OUTPUT.god OUTPUT.zip\n");
+    std::fprintf(stderr, "usage: make-bench-corpus [--quick | --files N] OUTPUT.god OUTPUT.zip\n");
     return 2;
 }
 
@@ -35,9 +37,18 @@ int Usage() {
 
 int main(int argc, char** argv) {
     int arg = 1;
-    const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
-    if (quick)
+    SCorpusShape shape = SCorpusShape::Full();
+    if (argc > 1 && std::strcmp(argv[1], "--quick") == 0) {
+        shape = SCorpusShape::Quick();
         ++arg;
+    } else if (argc > 2 && std::strcmp(argv[1], "--files") == 0) {
+        char* end = nullptr;
+        const long files = std::strtol(argv[2], &end, 10);
+        if (*end || files < 10 || files > 99999)
+            return Usage();
+        shape = SCorpusShape::Sized(int(files));
+        arg += 2;
+    }
     if (argc - arg != 2)
         return Usage();
     const std::string godPath = argv[arg];
@@ -48,7 +59,7 @@ int main(int argc, char** argv) {
         std::perror(zipPath.c_str());
         return 1;
     }
-    CCorpusBuilder builder(quick ? SCorpusShape::Quick() : SCorpusShape::Full(), FolderNameOf(godPath), zip);
+    CCorpusBuilder builder(shape, FolderNameOf(godPath), zip);
     Bytes customFile;
     if (!builder.Build(customFile))
         return 1;

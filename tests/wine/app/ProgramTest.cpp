@@ -21,7 +21,9 @@
 #include "tests/wine/app/ProgramPath.h"
 #include "tests/wine/ui/UiTestSupport.h"
 #include "tests/wine/WinFiles.h"
+#include "tools/ChildProcess.h"
 #include "tools/ContainerWriter.h"
+#include "tools/ProcessDrop.h"
 
 namespace {
 
@@ -44,40 +46,24 @@ class CProgramRun {
 public:
     explicit CProgramRun(const std::wstring& arguments, const std::wstring& program = ProgramPath(),
                          const wchar_t* folder = nullptr) {
-        std::wstring commandLine = L"\"" + program + L"\"";
-        if (!arguments.empty())
-            commandLine += L" " + arguments;
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof startup;
-        m_bStarted = ::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
-                                      folder, &startup, &m_info) != FALSE;
+        m_process.Start(program, arguments, folder, DETACHED_PROCESS);
     }
-    ~CProgramRun() {
-        if (!m_bStarted)
-            return;
-        if (::WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT)
-            ::TerminateProcess(m_info.hProcess, 99);
-        ::CloseHandle(m_info.hThread);
-        ::CloseHandle(m_info.hProcess);
-    }
-    CProgramRun(const CProgramRun&) = delete;
-    CProgramRun& operator=(const CProgramRun&) = delete;
 
-    bool Started() const { return m_bStarted; }
-    HANDLE Process() const { return m_info.hProcess; }
+    bool Started() const { return m_process.Started(); }
+    HANDLE Process() const { return m_process.Handle(); }
 
     // The program's visible window of this class (and title, unless null),
     // waited for up to timeoutMs.
     HWND WaitForWindow(const wchar_t* title, const wchar_t* className = L"#32770", DWORD timeoutMs = 30000) const {
-        for (DWORD waited = 0; waited < timeoutMs && m_bStarted; waited += 50) {
+        for (DWORD waited = 0; waited < timeoutMs && Started(); waited += 50) {
             HWND found = nullptr;
             while ((found = ::FindWindowExW(nullptr, found, className, title)) != nullptr) {
                 DWORD process = 0;
                 ::GetWindowThreadProcessId(found, &process);
-                if (process == m_info.dwProcessId && ::IsWindowVisible(found))
+                if (process == m_process.Id() && ::IsWindowVisible(found))
                     return found;
             }
-            if (::WaitForSingleObject(m_info.hProcess, 50) == WAIT_OBJECT_0)
+            if (::WaitForSingleObject(Process(), 50) == WAIT_OBJECT_0)
                 return nullptr;  // it ended without showing the window
         }
         return nullptr;
@@ -85,16 +71,12 @@ public:
 
     // The exit code, or 99 when the program is still running after 15 s.
     DWORD WaitForExit() const {
-        if (::WaitForSingleObject(m_info.hProcess, 15000) != WAIT_OBJECT_0)
-            return 99;
         DWORD code = 99;
-        ::GetExitCodeProcess(m_info.hProcess, &code);
-        return code;
+        return m_process.WaitForExit(15000, code) ? code : 99;
     }
 
 private:
-    PROCESS_INFORMATION m_info = {};
-    bool m_bStarted = false;
+    CChildProcess m_process;
 };
 
 std::wstring ListLine(HWND list, int index) {
@@ -216,18 +198,7 @@ std::wstring InFolderOf(const std::wstring& file, const wchar_t* name) {
 bool DropInsideTheProgram(HANDLE process) {
     WCHAR self[MAX_PATH];
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const std::wstring dll = InFolderOf(self, L"drop-into-process.dll");
-    const SIZE_T bytes = (dll.size() + 1) * sizeof(WCHAR);
-    void* remote = ::VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    const auto load = reinterpret_cast<LPTHREAD_START_ROUTINE>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW")));
-    const HANDLE thread = remote && ::WriteProcessMemory(process, remote, dll.c_str(), bytes, nullptr)
-                              ? ::CreateRemoteThread(process, nullptr, 0, load, remote, 0, nullptr)
-                              : nullptr;
-    const bool loaded = thread && ::WaitForSingleObject(thread, 30000) == WAIT_OBJECT_0;
-    if (thread)
-        ::CloseHandle(thread);
-    return loaded;
+    return LoadLibraryInProcess(process, InFolderOf(self, L"drop-into-process.dll"), 30000);
 }
 
 // Stored and distinct: every sixteenth entry 4 MB, the others 64 KB.
