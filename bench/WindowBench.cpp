@@ -170,6 +170,12 @@ int RunWindow(const std::wstring& program, const std::wstring& dll, const std::w
             if (summary == ESummary::Expected || summary == ESummary::Other) {
                 seconds = seen;
                 lines = count;
+                // What the drop DLL saw inside the window, where no caption is missed.
+                const HANDLE order = ::GetPropW(window, kHundredBeforeSummary);
+                if (order)
+                    hundredBeforeSummary = order == reinterpret_cast<HANDLE>(1);
+                if (hundredBeforeSummary && progressMax < 100)
+                    progressMax = 100;
                 break;
             }
             if (summary == ESummary::NotYet)

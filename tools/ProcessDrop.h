@@ -9,6 +9,10 @@
 
 #include <string>
 
+// The window property through which the drop DLL reports whether the caption
+// showed 100% before the summary line reached the log (1) or not (2).
+constexpr const WCHAR* kHundredBeforeSummary = L"VantoBench.HundredBeforeSummary";
+
 namespace process_drop {
 
 struct SSearch {
