@@ -80,6 +80,8 @@ void ReadStartupOptions(const char16_t* commandLine, const char16_t* systemLocal
 
     const char16_t* sizeSwitch = FindSwitch(commandLine, u"-s ");
     options.nFontSize = sizeSwitch ? ReadFontSize(sizeSwitch + 3) : 9;
+    const char16_t* codePageSwitch = FindSwitch(commandLine, u"-cp ");
+    options.nCodePage = codePageSwitch ? ReadFontSize(codePageSwitch + 4) : 932;
 
     // The face runs to the end of the line: other switches, quotes and
     // trailing blanks belong to it. A face too long for the buffer is refused

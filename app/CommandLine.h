@@ -17,6 +17,9 @@ struct SStartupOptions {
     char16_t szLocaleName[kStartupNameCapacity] = {};
     char16_t szFontFace[kStartupNameCapacity] = {};
     int32_t nFontSize = 9;
+    // The code page entry names are read in: 932 unless -cp gave another
+    // number (checked against the system by the caller).
+    int32_t nCodePage = 932;
     // -f gave a face that does not fit szFontFace; the default face is used.
     bool bFaceRefused = false;
 };
@@ -37,6 +40,7 @@ int32_t ReadFontSize(const char16_t* text);
 // counts as empty):
 //   -j        locale "ja-JP"; else -e  locale "en-US"; else the system's name
 //   -s N      size N (see ReadFontSize); else 9
+//   -cp N     code page N, read as -s reads its number; else 932
 //   -f FACE   the rest of the line after leading spaces, whatever it holds;
 //             else "Meiryo UI" for a Japanese UI language, "MS Shell Dlg" otherwise
 void ReadStartupOptions(const char16_t* commandLine, const char16_t* systemLocaleName, SStartupOptions& options);

@@ -15,7 +15,7 @@ static_assert(sizeof(g_szLocaleName) == sizeof(SStartupOptions::szLocaleName) &&
                   sizeof(g_szFontFace) == sizeof(SStartupOptions::szFontFace),
               "the option buffers and the process-wide buffers must match");
 
-bool ApplyStartupOptions(const WCHAR* commandLine) {
+bool ApplyStartupOptions(const WCHAR* commandLine, int32_t* codePage) {
     WCHAR systemLocale[kLocaleNameCapacity] = {};
     // When the platform has no name, the UI language is English.
     if (::GetSystemDefaultLocaleName(systemLocale, kLocaleNameCapacity) == 0)
@@ -27,6 +27,8 @@ bool ApplyStartupOptions(const WCHAR* commandLine) {
     std::memcpy(g_szLocaleName, options.szLocaleName, sizeof g_szLocaleName);
     std::memcpy(g_szFontFace, options.szFontFace, sizeof g_szFontFace);
     g_nFontSize = options.nFontSize;
+    if (codePage)
+        *codePage = options.nCodePage;
     return !options.bFaceRefused;
 }
 
@@ -34,15 +36,26 @@ int Run(const WCHAR* commandLine, int nCmdShow) {
     CMessageLoop theLoop;
     g_Module.AddMessageLoop(&theLoop);
 
-    const bool faceAccepted = ApplyStartupOptions(commandLine);
+    int32_t codePage = 932;
+    const bool faceAccepted = ApplyStartupOptions(commandLine, &codePage);
+
+    // A code page the system cannot decode is refused: names are read in 932.
+    const bool codePageValid = codePage > 0 && codePage <= 0xFFFF;
+    CSystemPlatform chosen(codePageValid ? unsigned(codePage) : 932);
+    CSystemPlatform standard(932);
+    const bool codePageRefused = !chosen.IsCodePageSupported();
+    CMainDlg dlgMain(codePageRefused ? standard : chosen);
 
     int nRet = 0;
-    CSystemPlatform platform;
-    CMainDlg dlgMain(platform);
     if (dlgMain.CreateModeless(nullptr, 0)) {
-        if (!faceAccepted) {  // said under the instruction, so the user knows why
+        // Said under the instruction, so the user knows why.
+        if (!faceAccepted) {
             dlgMain.LogJa(u"-f で指定されたフォント名が長すぎるため、既定のフォントを使います。");
             dlgMain.LogEn(u"The font name given with -f is too long; the default font is used.");
+        }
+        if (!codePageValid || codePageRefused) {
+            dlgMain.LogJa(u"コードページ %d はこのシステムで使えません。名前はコードページ 932 で読みます。", codePage);
+            dlgMain.LogEn(u"Code page %d is not supported here; names are read in code page 932.", codePage);
         }
         ::ShowWindow(dlgMain, nCmdShow);
         nRet = theLoop.Run();

@@ -71,7 +71,7 @@ const char16_t* CliUsageText() {
            u"  -e               log in English\n"
            u"  -C DIR           extract into DIR instead of the current folder\n"
            u"  --codepage N     decode entry names with Windows code page N\n"
-           u"                   (default: 932 on Linux, the ANSI code page on Windows)\n"
+           u"                   (default: 932, as the game writes them on every system)\n"
            u"  -h, --help       show this text\n"
            u"\n"
            u"Exit status:\n"

@@ -144,9 +144,11 @@ HANDLE AsHandle(CFolderChain::Handle h) { return reinterpret_cast<HANDLE>(h); }
 
 // The Windows system's own state.
 struct SSystemState {
-    SSystemState(unsigned codePage, CFolderChain::IOpener& opener) : m_nCodePage(codePage), m_chain(opener) {}
+    // The game writes its names in code page 932 whatever system it runs on.
+    SSystemState(unsigned codePage, CFolderChain::IOpener& opener)
+        : m_nCodePage(codePage ? codePage : 932), m_chain(opener) {}
 
-    unsigned m_nCodePage;  // CP_ACP (0) for the system's ANSI code page
+    unsigned m_nCodePage;
     CFolderChain m_chain;
     unsigned long m_nTempSequence = 0;
     // Whether the root's volume keeps several links to one file; asked once per root.
@@ -159,7 +161,7 @@ CSystemPlatform::CSystemPlatform(unsigned codePage) : m_pState(new SSystemState(
 // The chain lets go of its folders while the object that closes them is whole.
 CSystemPlatform::~CSystemPlatform() { m_pState->m_chain.Close(); }
 
-bool CSystemPlatform::IsCodePageSupported() const { return m_pState->m_nCodePage == CP_ACP || IsValidCodePage(m_pState->m_nCodePage); }
+bool CSystemPlatform::IsCodePageSupported() const { return IsValidCodePage(m_pState->m_nCodePage); }
 
 bool CSystemPlatform::GetCurrentDir(char16_t* buf, size_t capacity) {
     if (capacity == 0)
@@ -349,9 +351,7 @@ void CSystemPlatform::DecodeName(const uint8_t* bytes, size_t count, char16_t* o
     size_t take = count < (capacity - 1) * 4 ? count : (capacity - 1) * 4;
     if (take == 0 || take > 0x7FFFFFFF)
         return;
-    // The system's code page is looked at too: with UTF-8 as the ANSI code
-    // page, CP_ACP takes no flags either.
-    const DWORD flags = TakesNoFlags(m_pState->m_nCodePage == CP_ACP ? GetACP() : m_pState->m_nCodePage) ? 0 : MB_PRECOMPOSED;
+    const DWORD flags = TakesNoFlags(m_pState->m_nCodePage) ? 0 : MB_PRECOMPOSED;
     const char* source = reinterpret_cast<const char*>(bytes);
     // MultiByteToWideChar fails outright on a buffer that is too small, so a
     // name that would not fit is shortened first (counting costs no memory);

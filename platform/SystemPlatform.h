@@ -18,9 +18,8 @@ struct SSystemState;
 
 class CSystemPlatform final : public IPlatform, private CFolderChain::IOpener {
 public:
-    // Entry names are decoded from this Windows code page. 0 is the system's
-    // ANSI code page on Windows and 932 on Linux, since the game is Japanese
-    // and Linux has no ANSI code page of its own.
+    // Entry names are decoded from this Windows code page; 0 means 932, the
+    // code page the game writes its names in on every system.
     explicit CSystemPlatform(unsigned codePage = 0);
     ~CSystemPlatform();
     CSystemPlatform(const CSystemPlatform&) = delete;

@@ -274,6 +274,31 @@ TEST(CommandLine, Table) {
     }
 }
 
+// The code page for entry names: 932 unless "-cp " gives a number, read as
+// the font size is; the switch goes before -f, which takes the rest.
+TEST(CommandLine, CodePageSwitch) {
+    struct SRow {
+        const char16_t* commandLine;
+        int32_t codePage;
+        const char16_t* face;
+    };
+    const SRow rows[] = {
+        {u"", 932, u"MS Shell Dlg"},
+        {u"-cp 1252", 1252, u"MS Shell Dlg"},
+        {u"-CP   65001 -e", 65001, u"MS Shell Dlg"},
+        {u"-cp x", 0, u"MS Shell Dlg"},
+        {u"-cp1252", 932, u"MS Shell Dlg"},
+        {u"-cp 949 -f Gulim", 949, u"Gulim"},
+        {u"-f Arial -cp 1252", 1252, u"Arial -cp 1252"},
+    };
+    for (const SRow& row : rows) {
+        SStartupOptions options;
+        ReadStartupOptions(row.commandLine, u"en-US", options);
+        EXPECT_EQ(options.nCodePage, row.codePage) << Utf16ToUtf8String(row.commandLine);
+        EXPECT_EQ(std::u16string(options.szFontFace), row.face) << Utf16ToUtf8String(row.commandLine);
+    }
+}
+
 // Every field is written on each call, so a reused options record keeps
 // nothing from the call before.
 TEST(CommandLine, ReusedOptionsKeepNothingFromBefore) {

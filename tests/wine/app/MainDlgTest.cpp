@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -491,6 +492,38 @@ TEST_F(MainDlgTest, SecondDropOfTheSameFileCancelledAtThePrompt) {
                                 u"----------------"}));
     EXPECT_EQ(TreeOf(root), before) << "nothing written, nothing changed";
     EXPECT_EQ(dlg.nSounds, 1) << "only the first drop played it";
+}
+
+// Names are read in code page 932 whatever the system's code page (these tests
+// run under Japanese and German systems), or in the code page chosen.
+TEST_F(MainDlgTest, EntryNamesAreReadInCodePage932OrTheOneChosen) {
+    struct SCase {
+        unsigned codePage;  // 0: the default
+        const char* name;   // the entry name's bytes
+        std::u16string shown;
+    };
+    const SCase cases[] = {
+        {0, "\x90\xE0\x96\xBE\x8F\x91.t", u"\u8AAC\u660E\u66F8.t"},
+        {65001, "\xE8\xAA\xAC\xE6\x98\x8E\xE6\x9B\xB8.t", u"\u8AAC\u660E\u66F8.t"},
+        {1252, "caf\xE9.t", u"caf\u00E9.t"},
+    };
+    for (const SCase& c : cases) {
+        CSystemPlatform chosen(c.codePage);
+        CTestMainDlg window(chosen);
+        ASSERT_NE(window.CreateModeless(nullptr, 0), nullptr);
+        CContainerWriter writer;
+        writer.Add(c.name, Text("text\r\n"));
+        const std::u16string folder = u"cp" + Num((long long)c.codePage);
+        const std::u16string path = scratch / (u"in\\" + folder + u".god");
+        ASSERT_TRUE(WriteBytes(path, writer.Data()));
+        ::SendMessageW(window.m_hWnd, WM_DROPFILES, WPARAM(MakeDrop({path})), 0);
+        const Lines lines = ListLines(window.m_hWndList);
+        EXPECT_NE(std::find(lines.begin(), lines.end(), u"Extracting... filename=" + c.shown + u" position=0/56 size=56"),
+                  lines.end())
+            << c.codePage;
+        EXPECT_EQ(TreeOf(root).count(folder + u"\\" + c.shown + u"xt"), 1u) << c.codePage;
+        ::DestroyWindow(window.m_hWnd);
+    }
 }
 
 // --- One job at a time -----------------------------------------------------------

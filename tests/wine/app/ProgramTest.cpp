@@ -171,19 +171,29 @@ TEST(Program, FontSizeSwitchScalesTheWindow) {
     EXPECT_GT(widths[1] * 10, widths[0] * 15) << "9 pt: " << widths[0] << " px, 18 pt: " << widths[1] << " px";
 }
 
-// A face too long to be used is not cut: the default face is used, and the
-// log says so under the instruction.
-TEST(Program, TooLongFaceIsReportedAndTheDefaultUsed) {
-    CProgramRun run(L"-e -s 9 -f " + std::wstring(300, L'F'));
-    ASSERT_TRUE(run.Started());
-    const HWND window = run.WaitForWindow(kTitleEn);
-    ASSERT_NE(window, nullptr);
-    const HWND list = ::GetDlgItem(window, 1000);
-    EXPECT_EQ(::SendMessageW(list, LB_GETCOUNT, 0, 0), 2);
-    EXPECT_EQ(ListLine(list, 0), kInstructionEn);
-    EXPECT_EQ(ListLine(list, 1), L"The font name given with -f is too long; the default font is used.");
-    ::PostMessageW(window, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(run.WaitForExit(), 1u);
+// A face too long to be used is not cut, and a code page the system lacks is
+// not used: the defaults are, and the log says so under the instruction.
+TEST(Program, RefusedSwitchesAreReportedAndTheDefaultsUsed) {
+    struct SCase {
+        std::wstring commandLine;
+        const wchar_t* line;
+    };
+    const SCase cases[] = {
+        {L"-e -s 9 -f " + std::wstring(300, L'F'), L"The font name given with -f is too long; the default font is used."},
+        {L"-e -cp 12345", L"Code page 12345 is not supported here; names are read in code page 932."},
+    };
+    for (const SCase& c : cases) {
+        CProgramRun run(c.commandLine);
+        ASSERT_TRUE(run.Started());
+        const HWND window = run.WaitForWindow(kTitleEn);
+        ASSERT_NE(window, nullptr);
+        const HWND list = ::GetDlgItem(window, 1000);
+        EXPECT_EQ(::SendMessageW(list, LB_GETCOUNT, 0, 0), 2);
+        EXPECT_EQ(ListLine(list, 0), kInstructionEn);
+        EXPECT_EQ(ListLine(list, 1), c.line);
+        ::PostMessageW(window, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(run.WaitForExit(), 1u);
+    }
 }
 
 // --- Ended from the task manager in the middle of a drop -------------------------
