@@ -2,6 +2,7 @@
 
 #include <mmsystem.h>
 #include <shobjidl.h>
+#include <commdlg.h>
 
 #include "framework/AppModule.h"
 #include "framework/CenterDialog.h"
@@ -52,6 +53,49 @@ HICON LoadProgramIcon(int metricX, int metricY) {
 void AppendMenuItem(HMENU hMenu, MENUITEMINFOW& item) {
     item.cbSize = sizeof(MENUITEMINFOW);
     ::InsertMenuItemW(hMenu, UINT(-1), TRUE, &item);
+}
+
+void AppendCommand(HMENU hMenu, UINT id, const WCHAR* text) {
+    WCHAR copy[64];
+    if (!CopyText(AsChar16(copy), 64, AsChar16(text)))
+        return;
+    MENUITEMINFOW item = {};
+    item.fMask = MIIM_ID | MIIM_STRING;
+    item.wID = id;
+    item.dwTypeData = copy;
+    AppendMenuItem(hMenu, item);
+}
+
+// Lines [first, first + count) of a list box joined into one text, each
+// ended by CRLF when endLines is set (else CRLF between them), in a movable
+// global block as the clipboard takes it; null when it cannot be had.
+HGLOBAL JoinLines(HWND list, int first, int count, bool endLines) {
+    size_t length = 1;
+    for (int i = first; i < first + count; ++i) {
+        const LRESULT n = ::SendMessageW(list, LB_GETTEXTLEN, WPARAM(i), 0);
+        if (n == LB_ERR)
+            return nullptr;
+        length += size_t(n) + 2;
+    }
+    const HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, length * sizeof(WCHAR));
+    WCHAR* text = block ? static_cast<WCHAR*>(::GlobalLock(block)) : nullptr;
+    if (!text) {
+        if (block)
+            ::GlobalFree(block);
+        return nullptr;
+    }
+    size_t pos = 0;
+    for (int i = first; i < first + count; ++i) {
+        // The lengths were asked above; the list cannot change in between.
+        pos += size_t(::SendMessageW(list, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text + pos)));
+        if (endLines || i + 1 < first + count) {
+            text[pos++] = L'\r';
+            text[pos++] = L'\n';
+        }
+    }
+    text[pos] = 0;
+    ::GlobalUnlock(block);
+    return block;
 }
 
 }  // namespace
@@ -126,6 +170,17 @@ BOOL CMainDlg::HandleMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM, LRESULT& lR
         }
         return FALSE;
     case WM_SYSCOMMAND:
+        if (LOWORD(wParam) == ID_LOG_COPY) {
+            CopyLogToClipboard(0, int(::SendMessageW(m_hWndList, LB_GETCOUNT, 0, 0)), true);
+            lResult = 0;
+            return TRUE;
+        }
+        if (LOWORD(wParam) == ID_LOG_SAVE) {
+            if (!m_bJobRunning)  // the save dialog would hold the drop up
+                AskAndSaveLog();
+            lResult = 0;
+            return TRUE;
+        }
         if (LOWORD(wParam) == ID_APP_ABOUT) {
             // A modal box would hold the drop up until it closed.
             if (!m_bJobRunning)
@@ -150,7 +205,7 @@ BOOL CMainDlg::OnInitDialog() {
     UIAddChildWindowContainer(m_hWnd);
 
     m_hWndList = GetDlgItem(IDC_LOG_LIST);
-    AppendAboutItem();
+    AppendSystemMenuItems();
     if (IsJapanese())
         SetWindowText(L"Vanto カスタムファイル展開ツール");
 
@@ -178,20 +233,84 @@ void CMainDlg::SetProgramIcons() {
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIconSmall));
 }
 
-void CMainDlg::AppendAboutItem() {
+void CMainDlg::AppendSystemMenuItems() {
     const HMENU hMenu = ::GetSystemMenu(m_hWnd, FALSE);
     MENUITEMINFOW separator = {};
     separator.fMask = MIIM_TYPE;
     separator.fType = MFT_SEPARATOR;
     AppendMenuItem(hMenu, separator);
 
-    WCHAR japanese[] = L"バージョン情報(&A)";
-    WCHAR english[] = L"&About Vanto Extractor";
-    MENUITEMINFOW about = {};
-    about.fMask = MIIM_ID | MIIM_STRING;
-    about.wID = ID_APP_ABOUT;
-    about.dwTypeData = IsJapanese() ? japanese : english;
-    AppendMenuItem(hMenu, about);
+    const bool japanese = IsJapanese();
+    // The About item stays the menu's last.
+    AppendCommand(hMenu, ID_LOG_COPY, japanese ? L"ログをコピー" : L"Copy log");
+    AppendCommand(hMenu, ID_LOG_SAVE, japanese ? L"ログを保存..." : L"Save log...");
+    AppendCommand(hMenu, ID_APP_ABOUT, japanese ? L"バージョン情報(&A)" : L"&About Vanto Extractor");
+}
+
+bool CMainDlg::CopyLogToClipboard(int first, int count, bool endLines) {
+    const HGLOBAL text = JoinLines(m_hWndList, first, count, endLines);
+    if (!text)
+        return false;
+    if (!::OpenClipboard(m_hWnd)) {
+        ::GlobalFree(text);
+        return false;
+    }
+    ::EmptyClipboard();
+    const bool taken = ::SetClipboardData(CF_UNICODETEXT, text) != nullptr;
+    ::CloseClipboard();
+    if (!taken)  // the clipboard owns the block only once it took it
+        ::GlobalFree(text);
+    return taken;
+}
+
+bool CMainDlg::SaveLogToFile(const WCHAR* path) {
+    const HGLOBAL block = JoinLines(m_hWndList, 0, int(::SendMessageW(m_hWndList, LB_GETCOUNT, 0, 0)), true);
+    if (!block)
+        return false;
+    const WCHAR* text = static_cast<const WCHAR*>(::GlobalLock(block));
+    const int length = text ? int(::wcslen(text)) : 0;
+    const int bytes = length > 0 ? ::WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr) : 0;
+    char* utf8 = bytes > 0 ? static_cast<char*>(::HeapAlloc(::GetProcessHeap(), 0, size_t(bytes))) : nullptr;
+    if (utf8)
+        ::WideCharToMultiByte(CP_UTF8, 0, text, length, utf8, bytes, nullptr, nullptr);
+    ::GlobalUnlock(block);
+    ::GlobalFree(block);
+    if (!utf8 && length > 0)
+        return false;
+
+    bool written = false;
+    const HANDLE file = ::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        DWORD done = 0;
+        written = (bytes == 0 || (::WriteFile(file, utf8, DWORD(bytes), &done, nullptr) && done == DWORD(bytes))) &&
+                  ::FlushFileBuffers(file);
+        ::CloseHandle(file);
+        if (!written)  // no log cut short under the name the user chose
+            ::DeleteFileW(path);
+    }
+    if (utf8)
+        ::HeapFree(::GetProcessHeap(), 0, utf8);
+    return written;
+}
+
+void CMainDlg::AskAndSaveLog() {
+    WCHAR path[kPathCapacity] = L"VantoExtractor-log.txt";
+    OPENFILENAMEW ofn = {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = m_hWnd;
+    ofn.lpstrFilter = IsJapanese() ? L"テキスト (*.txt)\0*.txt\0すべてのファイル (*.*)\0*.*\0"
+                                   : L"Text (*.txt)\0*.txt\0All files (*.*)\0*.*\0";
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = kPathCapacity;
+    ofn.lpstrDefExt = L"txt";
+    // The current folder is where drops go: the dialog must not move it.
+    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_EXPLORER;
+    if (!::GetSaveFileNameW(&ofn))
+        return;
+    if (!SaveLogToFile(path)) {
+        LogJa(u"ログを保存できませんでした: [%s]", AsChar16(path));
+        LogEn(u"Cannot save the log to [%s].", AsChar16(path));
+    }
 }
 
 void CMainDlg::ShowAboutBox() {
@@ -221,8 +340,18 @@ void CMainDlg::CloseWithCode(int nCode) {
 }
 
 BOOL CMainDlg::PreTranslateMessage(MSG* pMsg) {
+    if (m_hWnd == nullptr)
+        return FALSE;
+    // Ctrl+C in the log copies the selected line.
+    if (pMsg->message == WM_KEYDOWN && pMsg->wParam == 'C' && pMsg->hwnd == m_hWndList &&
+        ::GetKeyState(VK_CONTROL) < 0) {
+        const LRESULT selected = ::SendMessageW(m_hWndList, LB_GETCURSEL, 0, 0);
+        if (selected != LB_ERR)
+            CopyLogToClipboard(int(selected), 1, false);
+        return TRUE;
+    }
     // Escape becomes the Cancel command, Enter the OK command.
-    return m_hWnd != nullptr && ::IsDialogMessageW(m_hWnd, pMsg);
+    return ::IsDialogMessageW(m_hWnd, pMsg);
 }
 
 BOOL CMainDlg::OnIdle() {

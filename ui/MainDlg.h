@@ -48,6 +48,8 @@ public:
     enum : int {
         IDC_LOG_LIST = 1000,
         ID_APP_ABOUT = 0xE140,  // the system menu's About item
+        ID_LOG_COPY = 0xE150,   // its "Copy log" item: every line to the clipboard
+        ID_LOG_SAVE = 0xE160,   // its "Save log..." item: every line to a UTF-8 file
         kMargin = 8,  // pixels between the client edge and the log
     };
 
@@ -83,6 +85,13 @@ public:
     // when the Windows folder is unknown or the path does not fit.
     static bool ComposeCompletionSoundPath(WCHAR* buf, size_t capacity);
 
+    // The log's lines [first, first + count) into the clipboard as text,
+    // each ended by CRLF when endLines is set. False when it was not taken.
+    bool CopyLogToClipboard(int first, int count, bool endLines);
+    // Every line, ended by CRLF, into the file at path as UTF-8; the file is
+    // made anew. False when it could not be written whole (nothing is left).
+    bool SaveLogToFile(const WCHAR* path);
+
     // The message log; set while the window initialises.
     HWND m_hWndList = nullptr;
 
@@ -92,8 +101,9 @@ private:
     void LayoutLogList();
     void CloseWithCode(int nCode);
     void SetProgramIcons();
-    void AppendAboutItem();
+    void AppendSystemMenuItems();
     void ShowAboutBox();
+    void AskAndSaveLog();
 
     // The job's frame: the log kept from redrawing, the title saved, the
     // taskbar button asked for; and all of it undone.

@@ -15,6 +15,7 @@
 #include "framework/MessageLoop.h"
 #include "framework/UiSettings.h"
 #include "platform/SystemPlatform.h"
+#include "platform/Utf.h"
 #include "tests/wine/ui/UiTestSupport.h"
 #include "tests/wine/WinFiles.h"
 #include "tools/ContainerWriter.h"
@@ -231,8 +232,11 @@ TEST_F(MainDlgTest, EnglishWindowAsCreated) {
     EXPECT_EQ(ListLines(list), Lines{kInstructionEn});
     EXPECT_EQ(::SendMessageW(list, LB_GETCURSEL, 0, 0), 0);
 
-    const std::vector<SMenuItem> expected = {{u"-", 0}, {u"&About Vanto Extractor", CMainDlg::ID_APP_ABOUT}};
-    EXPECT_EQ(LastMenuItems(::GetSystemMenu(hWnd, FALSE), 2), expected);
+    const std::vector<SMenuItem> expected = {{u"-", 0},
+                                             {u"Copy log", CMainDlg::ID_LOG_COPY},
+                                             {u"Save log...", CMainDlg::ID_LOG_SAVE},
+                                             {u"&About Vanto Extractor", CMainDlg::ID_APP_ABOUT}};
+    EXPECT_EQ(LastMenuItems(::GetSystemMenu(hWnd, FALSE), 4), expected);
 
     // Centred on the work area (within the rounding of an odd difference).
     const RECT window = uitest::WindowRect(hWnd);
@@ -246,8 +250,11 @@ TEST_F(MainDlgTest, JapaneseWindowAsCreated) {
     Open();
     EXPECT_EQ(uitest::WindowText(dlg.m_hWnd), L"Vanto カスタムファイル展開ツール");
     EXPECT_EQ(ListLines(List()), Lines{kInstructionJa});
-    const std::vector<SMenuItem> expected = {{u"-", 0}, {u"バージョン情報(&A)", CMainDlg::ID_APP_ABOUT}};
-    EXPECT_EQ(LastMenuItems(::GetSystemMenu(dlg.m_hWnd, FALSE), 2), expected);
+    const std::vector<SMenuItem> expected = {{u"-", 0},
+                                             {u"ログをコピー", CMainDlg::ID_LOG_COPY},
+                                             {u"ログを保存...", CMainDlg::ID_LOG_SAVE},
+                                             {u"バージョン情報(&A)", CMainDlg::ID_APP_ABOUT}};
+    EXPECT_EQ(LastMenuItems(::GetSystemMenu(dlg.m_hWnd, FALSE), 4), expected);
 }
 
 TEST_F(MainDlgTest, WindowCarriesTheProgramIconInBothSizes) {
@@ -748,6 +755,62 @@ TEST_F(MainDlgTest, AboutItemOpensTheAboutBoxOwnedByTheWindow) {
     EXPECT_EQ(title, L"About");
     EXPECT_EQ(owner, dlg.m_hWnd);
     EXPECT_TRUE(::IsWindow(dlg.m_hWnd));
+}
+
+std::u16string ClipboardText() {
+    std::u16string text;
+    if (!::OpenClipboard(nullptr))
+        return u"<no clipboard>";
+    if (const HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* p = static_cast<const char16_t*>(::GlobalLock(data))) {
+            text = p;
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+// The log leaves the window: every line to the clipboard or to a UTF-8 file
+// with CRLF line ends, and Ctrl+C in the log copies the selected line.
+TEST_F(MainDlgTest, LogIsCopiedAndSaved) {
+    Open();
+    Drop({WriteCustomFile(u"hero.god")});
+    const Lines lines = ListLines(List());
+    std::u16string all;
+    for (const std::u16string& line : lines)
+        all += line + u"\r\n";
+
+    ::SendMessageW(dlg.m_hWnd, WM_SYSCOMMAND, CMainDlg::ID_LOG_COPY, 0);
+    EXPECT_EQ(ClipboardText(), all);
+
+    ::SendMessageW(List(), LB_SETCURSEL, 2, 0);
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    ::SetKeyboardState(keys);
+    MSG ctrlC = {List(), WM_KEYDOWN, 'C', 0, 0, {}};
+    EXPECT_TRUE(dlg.PreTranslateMessage(&ctrlC));
+    keys[VK_CONTROL] = 0;
+    ::SetKeyboardState(keys);
+    EXPECT_EQ(ClipboardText(), lines[2]);
+
+    const std::u16string saved = scratch / u"in\\log.txt";
+    uitest::CModalScript script([&] { return FindOwnedDialog(dlg.m_hWnd); },
+                                [&](HWND dialog) {
+                                    // The name box: a combo box in the Explorer style, an edit before.
+                                    for (int id : {0x47C, 0x480})
+                                        ::SetDlgItemTextW(dialog, id, W(saved));
+                                    ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+                                });
+    ::SendMessageW(dlg.m_hWnd, WM_SYSCOMMAND, CMainDlg::ID_LOG_SAVE, 0);
+    ASSERT_TRUE(script.HasRun()) << "no save dialog";
+    std::string utf8;
+    for (const std::u16string& line : lines)
+        utf8 += Utf16ToUtf8String(line.c_str()) + "\r\n";
+    EXPECT_EQ(ReadBytes(saved), Bytes(utf8.begin(), utf8.end()));
+    EXPECT_EQ(scratch.Current(), root) << "the save dialog left the current folder where it was";
+    EXPECT_EQ(ListLines(List()), lines) << "nothing logged";
 }
 
 TEST_F(MainDlgTest, OtherSystemCommandsKeepTheirDefaultBehaviour) {
