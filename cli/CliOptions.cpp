@@ -33,6 +33,8 @@ bool ParseCliOptions(const std::vector<std::u16string>& args, SCliOptions& optio
             options.eLanguage = SCliOptions::ELanguage::English;
         } else if (arg == u"-h" || arg == u"--help") {
             options.bHelp = true;
+        } else if (arg == u"--version") {
+            options.bVersion = true;
         } else if (arg == u"-C" || arg == u"--codepage") {
             if (i + 1 >= args.size()) {
                 error = u"option " + arg + u" needs a value";
@@ -54,7 +56,7 @@ bool ParseCliOptions(const std::vector<std::u16string>& args, SCliOptions& optio
             return false;
         }
     }
-    if (!options.bHelp && options.files.empty()) {
+    if (!options.bHelp && !options.bVersion && options.files.empty()) {
         error = u"no file given";
         return false;
     }
@@ -72,6 +74,7 @@ const char16_t* CliUsageText() {
            u"  -C DIR           extract into DIR instead of the current folder\n"
            u"  --codepage N     decode entry names with Windows code page N\n"
            u"                   (default: 932, as the game writes them on every system)\n"
+           u"  --version        show the version of the tool and of zlib\n"
            u"  -h, --help       show this text\n"
            u"\n"
            u"Exit status:\n"

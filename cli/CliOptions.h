@@ -11,6 +11,7 @@ struct SCliOptions {
     std::u16string strOutputFolder;  // -C DIR; empty: the current directory
     unsigned nCodePage = 0;          // --codepage N; 0: the platform's default
     bool bHelp = false;
+    bool bVersion = false;  // --version
     std::vector<std::u16string> files;
 };
 

@@ -1,8 +1,11 @@
 // vanto-extract: runs the batch extraction on the files named on the command
 // line, as a drop on the window would, and prints the log lines.
+#include <zlib.h>
+
 #include <string>
 #include <vector>
 
+#include "Version.h"
 #include "base/Text.h"
 #include "batch/PathList.h"
 #include "cli/CliExtractor.h"
@@ -34,6 +37,11 @@ int Run(const std::vector<std::u16string>& args) {
     if (options.bHelp) {
         ConsoleWriteLine(CliUsageText());
         return 0;
+    }
+    if (options.bVersion) {
+        // The zlib the tool runs with, which a shared library may make newer than the one it was built with.
+        const std::string text = "vanto-extract " VANTO_VERSION_STRING "\nzlib " + std::string(zlibVersion());
+        return ConsoleWriteLine(Utf8ToUtf16String(text.c_str()).c_str()) && ConsoleFlush() ? 0 : 1;
     }
 
     std::u16string localeName = DefaultLocaleName();

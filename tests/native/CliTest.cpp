@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -95,9 +96,27 @@ TEST_F(CliTest, UsageErrors) {
         EXPECT_TRUE(r.out.empty());
     }
     EXPECT_FALSE(Exists(dir + "/sample")) << "a usage error extracts nothing";
-    const SResult help = RunCli(dir, {"--help"});
-    EXPECT_EQ(help.nExitCode, 0);
-    EXPECT_NE(help.out.find("Usage: vanto-extract"), std::string::npos);
+}
+
+TEST_F(CliTest, HelpAndVersionGoToStandardOutput) {
+    struct SRow {
+        std::vector<std::string> args;
+        const char* firstLine;
+    } rows[] = {
+        {{"--help"}, "Usage: vanto-extract [options] FILE..."},
+        {{"-e", "-h", "sample.god"}, "Usage: vanto-extract [options] FILE..."},
+        {{"--version"}, "vanto-extract " VANTO_VERSION},
+        {{"-j", "--version", "sample.god"}, "vanto-extract " VANTO_VERSION},
+    };
+    for (const SRow& row : rows) {
+        const SResult r = RunCli(dir, row.args);
+        EXPECT_EQ(r.nExitCode, 0) << row.firstLine;
+        EXPECT_EQ(SplitLines(r.out).at(0), row.firstLine);
+        EXPECT_TRUE(r.err.empty()) << r.err;
+    }
+    EXPECT_FALSE(Exists(dir + "/sample")) << "help and version extract nothing";
+    // The zlib that the tool runs with, as this process loads the same one.
+    EXPECT_EQ(RunCli(dir, {"--version"}).out, "vanto-extract " VANTO_VERSION "\nzlib " + std::string(zlibVersion()) + "\n");
 }
 
 TEST_F(CliTest, ControlCharactersInNamesNeverReachTheTerminal) {

@@ -1,0 +1,37 @@
+# What a release ships besides the programs: zlib's licence, taken from the
+# zlib.h this build compiles against (its opening comment holds the licence
+# and the copyright years of that zlib version), and on Linux the install
+# rules that scripts/release packs: the tool, its man page and the licences.
+
+find_path(ZLIB_INCLUDE_DIR zlib.h REQUIRED)
+file(READ ${ZLIB_INCLUDE_DIR}/zlib.h VANTO_ZLIB_HEADER LIMIT 4096)
+string(REGEX MATCH "#define ZLIB_VERSION \"([^\"]+)\"" VANTO_ZLIB_VERSION_LINE "${VANTO_ZLIB_HEADER}")
+set(VANTO_ZLIB_VERSION ${CMAKE_MATCH_1})
+# From the copyright line to the authors' addresses, without the comment's indentation.
+string(REGEX MATCH "Copyright \\(C\\)[^*]*madler@[^\n]*" VANTO_ZLIB_LICENSE "${VANTO_ZLIB_HEADER}")
+if(NOT VANTO_ZLIB_VERSION OR NOT VANTO_ZLIB_LICENSE)
+  message(FATAL_ERROR "no version or licence text in ${ZLIB_INCLUDE_DIR}/zlib.h")
+endif()
+string(REGEX REPLACE "\n  " "\n" VANTO_ZLIB_LICENSE "${VANTO_ZLIB_LICENSE}")
+set(VANTO_ZLIB_LICENSE_FILE ${PROJECT_BINARY_DIR}/zlib-LICENSE.txt)
+file(CONFIGURE OUTPUT ${VANTO_ZLIB_LICENSE_FILE}
+  CONTENT "zlib ${VANTO_ZLIB_VERSION} (https://zlib.net/), the compression library in the programs\n\n${VANTO_ZLIB_LICENSE}\n")
+
+if(NOT WIN32)
+  # The documentation folder is named after the tool, not after the project.
+  set(CMAKE_INSTALL_DOCDIR share/doc/vanto-extract CACHE PATH "documentation root (DATAROOTDIR/doc/vanto-extract)")
+  include(GNUInstallDirs)
+  set(VANTO_MAN_PAGE ${PROJECT_BINARY_DIR}/vanto-extract.1.gz)
+  # -n: no name or time stamp inside, so the same page always gives the same bytes.
+  add_custom_command(OUTPUT ${VANTO_MAN_PAGE}
+    COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/docs/vanto-extract.1 ${PROJECT_BINARY_DIR}/vanto-extract.1
+    COMMAND gzip -n -9 -f ${PROJECT_BINARY_DIR}/vanto-extract.1
+    DEPENDS ${PROJECT_SOURCE_DIR}/docs/vanto-extract.1
+    VERBATIM)
+  add_custom_target(man-page ALL DEPENDS ${VANTO_MAN_PAGE})
+
+  install(TARGETS vanto-extract RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${VANTO_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  install(FILES ${VANTO_ZLIB_LICENSE_FILE} DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME zlib-LICENSE)
+endif()
