@@ -2,7 +2,9 @@
 // screen, as PNG files for the README and for review:
 //   vanto-screenshots OUTDIR [ja]
 // With "ja" the dialogs use the Japanese UI font and texts. Run it under Wine
-// with a display (scripts/screenshots does).
+// with a display (scripts/screenshots does). The windows are drawn at the
+// screen's DPI; at another DPI than 96 the files' names say which, as in
+// main-144dpi.png.
 #include <windows.h>
 
 #include <cstdio>
@@ -128,7 +130,8 @@ void CALLBACK OnShotTimer(HWND, UINT, UINT_PTR id, DWORD) {
 
 // The project's sample file dropped on the main window, as a user would:
 // C:\Vanto\custom\hero.god extracted into the current folder, a new one for
-// each language so that no folder is there before.
+// each language so that no folder is there before (scripts/screenshots
+// empties C:\Vanto before each DPI).
 void ShootMainWindow(const wchar_t* name, const wchar_t* outFolder) {
     const std::wstring input = L"C:\\Vanto\\custom\\hero.god";
     const Bytes sample = MakeSampleCustomFile();
@@ -173,6 +176,14 @@ void Shoot(TDialog& dlg, const wchar_t* name, LPARAM initParam) {
     g_pShot = nullptr;
 }
 
+// The file name for a picture: the base name, and the DPI unless it is 96.
+std::wstring PictureName(const std::wstring& base) {
+    const HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    return base + (dpi == USER_DEFAULT_SCREEN_DPI ? L"" : L"-" + std::to_wstring(dpi) + L"dpi") + L".png";
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -187,19 +198,18 @@ int wmain(int argc, wchar_t** argv) {
     wcscpy_s(g_szLocaleName, japanese ? L"ja-JP" : L"en-US");
     g_Module.Init(::GetModuleHandleW(nullptr));
 
-    if (japanese)
-        ShootMainWindow(L"main-ja.png", L"C:\\Vanto\\展開先");
-    else
-        ShootMainWindow(L"main.png", L"C:\\Vanto\\extracted");
+    const std::wstring language = japanese ? L"-ja" : L"";
+    ShootMainWindow(PictureName(L"main" + language).c_str(),
+                    japanese ? L"C:\\Vanto\\展開先" : L"C:\\Vanto\\extracted");
 
     WCHAR name[CInputDlg::kNameCapacity] = L"hero\\";
     CInputDlg prompt;
     prompt.m_pszCaption = japanese ? L"別の展開先フォルダ名を入力してください。"
                                    : L"Please enter another directory name to extract.";
-    Shoot(prompt, japanese ? L"prompt-ja.png" : L"prompt.png", reinterpret_cast<LPARAM>(name));
+    Shoot(prompt, PictureName(L"prompt" + language).c_str(), reinterpret_cast<LPARAM>(name));
 
     CAboutDlg about;
-    Shoot(about, japanese ? L"about-ja.png" : L"about.png", 0);
+    Shoot(about, PictureName(L"about" + language).c_str(), 0);
 
     g_Module.Term();
     return g_nFailures ? 1 : 0;

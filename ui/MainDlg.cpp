@@ -8,6 +8,7 @@
 #include "framework/CenterDialog.h"
 #include "framework/MessageLoop.h"
 #include "framework/UiSettings.h"
+#include "framework/WindowDpi.h"
 #include "res/Resource.h"
 #include "ui/AboutDlg.h"
 #include "ui/InputDlg.h"
@@ -126,7 +127,7 @@ void CMainDlg::BuildTemplate() {
                              nullptr);
 }
 
-BOOL CMainDlg::HandleMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM, LRESULT& lResult, DWORD dwMsgMapID) {
+BOOL CMainDlg::HandleMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult, DWORD dwMsgMapID) {
     if (dwMsgMapID != 0)
         return FALSE;
     switch (uMsg) {
@@ -161,6 +162,16 @@ BOOL CMainDlg::HandleMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM, LRESULT& lR
         LayoutLogList();
         lResult = 0;
         return TRUE;
+    case WM_DPICHANGED: {
+        // The system's rectangle for the new DPI; the margin follows the DPI
+        // even when the size stays.
+        const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+        ::SetWindowPos(m_hWnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                       suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        LayoutLogList();
+        lResult = 0;
+        return TRUE;
+    }
     case WM_COMMAND:
         // Only the id counts, whatever the notification code or sender.
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
@@ -326,11 +337,12 @@ void CMainDlg::LayoutLogList() {
         return;
     RECT rc;
     ::GetClientRect(m_hWnd, &rc);
-    const int left = rc.left + kMargin;
-    const int top = rc.top + kMargin;
-    // Below 16 pixels the computed size is negative; the platform takes it as
-    // empty, and the next larger size restores the margins.
-    ::SetWindowPos(m_hWndList, nullptr, left, top, (rc.right - kMargin) - left, (rc.bottom - kMargin) - top,
+    const int margin = ScaleToWindowDpi(m_hWnd, kMargin);
+    const int left = rc.left + margin;
+    const int top = rc.top + margin;
+    // Below two margins the computed size is negative; the platform takes it
+    // as empty, and the next larger size restores the margins.
+    ::SetWindowPos(m_hWndList, nullptr, left, top, (rc.right - margin) - left, (rc.bottom - margin) - top,
                    SWP_NOZORDER);
 }
 

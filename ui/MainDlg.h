@@ -1,6 +1,8 @@
 // CMainDlg: the program's one top-level window. A resizable modeless dialog
-// whose client area, but for an 8-pixel margin, is the message log (list box
-// 1000), and which takes files dropped from the shell.
+// whose client area, but for a margin (8 pixels at 96 DPI, scaled to the
+// window's DPI), is the message log (list box 1000), and which takes files
+// dropped from the shell. When the system moves it to a monitor of another
+// DPI, it takes the size the system suggests and lays the log out again.
 //
 // It is the portable engine (CBatchExtractor) with a window on top: the list
 // box is the engine's line sink, CInputDlg its folder-name prompt and
@@ -50,7 +52,7 @@ public:
         ID_APP_ABOUT = 0xE140,  // the system menu's About item
         ID_LOG_COPY = 0xE150,   // its "Copy log" item: every line to the clipboard
         ID_LOG_SAVE = 0xE160,   // its "Save log..." item: every line to a UTF-8 file
-        kMargin = 8,  // pixels between the client edge and the log
+        kMargin = 8,  // pixels between the client edge and the log at 96 DPI
     };
 
     // The platform must outlive the object. The UI language is read from

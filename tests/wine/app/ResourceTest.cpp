@@ -1,6 +1,7 @@
 // The resources of the built program, read by the platform's own resource
-// functions: icon 128 in three sizes, the version data, the manifest, and
-// nothing else (dialogs and texts are built in code).
+// functions: icon 128 in three sizes, the version data, the manifest (its DPI
+// settings as the activation context reads them), and nothing else (dialogs
+// and texts are built in code).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -89,12 +90,38 @@ TEST_F(ProgramResources, VersionIs1_0_0_1ForFileAndProduct) {
     EXPECT_EQ(info.dwFileType, DWORD(VFT_APP));
 }
 
-TEST_F(ProgramResources, ManifestAsksForCommonControls6AsInvoker) {
+TEST_F(ProgramResources, ManifestAsksForCommonControls6AsInvokerAndPerMonitorDpi) {
     const std::string manifest = Bytes(RT_MANIFEST, MAKEINTRESOURCEW(1));
     ASSERT_FALSE(manifest.empty());
     EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
     EXPECT_NE(manifest.find("publicKeyToken=\"6595b64144ccf1df\""), std::string::npos);
     EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+
+    // The DPI settings as the platform reads them from the program's
+    // manifest: each in its element, namespace and place.
+    const std::wstring program = ProgramPath();
+    ACTCTXW request = {};
+    request.cbSize = sizeof request;
+    request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    request.lpSource = program.c_str();
+    request.lpResourceName = MAKEINTRESOURCEW(1);
+    const HANDLE context = ::CreateActCtxW(&request);
+    ASSERT_NE(context, INVALID_HANDLE_VALUE) << ::GetLastError();
+    const struct {
+        const wchar_t* space;
+        const wchar_t* name;
+        const wchar_t* value;
+    } kSettings[] = {
+        {L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware", L"true/pm"},
+        {L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness", L"PerMonitorV2, PerMonitor"},
+    };
+    for (const auto& setting : kSettings) {
+        SCOPED_TRACE(setting.name);
+        WCHAR value[64] = {};
+        EXPECT_TRUE(::QueryActCtxSettingsW(0, context, setting.space, setting.name, value, 64, nullptr));
+        EXPECT_EQ(std::wstring(value), setting.value);
+    }
+    ::ReleaseActCtx(context);
 }
 
 }  // namespace

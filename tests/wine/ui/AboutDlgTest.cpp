@@ -43,25 +43,8 @@ void MeasureLines(HWND control, SShown& s) {
     ::GetClientRect(control, &client);
     s.textWidth = client.right;
     s.textHeight = client.bottom;
-    HDC dc = ::GetDC(control);
-    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
-    TEXTMETRICW metrics = {};
-    ::GetTextMetricsW(dc, &metrics);
-    s.lineHeight = metrics.tmHeight;
-    const std::wstring text = WindowText(control);
-    size_t start = 0;
-    for (;;) {
-        const size_t end = text.find(L'\n', start);
-        const std::wstring line = text.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
-        SIZE size = {};
-        ::GetTextExtentPoint32W(dc, line.c_str(), int(line.size()), &size);
-        s.lineWidths.push_back(size.cx);
-        if (end == std::wstring::npos)
-            break;
-        start = end + 1;
-    }
-    ::SelectObject(dc, old);
-    ::ReleaseDC(control, dc);
+    s.lineHeight = LineHeight(control);
+    s.lineWidths = LineWidths(control);
 }
 
 SShown Observe(HWND dlg) {

@@ -1,5 +1,6 @@
 #include "tests/wine/ui/UiTestSupport.h"
 
+#include <algorithm>
 #include <map>
 
 namespace uitest {
@@ -93,6 +94,41 @@ RECT WindowRect(HWND window) {
     RECT r = {};
     ::GetWindowRect(window, &r);
     return r;
+}
+
+namespace {
+// Runs `measure` with the control's font selected into its device context.
+template <class TMeasure>
+void WithControlFont(HWND control, TMeasure measure) {
+    const HDC dc = ::GetDC(control);
+    const HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+    measure(dc);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(control, dc);
+}
+}  // namespace
+
+std::vector<LONG> LineWidths(HWND control) {
+    const std::wstring text = WindowText(control);
+    std::vector<LONG> widths;
+    WithControlFont(control, [&](HDC dc) {
+        for (size_t start = 0;;) {
+            const size_t end = std::min(text.find(L'\n', start), text.size());
+            SIZE size = {};
+            ::GetTextExtentPoint32W(dc, text.c_str() + start, int(end - start), &size);
+            widths.push_back(size.cx);
+            if (end == text.size())
+                break;
+            start = end + 1;
+        }
+    });
+    return widths;
+}
+
+LONG LineHeight(HWND control) {
+    TEXTMETRICW metrics = {};
+    WithControlFont(control, [&](HDC dc) { ::GetTextMetricsW(dc, &metrics); });
+    return metrics.tmHeight;
 }
 
 RECT WorkAreaOf(HWND window) {

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace uitest {
 
@@ -54,6 +55,10 @@ std::wstring ClassName(HWND window);
 std::wstring FontFace(HWND window);
 LONG FontHeight(HWND window);
 RECT WindowRect(HWND window);
+// How wide each line of a control's text is drawn in its font, and how high
+// one line of that font is.
+std::vector<LONG> LineWidths(HWND control);
+LONG LineHeight(HWND control);
 RECT WorkAreaOf(HWND window);
 
 // Handles every message already in this thread's queue.
