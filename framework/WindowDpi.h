@@ -30,3 +30,15 @@ inline UINT GetWindowDpi(HWND hWnd) {
 inline int ScaleToWindowDpi(HWND hWnd, int pixelsAt96) {
     return ::MulDiv(pixelsAt96, int(GetWindowDpi(hWnd)), USER_DEFAULT_SCREEN_DPI);
 }
+
+// Leaves the size and the placement of a dialog's controls to the dialog on
+// a DPI change, while the dialog manager still gives the controls the font
+// for the new DPI (Windows 10 1703 and later; elsewhere nothing changes).
+inline void KeepDialogLayoutOnDpiChange(HWND hDlg) {
+    enum : int { kDisableResize = 2, kDisableControlRelayout = 4 };
+    using SetBehaviourFn = BOOL(WINAPI*)(HWND, int, int);
+    static const auto setBehaviour = reinterpret_cast<SetBehaviourFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "SetDialogDpiChangeBehavior")));
+    if (setBehaviour)
+        setBehaviour(hDlg, kDisableResize | kDisableControlRelayout, kDisableResize | kDisableControlRelayout);
+}

@@ -169,8 +169,9 @@ BOOL CMainDlg::HandleMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lParam, LRES
         ::SetWindowPos(m_hWnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                        suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
         LayoutLogList();
-        lResult = 0;
-        return TRUE;
+        // Not handled: the dialog manager still gives the log its font for
+        // the new DPI (the size and placement it leaves to this window).
+        return FALSE;
     }
     case WM_COMMAND:
         // Only the id counts, whatever the notification code or sender.
@@ -208,6 +209,7 @@ BOOL CMainDlg::HandleMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lParam, LRES
 BOOL CMainDlg::OnInitDialog() {
     CenterDialog(m_hWnd, nullptr);
     SetProgramIcons();
+    KeepDialogLayoutOnDpiChange(m_hWnd);
 
     if (CMessageLoop* pLoop = g_Module.GetMessageLoop()) {
         pLoop->AddMessageFilter(this);
