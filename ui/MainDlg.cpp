@@ -20,6 +20,15 @@ namespace {
 constexpr DWORD kServeInterval = 20;
 constexpr DWORD kRefreshInterval = 100;
 constexpr DWORD kServeBudget = 50;
+// How far a drop is, as done of total: each file weighs the same, and within
+// a file the bytes walked count.
+void ShareOfDrop(const SJobProgress& progress, uint64_t& done, uint64_t& total) {
+    const uint64_t fileBytes = progress.nBytesTotal > 0 ? uint64_t(progress.nBytesTotal) : 1;
+    const uint64_t files = progress.nFileCount > 0 ? uint64_t(progress.nFileCount) : 1;
+    done = uint64_t(progress.nFileIndex) * fileBytes + uint64_t(progress.nBytesWalked > 0 ? progress.nBytesWalked : 0);
+    total = files * fileBytes;
+}
+
 // Lines the log reserves room for when a drop begins, and their bytes.
 constexpr WPARAM kReservedLines = 4096;
 constexpr LPARAM kReservedBytes = 4096 * 160;
@@ -391,7 +400,7 @@ void CMainDlg::BeginJob() {
     m_dwLastServed = m_dwLastRefreshed - kServeInterval;
     ::GetWindowTextW(m_hWnd, m_szTitle, int(sizeof m_szTitle / sizeof m_szTitle[0]));
     ::SendMessageW(m_hWndList, LB_INITSTORAGE, kReservedLines, kReservedBytes);
-    ::SendMessageW(m_hWndList, WM_SETREDRAW, FALSE, 0);
+    SetLogRedraw(false);
     // The taskbar button's progress where the system offers it; without it,
     // as under Wine, only the caption shows progress.
     if (!m_pTaskbar &&
@@ -407,7 +416,7 @@ void CMainDlg::BeginJob() {
 
 void CMainDlg::EndJob() {
     m_bJobRunning = false;
-    ::SendMessageW(m_hWndList, WM_SETREDRAW, TRUE, 0);
+    SetLogRedraw(true);
     RefreshLog();
     ::SetWindowTextW(m_hWnd, m_szTitle);
     if (m_pTaskbar)
@@ -434,10 +443,10 @@ bool CMainDlg::ContinueJob(const SJobProgress& progress) {
     }
     const bool complete = progress.nFileIndex + 1 == progress.nFileCount && progress.nBytesWalked == progress.nBytesTotal;
     if (now - m_dwLastRefreshed >= kRefreshInterval || complete) {
-        ::SendMessageW(m_hWndList, WM_SETREDRAW, TRUE, 0);
+        SetLogRedraw(true);
         RefreshLog();
         ::UpdateWindow(m_hWndList);
-        ::SendMessageW(m_hWndList, WM_SETREDRAW, FALSE, 0);
+        SetLogRedraw(false);
         ShowProgress(progress);
         m_dwLastRefreshed = now;
     }
@@ -460,6 +469,8 @@ void CMainDlg::ServeMessages() {
     }
 }
 
+void CMainDlg::SetLogRedraw(bool bRedraw) { ::SendMessageW(m_hWndList, WM_SETREDRAW, bRedraw, 0); }
+
 void CMainDlg::RefreshLog() {
     // Select the newest line so that it scrolls into view, then show it all.
     const LRESULT count = ::SendMessageW(m_hWndList, LB_GETCOUNT, 0, 0);
@@ -468,9 +479,9 @@ void CMainDlg::RefreshLog() {
 }
 
 bool CMainDlg::ComposeProgressTitle(const SJobProgress& progress, WCHAR* buf, size_t capacity) const {
-    const int64_t count = progress.nFileCount > 0 ? progress.nFileCount : 1;
-    const int64_t fraction = progress.nBytesTotal > 0 ? int64_t(progress.nBytesWalked) * 100 / progress.nBytesTotal : 0;
-    const int32_t percent = int32_t((int64_t(progress.nFileIndex) * 100 + fraction) / count);
+    uint64_t done = 0, total = 1;
+    ShareOfDrop(progress, done, total);
+    const int32_t percent = int32_t(done * 100 / total);
     // The file's own name, without its folder.
     const char16_t* name = progress.pszPath ? progress.pszPath : u"";
     for (const char16_t* p = name; *p; ++p) {
@@ -491,10 +502,9 @@ void CMainDlg::ShowProgress(const SJobProgress& progress) {
         return;
     ::SetWindowTextW(m_hWnd, title);
     if (m_pTaskbar) {
-        const int64_t count = progress.nFileCount > 0 ? progress.nFileCount : 1;
-        const int64_t total = progress.nBytesTotal > 0 ? progress.nBytesTotal : 1;
-        m_pTaskbar->SetProgressValue(m_hWnd, ULONGLONG(progress.nFileIndex) * ULONGLONG(total) + ULONGLONG(progress.nBytesWalked),
-                                     ULONGLONG(count) * ULONGLONG(total));
+        uint64_t done = 0, total = 1;
+        ShareOfDrop(progress, done, total);
+        m_pTaskbar->SetProgressValue(m_hWnd, done, total);
     }
 }
 
@@ -514,14 +524,14 @@ int CMainDlg::AskFolderName(char16_t* nameBuffer, size_t capacity, const char16_
     dlg.m_pszCaption = AsWide(caption);
     // The log shows what led to the question before it is asked.
     if (m_bJobRunning) {
-        ::SendMessageW(m_hWndList, WM_SETREDRAW, TRUE, 0);
+        SetLogRedraw(true);
         RefreshLog();
     }
     m_pPrompt = &dlg;
     const int code = m_nCloseCode != 0 ? IDCANCEL : int(dlg.RunModal(m_hWnd, reinterpret_cast<LPARAM>(nameBuffer)));
     m_pPrompt = nullptr;
     if (m_bJobRunning)
-        ::SendMessageW(m_hWndList, WM_SETREDRAW, FALSE, 0);
+        SetLogRedraw(false);
     return code;
 }
 

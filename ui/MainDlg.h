@@ -116,6 +116,7 @@ private:
     void RequestClose(int nCode);
     // Dispatches what is waiting in the queue, for at most a few milliseconds.
     void ServeMessages();
+    void SetLogRedraw(bool bRedraw);
     void RefreshLog();
     void ShowProgress(const SJobProgress& progress);
 
