@@ -70,18 +70,12 @@ public:
 
     // One drop: the whole batch runs here; the handle is released at the end.
     void OnDropFiles(HDROP hDrop);
-    // True while a drop is being extracted.
-    bool IsJobRunning() const { return m_bJobRunning; }
 
     // The engine's hooks.
     void OnLogLine(const char16_t* line) override;
     int AskFolderName(char16_t* nameBuffer, size_t capacity, const char16_t* caption) override;
     void PlayCompletionSound() override;
     bool ContinueJob(const SJobProgress& progress) override;
-
-    // The caption while a drop is extracted: "42% – hero.god (2 of 5) – " and
-    // the window's title, or its Japanese form. False when it does not fit.
-    bool ComposeProgressTitle(const SJobProgress& progress, WCHAR* buf, size_t capacity) const;
 
     // The completion sound's file, "<Windows folder>\media\tada.wav". False
     // when the Windows folder is unknown or the path does not fit.
@@ -119,6 +113,9 @@ private:
     void SetLogRedraw(bool bRedraw);
     void RefreshLog();
     void ShowProgress(const SJobProgress& progress);
+    // The caption while a drop is extracted: "42% – hero.god (2 of 5) – " and
+    // the window's title, or its Japanese form. False when it does not fit.
+    bool ComposeProgressTitle(const SJobProgress& progress, WCHAR* buf, size_t capacity) const;
 
     HICON m_hIconBig = nullptr;
     HICON m_hIconSmall = nullptr;
