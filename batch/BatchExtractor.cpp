@@ -44,6 +44,11 @@ bool CBatchExtractor::ExtractFile(const char16_t* path) {
     char16_t root[kPathCapacity];
     const bool rootRead = ReadExtractionRoot(root);
 
+    SFileEvent event;
+    event.pszPath = path;
+    event.pszFolder = baseName;
+    OnFileEvent(event);
+
     bool extracted = false;
     m_progress.pszPath = path;
     m_progress.nBytesWalked = 0;
@@ -51,30 +56,34 @@ bool CBatchExtractor::ExtractFile(const char16_t* path) {
     {
         CInputFileHolder input(m_platform);
         SInputFile& file = input.File();
+        event.eResult = SFileEvent::EResult::NotExtractable;
         if (!m_platform.ReadWholeFile(path, file) || !IsValidEntryHeader(file.pData, file.nSize)) {
             LogJa(u"このファイルは展開できません。");
             LogEn(u"This file is not extractable.");
+        } else if (m_options.eMode != EJobMode::Extract) {
+            // Listed as it would be extracted, with the folder's own name;
+            // path lengths are judged from the root when it can be read.
+            event.nSize = file.nSize;
+            SetExtractionRoot(rootRead ? root : u"");
+            extracted = WalkFile(nameBuffer, file);
+            event.eResult = SFileEvent::EResult::Done;
         } else if (!rootRead) {
             // Deleted, or a path too long for any output path: there is no
             // place to extract to, whatever name is chosen.
             LogJa(u"現在のフォルダを使用できません（読み取れないか、パスが長すぎます）。");
             LogEn(u"Cannot use the current folder (it cannot be read, or its path is too long).");
+            event.eResult = SFileEvent::EResult::NoRoot;
         } else if (!OpenExtractionRoot(root)) {
             LogJa(u"展開先のフォルダ [%s] を開けませんでした。", root);
             LogEn(u"Cannot open the extraction folder [%s].", root);
+            event.eResult = SFileEvent::EResult::NoRoot;
         } else {
-            extracted = CreateOutputFolder(nameBuffer);
-            if (extracted) {
-                // The walk sees the folder in native form; the prompt keeps '\'.
-                char16_t relativeFolder[kPathCapacity];
-                CopyText(relativeFolder, kPathCapacity, nameBuffer);
-                m_platform.ToNativeSeparators(relativeFolder);
-                m_pFileData = file.pData;
-                m_progress.nBytesTotal = file.nSize;
-                ExtractData(relativeFolder, file.pData, file.nSize);
-                m_pFileData = nullptr;
-                // A stop ends the file as a cancelled prompt does.
-                extracted = !m_bStopRequested;
+            event.nSize = file.nSize;
+            event.eResult = SFileEvent::EResult::Aborted;
+            if (CreateOutputFolder(nameBuffer)) {
+                extracted = WalkFile(nameBuffer, file);
+                if (extracted)
+                    event.eResult = SFileEvent::EResult::Done;
             }
             CloseExtractionRoot();
         }
@@ -87,13 +96,43 @@ bool CBatchExtractor::ExtractFile(const char16_t* path) {
         LogJa(u"処理を中止しました。");
         LogEn(u"Aborted!");
     }
+    char16_t folder[kPathCapacity];
+    CopyText(folder, kPathCapacity, nameBuffer);
+    CutAtFirstBackslash(folder);
+    event.pszFolder = folder;
+    OnFileEvent(event);
     return extracted;
 }
 
+bool CBatchExtractor::WalkFile(const char16_t* nameBuffer, const SInputFile& file) {
+    // The walk sees the folder in native form; the prompt keeps '\'.
+    char16_t relativeFolder[kPathCapacity];
+    CopyText(relativeFolder, kPathCapacity, nameBuffer);
+    m_platform.ToNativeSeparators(relativeFolder);
+    m_nFileFolderLength = StrLen16(relativeFolder);
+    m_pFileData = file.pData;
+    m_progress.nBytesTotal = file.nSize;
+    const bool marked = MarkSelectedEntries(relativeFolder, file.pData, file.nSize);
+    if (!marked) {
+        LogJa(u"メモリの確保に失敗しました。プログラムを終了します。");
+        LogEn(u"Failed: VirtualAlloc function.");
+        m_platform.ExitProcessNow(m_options.nFatalExitCode);
+    }
+    ExtractData(relativeFolder, file.pData, file.nSize);
+    ReleaseMarks();
+    m_pFileData = nullptr;
+    m_nFileFolderLength = 0;
+    // A stop ends the file as a cancelled prompt does.
+    return !m_bStopRequested;
+}
+
 bool CBatchExtractor::CreateOutputFolder(char16_t* nameBuffer) {
+    EFolderResult result = CreateFolderChecked(ExtractionRoot(), u"", nameBuffer);
+    if (result == EFolderResult::Created)
+        return true;
+    if (m_options.eExistingFolder == EExistingFolder::Rename)
+        return CreateRenamedFolder(nameBuffer, result);
     for (;;) {
-        if (CreateFolderChecked(ExtractionRoot(), u"", nameBuffer) == EFolderResult::Created)
-            return true;
         LogJa(u"フォルダを作ることができませんでした。別の名前を入力してください。");
         LogEn(u"Cannot create directory. Please enter another name.");
         const char16_t* caption = IsJapanese() ? u"別の展開先フォルダ名を入力してください。"
@@ -103,7 +142,38 @@ bool CBatchExtractor::CreateOutputFolder(char16_t* nameBuffer) {
         ReplaceUnsafeToShow(nameBuffer);
         if (AskFolderName(nameBuffer, kPathCapacity, caption) != 1)
             return false;
+        if (CreateFolderChecked(ExtractionRoot(), u"", nameBuffer) == EFolderResult::Created)
+            return true;
     }
+}
+
+bool CBatchExtractor::CreateRenamedFolder(char16_t* nameBuffer, EFolderResult result) {
+    char16_t taken[kPathCapacity];
+    CopyText(taken, kPathCapacity, nameBuffer);
+    CutAtFirstBackslash(taken);
+    // Only a name that something holds is worth numbering: a folder, a link
+    // or a file. The numbers end where a name is refused (too long, unsafe)
+    // or where creating fails for another reason than the name.
+    for (int32_t number = 2; number <= kMaxFolderNumber; ++number) {
+        if (result == EFolderResult::Refused)
+            break;
+        char16_t candidate[kPathCapacity];
+        if (FormatTextV(candidate, kPathCapacity, u"%s (%d)\\", taken, number) != EFormatResult::Ok)
+            break;
+        result = CreateFolderChecked(ExtractionRoot(), u"", candidate);
+        if (result == EFolderResult::Created) {
+            CutAtFirstBackslash(candidate);
+            LogJa(u"フォルダ [%s] は使えないため、[%s] に展開します。", taken, candidate);
+            LogEn(u"The folder [%s] is taken: extracting into [%s] instead.", taken, candidate);
+            FormatTextV(nameBuffer, kPathCapacity, u"%s\\", candidate);
+            return true;
+        }
+        if (result == EFolderResult::Failed && number > 2)
+            break;
+    }
+    LogJa(u"フォルダを作ることができませんでした。別の名前を入力してください。");
+    LogEn(u"Cannot create directory. Please enter another name.");
+    return false;
 }
 
 int32_t CBatchExtractor::ExtractDroppedFiles(IDropList& drop) {

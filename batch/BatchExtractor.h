@@ -41,6 +41,12 @@ protected:
     // extraction root, asking for another name after each failure. False
     // when the user gave up.
     bool CreateOutputFolder(char16_t* nameBuffer);
+    // After the name in nameBuffer was taken (result), creates the first free
+    // "NAME (2)", "NAME (3)", ... and logs it. False when none could be made.
+    bool CreateRenamedFolder(char16_t* nameBuffer, EFolderResult result);
+    // Walks the file's data below the output folder nameBuffer names
+    // (selection marks first). False when the run was asked to stop.
+    bool WalkFile(const char16_t* nameBuffer, const SInputFile& file);
     // The options' extraction folder, or else the current directory, into
     // root (kPathCapacity characters). False when it cannot be read or does
     // not fit.
@@ -48,4 +54,6 @@ protected:
 
     // Dropped paths of this many characters or more are skipped.
     const uint32_t m_nPathLimit = 200;
+    // The highest number a renamed output folder gets.
+    static constexpr int32_t kMaxFolderNumber = 9999;
 };

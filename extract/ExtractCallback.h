@@ -2,7 +2,8 @@
 //
 // Implemented by:
 //   CMainDlg        (ui/)    list box lines, CInputDlg, PlaySoundW
-//   CCliExtractor   (cli/)   standard output, the terminal, no sound
+//   CCliExtractor   (cli/)   standard output, the terminal, no sound; the
+//                            listing, JSON events and progress line
 //   CRecordingHost  (tests/) records lines, answers and sounds for assertions
 //
 // All calls come from the thread that runs the extraction, synchronously.
@@ -10,6 +11,75 @@
 
 #include <cstddef>
 #include <cstdint>
+
+// What a job does with the entries it walks.
+enum class EJobMode {
+    Extract,  // create the folders and write the files
+    List,     // walk every entry and report it; nothing is written
+    Test,     // as List, and also check every gzip stream to its end
+};
+
+// What a walked entry is.
+enum class EEntryKind {
+    Folder,      // a child container: written as a folder
+    Stored,      // written as it stands
+    Gzip,        // inflated before it is written
+    GzipFailed,  // begins as gzip but does not inflate: written as it stands
+};
+
+// What became of an entry.
+enum class EEntryStatus {
+    Written,       // written (a folder: created, or an existing one filled)
+    Listed,        // walked in the List or Test mode; see nProblems
+    Exists,        // the name is taken: nothing was touched
+    Unsafe,        // the name would leave the output folder or name a device
+    Damaged,       // the entry's size runs past its container: the rest is skipped
+    TooLong,       // the output path does not fit
+    CannotCreate,  // the file or folder could not be created (or a link stands there)
+    CannotWrite,   // the content could not be written whole
+    Filtered,      // not selected
+};
+
+// Problems an entry has, as a set of bits (kProblem...).
+enum : uint32_t {
+    kProblemDamaged = 1,
+    kProblemUnsafe = 2,
+    kProblemTooLong = 4,
+    kProblemGzipFails = 8,      // Test: the stream fails or its content is over the buffer
+    kProblemGzipTrailing = 16,  // Test: bytes or another member follow the stream's end
+};
+
+// One walked entry. The strings live for the call only.
+struct SEntryEvent {
+    // The entry's path inside its file, '/' between levels: the output name
+    // the content chose when it is a file that was examined, else the name
+    // as decoded.
+    const char16_t* pszPath = u"";
+    const char16_t* pszName = u"";        // the entry's name as decoded
+    const uint8_t* pRawName = nullptr;    // the name field's bytes up to its NUL
+    int32_t nRawNameLength = 0;
+    int32_t nOffset = 0;                  // the header's offset in the file
+    EEntryKind eKind = EEntryKind::Stored;
+    int32_t nStoredSize = 0;              // payload bytes; for a damaged entry its size field
+    int32_t nContentSize = -1;            // bytes as written; -1 for folders and unexamined entries
+    EEntryStatus eStatus = EEntryStatus::Listed;
+    uint32_t nProblems = 0;
+};
+
+// One file of a job, when it starts and when it ends.
+struct SFileEvent {
+    enum class EResult {
+        Started,        // the job begins; nothing is known yet
+        Done,           // walked to its end
+        Aborted,        // stopped, or its output folder was not created
+        NotExtractable, // cannot be read, or is not a custom file
+        NoRoot,         // the extraction folder cannot be read or opened
+    };
+    const char16_t* pszPath = u"";    // as given
+    const char16_t* pszFolder = u"";  // its output folder's name (the last one tried)
+    int32_t nSize = -1;               // bytes, once read
+    EResult eResult = EResult::Started;
+};
 
 // How far a drop is.
 struct SJobProgress {
@@ -40,6 +110,14 @@ public:
     // extracted ends "Aborted!", no further file is started and the drop ends
     // with its summary. The window serves its messages here; the others go on.
     virtual bool ContinueJob(const SJobProgress& progress) { return true; }
+
+    // Structured reports for front ends that show more than the log (the
+    // command-line tool's listing and JSON events). By default, nothing.
+    virtual void OnFileEvent(const SFileEvent& event) {}
+    // A folder creation below the extraction root: its path relative to the
+    // root ('/' between levels) and the outcome.
+    virtual void OnFolderEvent(const char16_t* relativePath, bool created) {}
+    virtual void OnEntryEvent(const SEntryEvent& event) {}
 
 protected:
     ~IExtractCallback() = default;

@@ -26,7 +26,9 @@ const char16_t* FindLast(const char16_t* psz, char16_t ch) {
 // Frees the decompression buffer when a file entry is done, on every path.
 class CBlockHolder {
 public:
-    CBlockHolder(IPlatform& platform, size_t size) : m_platform(platform), m_nSize(size), m_p(platform.AllocBlock(size)) {}
+    // A size of 0 holds nothing.
+    CBlockHolder(IPlatform& platform, size_t size)
+        : m_platform(platform), m_nSize(size), m_p(size ? platform.AllocBlock(size) : nullptr) {}
     ~CBlockHolder() {
         if (m_p)
             m_platform.FreeBlock(m_p, m_nSize);
@@ -51,6 +53,19 @@ void FoldCmapFolderCase(char16_t* name) {
     }
 }
 
+// folder then name into out (kPathCapacity characters), with '/' between
+// levels and no trailing one, for reports.
+void ComposeSlashPath(char16_t* out, const char16_t* folder, const char16_t* name) {
+    FormatTextV(out, kPathCapacity, u"%s%s", folder, name);
+    size_t length = 0;
+    for (char16_t* p = out; *p; ++p, ++length) {
+        if (*p == u'\\')
+            *p = u'/';
+    }
+    if (length > 0 && out[length - 1] == u'/')
+        out[length - 1] = 0;
+}
+
 }  // namespace
 
 CExtractor::CExtractor(IPlatform& platform, const SExtractOptions& options)
@@ -58,8 +73,63 @@ CExtractor::CExtractor(IPlatform& platform, const SExtractOptions& options)
 
 bool CExtractor::IsJapanese() const { return IsJapaneseLocaleName(m_options.pszLocaleName); }
 
+bool CExtractor::SetExtractionRoot(const char16_t* root) { return CopyText(m_szExtractRoot, kPathCapacity, root); }
+
 bool CExtractor::OpenExtractionRoot(const char16_t* root) {
-    return CopyText(m_szExtractRoot, kPathCapacity, root) && m_platform.OpenOutputRoot(m_szExtractRoot);
+    return SetExtractionRoot(root) && m_platform.OpenOutputRoot(m_szExtractRoot);
+}
+
+bool CExtractor::MarkSelectedEntries(const char16_t* relativeFolder, const uint8_t* data, int32_t length) {
+    ReleaseMarks();
+    if (!m_options.pSelection)
+        return true;
+    m_nMarkBytes = size_t(length) / kEntryHeaderSize / 8 + 1;
+    m_pMarks = m_platform.AllocBlock(m_nMarkBytes);
+    if (!m_pMarks)
+        return false;
+    for (size_t i = 0; i < m_nMarkBytes; ++i)
+        m_pMarks[i] = 0;
+    m_nMarked = 0;
+    m_bPlanning = true;
+    ExtractData(relativeFolder, data, length);
+    m_bPlanning = false;
+    return true;
+}
+
+void CExtractor::ReleaseMarks() {
+    if (m_pMarks)
+        m_platform.FreeBlock(m_pMarks, m_nMarkBytes);
+    m_pMarks = nullptr;
+    m_nMarkBytes = 0;
+}
+
+bool CExtractor::IsMarked(int32_t entryOffset) const {
+    const size_t bit = size_t(entryOffset) / kEntryHeaderSize;
+    return bit / 8 < m_nMarkBytes && (m_pMarks[bit / 8] >> (bit % 8) & 1) != 0;
+}
+
+void CExtractor::Mark(int32_t entryOffset) {
+    const size_t bit = size_t(entryOffset) / kEntryHeaderSize;
+    if (m_pMarks && bit / 8 < m_nMarkBytes) {
+        m_pMarks[bit / 8] = uint8_t(m_pMarks[bit / 8] | 1u << (bit % 8));
+        ++m_nMarked;
+    }
+}
+
+void CExtractor::CountProblem() {
+    if (!m_bPlanning)
+        ++m_nEntryProblems;
+}
+
+void CExtractor::ReportEntry(const SEntryEvent& event) {
+    if (!m_bPlanning)
+        OnEntryEvent(event);
+}
+
+void CExtractor::ComposePathInFile(char16_t* out, const char16_t* relativeFolder, const char16_t* name) const {
+    const size_t folderLength = StrLen16(relativeFolder);
+    ComposeSlashPath(out, relativeFolder + (m_nFileFolderLength < folderLength ? m_nFileFolderLength : folderLength),
+                     name);
 }
 
 void CExtractor::CloseExtractionRoot() { m_platform.CloseOutputRoot(); }
@@ -72,7 +142,8 @@ VANTO_NOINLINE bool CExtractor::ReportProgress(const uint8_t* position) {
 }
 
 VANTO_NOINLINE void CExtractor::LogIf(bool show, const char16_t* format, const CLogArg* args, size_t count) {
-    if (!show)
+    // The List and Test modes report through entry events only.
+    if (!show || m_options.eMode != EJobMode::Extract || m_bPlanning)
         return;
     char16_t line[kLineCapacity];
     // A line that would not fit is cut at 1022 characters; none of the
@@ -105,6 +176,9 @@ VANTO_NOINLINE CExtractor::EFolderResult CExtractor::CreateFolderChecked(const c
     // A path that does not fit is never cut and tried, nor is an unsafe name:
     // either is reported as it stands, as far as it fits.
     const EDirResult result = safe && fits ? m_platform.CreateDir(path + rootLength) : EDirResult::Failed;
+    char16_t reported[kPathCapacity];
+    ComposeSlashPath(reported, relativeFolder, name);
+    OnFolderEvent(reported, result == EDirResult::Created);
     if (result == EDirResult::Created) {
         LogJa(u"フォルダを作成します (パス=%s) ...成功！", path);
         LogEn(u"CreateDirectory (path=%s) ... Success!", path);
@@ -139,12 +213,17 @@ void CExtractor::ExtractData(const char16_t* relativeFolder, const uint8_t* data
         const EEntryStep step = ExtractEntry(relativeFolder, data, length, offset, cmapTried, entrySize, childRelative);
         if (step == EEntryStep::End)
             return;  // no entry stands here: the rest of the container is ignored
-        if (step == EEntryStep::Child)
+        if (step == EEntryStep::Child) {
+            const int32_t markedBefore = m_nMarked;
             ExtractData(childRelative, data + offset + kEntryHeaderSize, entrySize - kEntryHeaderSize);
+            // A child container is taken when an entry below it is.
+            if (m_bPlanning && m_nMarked != markedBefore)
+                Mark(int32_t(data + offset - m_pFileData));
+        }
         offset += entrySize;  // entrySize <= length - offset: no overflow
         // The entry (or the child's whole tree) is complete: the one place a
         // stop takes effect.
-        if (m_bStopRequested || !ReportProgress(data + offset))
+        if (!m_bPlanning && (m_bStopRequested || !ReportProgress(data + offset)))
             return;
     }
 }
@@ -156,8 +235,17 @@ VANTO_NOINLINE CExtractor::EEntryStep CExtractor::ExtractEntry(const char16_t* r
         !ParseSizeField(data + offset + kSizeFieldOffset, &entrySize))
         return EEntryStep::End;
 
+    const uint8_t* header = data + offset;
     char16_t entryName[kPathCapacity];
-    m_platform.DecodeName(data + offset, size_t(EntryNameLength(data + offset)), entryName, kPathCapacity);
+    m_platform.DecodeName(header, size_t(EntryNameLength(header)), entryName, kPathCapacity);
+    char16_t pathInFile[kPathCapacity];
+    ComposePathInFile(pathInFile, relativeFolder, entryName);
+    SEntryEvent event;
+    event.pszPath = pathInFile;
+    event.pszName = entryName;
+    event.pRawName = header;
+    event.nRawNameLength = EntryNameLength(header);
+    event.nOffset = m_pFileData ? int32_t(header - m_pFileData) : offset;
 
     // An entry shorter than its own header, or one that reaches past the end
     // of its container, is damaged: nothing after it can be trusted.
@@ -166,46 +254,71 @@ VANTO_NOINLINE CExtractor::EEntryStep CExtractor::ExtractEntry(const char16_t* r
               entrySize);
         LogEn(u"Damaged entry, rest of data skipped: filename=%s position=%d/%d size=%d", entryName, offset, length,
               entrySize);
-        ++m_nEntryProblems;
+        CountProblem();
+        event.nStoredSize = entrySize;
+        event.eStatus = EEntryStatus::Damaged;
+        event.nProblems = kProblemDamaged;
+        ReportEntry(event);
         return EEntryStep::End;
+    }
+
+    const uint8_t* payload = header + kEntryHeaderSize;
+    const int32_t payloadLength = entrySize - kEntryHeaderSize;
+    const bool child = IsValidEntryHeader(payload, payloadLength);
+    event.eKind = child ? EEntryKind::Folder : EEntryKind::Stored;
+    event.nStoredSize = payloadLength;
+    event.eStatus = Writes() ? EEntryStatus::Written : EEntryStatus::Listed;
+    // An entry that is not selected leaves no trace but its event.
+    if (!IsTaken(event.nOffset)) {
+        event.eStatus = EEntryStatus::Filtered;
+        ReportEntry(event);
+        return EEntryStep::Done;
     }
 
     // The "cmap" folder is attempted at most once per container, before the
     // first entry that needs it.
     if (!cmapTried && FindNoCase(entryName, u"cmap\\")) {
-        CreateFolder(m_szExtractRoot, relativeFolder, u"cmap");
+        if (Writes())
+            CreateFolder(m_szExtractRoot, relativeFolder, u"cmap");
         cmapTried = true;
     }
 
     LogJa(u"展開しています... ファイル名=%s 位置=%d/%d サイズ=%d", entryName, offset, length, entrySize);
     LogEn(u"Extracting... filename=%s position=%d/%d size=%d", entryName, offset, length, entrySize);
 
-    const uint8_t* payload = data + offset + kEntryHeaderSize;
-    const int32_t payloadLength = entrySize - kEntryHeaderSize;
-    if (IsValidEntryHeader(payload, payloadLength)) {
+    if (child) {
         LogJa(u"%sは子データを持っています。", entryName);
         LogEn(u"%s has child elements.", entryName);
-        return PrepareChildFolder(relativeFolder, entryName, childRelative) ? EEntryStep::Child : EEntryStep::Done;
+        return PrepareChildFolder(relativeFolder, event, childRelative) ? EEntryStep::Child : EEntryStep::Done;
     }
-    ExtractFileEntry(relativeFolder, entryName, payload, payloadLength);
+    ExtractFileEntry(relativeFolder, event, payload, payloadLength);
     return EEntryStep::Done;
 }
 
-void CExtractor::LogUnsafeName(const char16_t* entryName) {
-    LogJa(u"安全でない名前のため [%s] をスキップしました。", entryName);
-    LogEn(u"Skipped unsafe name [%s].", entryName);
-    ++m_nEntryProblems;
+void CExtractor::LogUnsafeName(SEntryEvent& event) {
+    // The marking walk takes an unsafe entry by its name, so that a selected
+    // one is reported rather than silently left out.
+    if (m_bPlanning) {
+        if (m_options.pSelection->Selects(event.pszPath))
+            Mark(event.nOffset);
+        return;
+    }
+    LogJa(u"安全でない名前のため [%s] をスキップしました。", event.pszName);
+    LogEn(u"Skipped unsafe name [%s].", event.pszName);
+    CountProblem();
+    event.eStatus = EEntryStatus::Unsafe;
+    event.nProblems |= kProblemUnsafe;
+    ReportEntry(event);
 }
 
 // Creates the child's folder and forms its relative folder. False when the
 // child must not be walked: an unsafe folder name, a link where its folder
 // goes, or a path that does not fit (which also bounds the nesting depth).
-bool CExtractor::PrepareChildFolder(const char16_t* relativeFolder, const char16_t* entryName,
-                                    char16_t* childRelative) {
+bool CExtractor::PrepareChildFolder(const char16_t* relativeFolder, SEntryEvent& event, char16_t* childRelative) {
     // The folder is named after the entry without its last extension and
     // without one trailing blank.
     char16_t folderName[kPathCapacity];
-    CopyText(folderName, kPathCapacity, entryName);
+    CopyText(folderName, kPathCapacity, event.pszName);
     if (const char16_t* dot = FindLast(folderName, u'.'))
         folderName[dot - folderName] = 0;
     const size_t folderLength = StrLen16(folderName);
@@ -214,24 +327,36 @@ bool CExtractor::PrepareChildFolder(const char16_t* relativeFolder, const char16
 
     char16_t fitted[kPathCapacity];
     if (!FitNameToSystem(folderName, fitted, kPathCapacity, m_platform.NameRules())) {
-        LogUnsafeName(entryName);
+        LogUnsafeName(event);
         return false;
+    }
+    char16_t pathInFile[kPathCapacity];
+    ComposePathInFile(pathInFile, relativeFolder, fitted);
+    event.pszPath = pathInFile;
+    const bool childFits = ComposePath(childRelative, 0, u"%s%s\\", relativeFolder, fitted);
+    if (!Writes()) {
+        // Whether the folder's whole path would fit below the extraction root.
+        char16_t path[kPathCapacity];
+        const size_t rootLength = StrLen16(m_szExtractRoot);
+        if (!childFits || !ComposePath(path, rootLength, u"%s\\%s%s", m_szExtractRoot, relativeFolder, fitted))
+            event.nProblems |= kProblemTooLong;
+        ReportEntry(event);
+        return childFits;
     }
     // A folder that exists already is reported "Failed!" and filled all the
     // same; a link is never entered.
     const EFolderResult result = CreateFolderChecked(m_szExtractRoot, relativeFolder, fitted);
-    if (result == EFolderResult::Link || result == EFolderResult::Refused) {
-        ++m_nEntryProblems;
-        return false;
-    }
-    if (!ComposePath(childRelative, 0, u"%s%s\\", relativeFolder, fitted)) {
-        ++m_nEntryProblems;
-        return false;
-    }
-    return true;
+    const bool walked = result != EFolderResult::Link && result != EFolderResult::Refused && childFits;
+    if (!walked)
+        CountProblem();
+    event.eStatus = result == EFolderResult::Refused || !childFits ? EEntryStatus::TooLong
+                  : result == EFolderResult::Link || result == EFolderResult::Failed ? EEntryStatus::CannotCreate
+                                                                                      : EEntryStatus::Written;
+    ReportEntry(event);
+    return walked;
 }
 
-VANTO_NOINLINE void CExtractor::ExtractFileEntry(const char16_t* relativeFolder, const char16_t* entryName,
+VANTO_NOINLINE void CExtractor::ExtractFileEntry(const char16_t* relativeFolder, SEntryEvent& event,
                                                  const uint8_t* payload, int32_t payloadLength) {
     const SNameRules rules = m_platform.NameRules();
     // Whether the name is safe does not depend on the extension the content
@@ -239,13 +364,19 @@ VANTO_NOINLINE void CExtractor::ExtractFileEntry(const char16_t* relativeFolder,
     // an unsafe entry is refused before its payload is inflated, and the name
     // fitted to the system here only gets its extension replaced.
     char16_t outputName[kPathCapacity];
-    if (!FitNameToSystem(entryName, outputName, kPathCapacity, rules)) {
-        LogUnsafeName(entryName);
+    if (!FitNameToSystem(event.pszName, outputName, kPathCapacity, rules)) {
+        LogUnsafeName(event);
         return;
     }
+    const char16_t* dot = FindLast(event.pszName, u'.');
+    const char16_t* nameExtension = dot ? dot : u"";
+    // The marking walk inflates only where the name depends on the content.
+    const bool compressed = IsCompressedPayload(payload, payloadLength);
+    const bool inflates = compressed && (!m_bPlanning || ExtensionDependsOnContent(nameExtension));
 
-    CBlockHolder buffer(m_platform, kDecompressionBufferSize);
-    if (!buffer.Get()) {
+    const size_t bufferSize = m_bPlanning && !inflates ? 0 : size_t(kDecompressionBufferSize);
+    CBlockHolder buffer(m_platform, bufferSize);
+    if (bufferSize && !buffer.Get()) {
         LogJa(u"メモリの確保に失敗しました。プログラムを終了します。");
         LogEn(u"Failed: VirtualAlloc function.");
         m_platform.ExitProcessNow(m_options.nFatalExitCode);
@@ -253,9 +384,12 @@ VANTO_NOINLINE void CExtractor::ExtractFileEntry(const char16_t* relativeFolder,
 
     const uint8_t* content = payload;
     int32_t contentLength = payloadLength;
-    if (IsCompressedPayload(payload, payloadLength)) {
+    SInflateCheck check;
+    if (inflates) {
         // A stream that fails, or inflates to nothing, is written as stored.
-        const int32_t inflated = InflatePayload(buffer.Get(), kDecompressionBufferSize, payload, payloadLength);
+        const int32_t inflated = InflatePayload(buffer.Get(), kDecompressionBufferSize, payload, payloadLength,
+                                                m_options.eMode == EJobMode::Test ? &check : nullptr);
+        event.eKind = inflated != 0 ? EEntryKind::Gzip : EEntryKind::GzipFailed;
         if (inflated != 0) {
             content = buffer.Get();
             contentLength = inflated;
@@ -264,8 +398,6 @@ VANTO_NOINLINE void CExtractor::ExtractFileEntry(const char16_t* relativeFolder,
 
     // Only the content-tested name extensions (".t", ".bm", ".tx") are ever
     // replaced, and they end the fitted name as they end the entry name.
-    const char16_t* dot = FindLast(entryName, u'.');
-    const char16_t* nameExtension = dot ? dot : u"";
     const char16_t* extension = ChooseExtension(nameExtension, content, contentLength);
     if (extension != nameExtension) {
         const size_t stem = StrLen16(outputName) - StrLen16(nameExtension);
@@ -274,18 +406,51 @@ VANTO_NOINLINE void CExtractor::ExtractFileEntry(const char16_t* relativeFolder,
     if (!rules.bIgnoresCase)
         FoldCmapFolderCase(outputName);
 
+    char16_t pathInFile[kPathCapacity];
+    ComposePathInFile(pathInFile, relativeFolder, outputName);
+    event.pszPath = pathInFile;
+    event.nContentSize = contentLength;
+    if (m_bPlanning) {
+        if (m_options.pSelection->Selects(pathInFile))
+            Mark(event.nOffset);
+        return;
+    }
+
     char16_t path[kPathCapacity];
     const size_t rootLength = StrLen16(m_szExtractRoot);
     const bool fits = ComposePath(path, rootLength, u"%s\\%s%s", m_szExtractRoot, relativeFolder, outputName);
-    const EWriteResult result =
-        fits ? m_platform.WriteNewFile(path + rootLength, content, size_t(contentLength)) : EWriteResult::CannotCreate;
-    if (result == EWriteResult::CannotCreate) {
-        LogJa(u"ファイル [%s] を作成できませんでした。", path);
-        LogEn(u"Cannot create file [%s].", path);
-        ++m_nEntryProblems;
-    } else if (result == EWriteResult::WriteFailed) {
+    if (!fits)
+        event.nProblems |= kProblemTooLong;
+    if (m_options.eMode != EJobMode::Extract) {
+        if (event.eKind == EEntryKind::GzipFailed && m_options.eMode == EJobMode::Test)
+            event.nProblems |= kProblemGzipFails;
+        if (check.nTrailingBytes > 0)
+            event.nProblems |= kProblemGzipTrailing;
+        ReportEntry(event);
+        return;
+    }
+    WriteFileEntry(path, rootLength, event, content);
+}
+
+// Writes the content to path (composed below the root; a path that does not
+// fit is never tried, and is reported as far as it fits).
+void CExtractor::WriteFileEntry(const char16_t* path, size_t rootLength, SEntryEvent& event, const uint8_t* content) {
+    const EWriteResult result = event.nProblems & kProblemTooLong
+                                  ? EWriteResult::CannotCreate
+                                  : m_platform.WriteNewFile(path + rootLength, content, size_t(event.nContentSize));
+    if (result == EWriteResult::WriteFailed) {
         LogJa(u"ファイル [%s] に書き込めませんでした。", path);
         LogEn(u"Cannot write file [%s].", path);
-        ++m_nEntryProblems;
+    } else if (result != EWriteResult::Written) {
+        LogJa(u"ファイル [%s] を作成できませんでした。", path);
+        LogEn(u"Cannot create file [%s].", path);
     }
+    if (result != EWriteResult::Written)
+        CountProblem();
+    event.eStatus = result == EWriteResult::Written       ? EEntryStatus::Written
+                  : result == EWriteResult::Exists        ? EEntryStatus::Exists
+                  : result == EWriteResult::WriteFailed   ? EEntryStatus::CannotWrite
+                  : event.nProblems & kProblemTooLong     ? EEntryStatus::TooLong
+                                                          : EEntryStatus::CannotCreate;
+    ReportEntry(event);
 }

@@ -12,8 +12,25 @@
 #include "extract/LogFormat.h"
 #include "platform/Platform.h"
 
-// How an engine object is set up; fixed for its lifetime. The strings are
-// borrowed: they must outlive the object.
+// Which entries a job takes, by their path inside the file ('/' between
+// levels, output names as the content chose them). Implemented by the
+// command-line tool's --include/--exclude patterns.
+class IEntrySelection {
+public:
+    virtual bool Selects(const char16_t* pathInFile) const = 0;
+
+protected:
+    ~IEntrySelection() = default;
+};
+
+// What the per-file job does when the output folder's name is taken.
+enum class EExistingFolder {
+    Ask,     // AskFolderName for another name, until it is given up
+    Rename,  // the first free "NAME (2)", "NAME (3)", ...
+};
+
+// How an engine object is set up; fixed for its lifetime. The strings and the
+// selection are borrowed: they must outlive the object.
 struct SExtractOptions {
     // The UI language's locale name, read on every log call (see
     // IsJapaneseLocaleName), so a window may change it in place.
@@ -24,6 +41,11 @@ struct SExtractOptions {
     // Exit code when the decompression buffer cannot be obtained: the window
     // ends with 0; the command-line tool reports the failure with 1.
     int nFatalExitCode = 0;
+    EJobMode eMode = EJobMode::Extract;
+    // Null takes every entry. A child folder with no selected entry below it
+    // is not created.
+    const IEntrySelection* pSelection = nullptr;
+    EExistingFolder eExistingFolder = EExistingFolder::Ask;
 };
 
 class CExtractor : public IExtractCallback {
@@ -93,11 +115,29 @@ protected:
     // and from then on StopRequested, when it asked to stop.
     bool ReportProgress(const uint8_t* position);
 
+    // Copies root as the root that paths are composed from, without opening
+    // it (the List and Test modes judge path lengths from it). False when it
+    // does not fit.
+    bool SetExtractionRoot(const char16_t* root);
+
+    // With a selection, walks the file once without writing or reporting
+    // anything and marks every selected entry and every child container with
+    // a selected entry below it; the real walk then takes only marked
+    // entries. False when the marks' memory cannot be had.
+    bool MarkSelectedEntries(const char16_t* relativeFolder, const uint8_t* data, int32_t length);
+    void ReleaseMarks();
+
+    // True in the mode that creates folders and writes files.
+    bool Writes() const { return m_options.eMode == EJobMode::Extract && !m_bPlanning; }
+
     IPlatform& m_platform;
     const SExtractOptions m_options;
     // The drop's progress; the batch fills in the file, the walk the bytes.
     SJobProgress m_progress;
     const uint8_t* m_pFileData = nullptr;  // the current file's data, while it is walked
+    // Characters of the walk's relative folder that name the file's own
+    // output folder ("NAME\"): the path inside the file follows them.
+    size_t m_nFileFolderLength = 0;
     bool m_bStopRequested = false;
 
 private:
@@ -110,13 +150,28 @@ private:
     // only the child's relative folder.
     EEntryStep ExtractEntry(const char16_t* relativeFolder, const uint8_t* data, int32_t length, int32_t offset,
                             bool& cmapTried, int32_t& entrySize, char16_t* childRelative);
-    bool PrepareChildFolder(const char16_t* relativeFolder, const char16_t* entryName, char16_t* childRelative);
-    void ExtractFileEntry(const char16_t* relativeFolder, const char16_t* entryName, const uint8_t* payload,
+    bool PrepareChildFolder(const char16_t* relativeFolder, SEntryEvent& event, char16_t* childRelative);
+    void ExtractFileEntry(const char16_t* relativeFolder, SEntryEvent& event, const uint8_t* payload,
                           int32_t payloadLength);
-    void LogUnsafeName(const char16_t* entryName);
+    void WriteFileEntry(const char16_t* path, size_t rootLength, SEntryEvent& event, const uint8_t* content);
+    void LogUnsafeName(SEntryEvent& event);
+    void CountProblem();
+    void ReportEntry(const SEntryEvent& event);
+    // relativeFolder's part inside the file, then name, with '/' separators.
+    void ComposePathInFile(char16_t* out, const char16_t* relativeFolder, const char16_t* name) const;
+
+    // Selection marks: one bit per entry, indexed by its header's offset / 50
+    // (headers never overlap, so no two entries share a bit).
+    bool IsMarked(int32_t entryOffset) const;
+    void Mark(int32_t entryOffset);
+    bool IsTaken(int32_t entryOffset) const { return !m_pMarks || m_bPlanning || IsMarked(entryOffset); }
 
     int32_t m_nEntryProblems = 0;
     char16_t m_szExtractRoot[kPathCapacity] = {};
+    bool m_bPlanning = false;  // the marking walk of MarkSelectedEntries
+    uint8_t* m_pMarks = nullptr;
+    size_t m_nMarkBytes = 0;
+    int32_t m_nMarked = 0;
 
     // Formats a path into a kPathCapacity buffer and turns every '\' from
     // character `nativeFrom` on into the native separator (the extraction root

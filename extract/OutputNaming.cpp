@@ -56,3 +56,7 @@ const char16_t* ChooseExtension(const char16_t* nameExtension, const uint8_t* co
         return IsBinaryData(content, length) ? nameExtension : u".txt";
     return nameExtension;
 }
+
+bool ExtensionDependsOnContent(const char16_t* nameExtension) {
+    return Equals(nameExtension, u".t") || Equals(nameExtension, u".bm") || Equals(nameExtension, u".tx");
+}

@@ -12,3 +12,6 @@ bool IsBinaryData(const uint8_t* content, int32_t length);
 // nameExtension itself. Only ".t", ".bm" and ".tx" (exact case) look at the
 // content; reads at most its first 1,028 bytes and never beyond `length`.
 const char16_t* ChooseExtension(const char16_t* nameExtension, const uint8_t* content, int32_t length);
+
+// True when ChooseExtension looks at the content for this name extension.
+bool ExtensionDependsOnContent(const char16_t* nameExtension);

@@ -29,7 +29,8 @@ enum class EDirResult {
 
 enum class EWriteResult {
     Written,       // created and every byte written
-    CannotCreate,  // the name is taken, or the file could not be created: nothing was touched
+    Exists,        // the name is taken: nothing was touched
+    CannotCreate,  // the file could not be created: nothing was touched
     WriteFailed,   // the content could not be written whole: nothing is left behind
 };
 

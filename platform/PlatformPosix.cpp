@@ -359,8 +359,9 @@ EWriteResult WriteUnnamed(SSystemState& state, int folder, const char* name, con
         if (linked != 0 && access("/proc/self/fd", F_OK) != 0)
             state.m_eWriteMethod = EWriteMethod::MoveNamed;  // no /proc: this write is made again, named
     }
+    const bool taken = linked != 0 && errno == EEXIST;
     close(fd);  // file systems with unnamed files report no write errors here
-    return linked == 0 ? EWriteResult::Written : EWriteResult::CannotCreate;
+    return linked == 0 ? EWriteResult::Written : taken ? EWriteResult::Exists : EWriteResult::CannotCreate;
 }
 
 // The file is written under a temporary name and moved to its name without
@@ -404,12 +405,13 @@ EWriteResult WriteNamed(SSystemState& state, int folder, const char* name, const
     if (close(fd) != 0)
         written = false;
     const int moved = written ? MoveWithoutReplacing(folder, temp, name) : -1;
+    const bool taken = moved != 0 && written && errno == EEXIST;
     if (moved != 0)
         RemoveIfSame(folder, temp, made.st_dev, made.st_ino);
     g_partialFile.armed = 0;
     if (!written)
         return EWriteResult::WriteFailed;
-    return moved == 0 ? EWriteResult::Written : EWriteResult::CannotCreate;
+    return moved == 0 ? EWriteResult::Written : taken ? EWriteResult::Exists : EWriteResult::CannotCreate;
 }
 
 }  // namespace

@@ -282,8 +282,10 @@ EWriteResult CSystemPlatform::WriteNewFile(const char16_t* relativePath, const u
     HANDLE h;
     const NTSTATUS probe =
         OpenRelative(folder, AsWide(name.begin), name.length, FILE_READ_ATTRIBUTES, kAnyShare, FILE_OPEN, 0, &h);
-    if (NT_SUCCESS(probe))
+    if (NT_SUCCESS(probe)) {
         CloseHandle(h);
+        return EWriteResult::Exists;
+    }
     if (probe != NTSTATUS(0xC0000034L))  // anything but STATUS_OBJECT_NAME_NOT_FOUND
         return EWriteResult::CannotCreate;
 
@@ -306,7 +308,7 @@ EWriteResult CSystemPlatform::WriteNewFile(const char16_t* relativePath, const u
         if (NT_SUCCESS(linked))
             return EWriteResult::Written;
         if (linked == kNameCollision)
-            return EWriteResult::CannotCreate;
+            return EWriteResult::Exists;
         // The volume refused the link after all: the content is written again
         // below, and so is every later file.
         m_pState->m_eHardLinks = SSystemState::EHardLinks::Refused;
@@ -323,10 +325,11 @@ EWriteResult CSystemPlatform::WriteNewFile(const char16_t* relativePath, const u
         CloseHandle(h);
         return EWriteResult::WriteFailed;
     }
-    if (!NT_SUCCESS(NameWithoutReplacing(h, folder, name, FileRenameInformation))) {
+    const NTSTATUS renamed = NameWithoutReplacing(h, folder, name, FileRenameInformation);
+    if (!NT_SUCCESS(renamed)) {
         SetDeleteOnClose(h, true);
         CloseHandle(h);
-        return EWriteResult::CannotCreate;
+        return renamed == kNameCollision ? EWriteResult::Exists : EWriteResult::CannotCreate;
     }
     CloseHandle(h);
     return EWriteResult::Written;

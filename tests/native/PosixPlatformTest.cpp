@@ -99,12 +99,12 @@ INSTANTIATE_TEST_SUITE_P(WriteMethods, PosixOutputTest,
 TEST_P(PosixOutputTest, NewFilesNeverReplaceExistingOnes) {
     WriteBinary(dir + "/a.txt", {'o', 'l', 'd'});
     const Bytes data = {'n', 'e', 'w', '!'};
-    EXPECT_EQ(Write("a.txt", data), EWriteResult::CannotCreate);
+    EXPECT_EQ(Write("a.txt", data), EWriteResult::Exists);
     EXPECT_EQ(ReadFile(dir + "/a.txt"), (Bytes{'o', 'l', 'd'}));
 
     EXPECT_EQ(Write("b.bin", data), EWriteResult::Written);
     EXPECT_EQ(ReadFile(dir + "/b.bin"), data);
-    EXPECT_EQ(Write("b.bin", data), EWriteResult::CannotCreate);
+    EXPECT_EQ(Write("b.bin", data), EWriteResult::Exists);
     EXPECT_EQ(Write("empty", {}), EWriteResult::Written);
     EXPECT_TRUE(Exists(dir + "/empty"));
     EXPECT_TRUE(ReadFile(dir + "/empty").empty());
@@ -140,22 +140,22 @@ TEST_P(PosixOutputTest, OutputNeverGoesThroughALink) {
     struct SRow {
         const char* path;
         EDirResult dir;        // CreateDir
-        EWriteResult write;    // WriteNewFile on the same path, after CreateDir
+        EWriteResult write;    // WriteNewFile on the same path, after CreateDir: a taken name is Exists
     } rows[] = {
-        {"lnk", EDirResult::Link, EWriteResult::CannotCreate},
+        {"lnk", EDirResult::Link, EWriteResult::Exists},
         {"lnk/sub", EDirResult::Failed, EWriteResult::CannotCreate},
-        {"file-link", EDirResult::Link, EWriteResult::CannotCreate},
-        {"plain", EDirResult::Failed, EWriteResult::CannotCreate},
+        {"file-link", EDirResult::Link, EWriteResult::Exists},
+        {"plain", EDirResult::Failed, EWriteResult::Exists},
         {"plain/x", EDirResult::Failed, EWriteResult::CannotCreate},
         {"missing/x", EDirResult::Failed, EWriteResult::CannotCreate},
         {"../escape", EDirResult::Failed, EWriteResult::CannotCreate},
         {"real/../../escape", EDirResult::Failed, EWriteResult::CannotCreate},
-        {"real", EDirResult::Created, EWriteResult::CannotCreate},
-        {"real/", EDirResult::Exists, EWriteResult::CannotCreate},
-        {"real//./trail/", EDirResult::Created, EWriteResult::CannotCreate},
+        {"real", EDirResult::Created, EWriteResult::Exists},
+        {"real/", EDirResult::Exists, EWriteResult::Exists},
+        {"real//./trail/", EDirResult::Created, EWriteResult::Exists},
         {"", EDirResult::Exists, EWriteResult::CannotCreate},
-        {"real/f.txt", EDirResult::Created, EWriteResult::CannotCreate},  // a folder now
-        {"real/g.txt", EDirResult::Created, EWriteResult::CannotCreate},
+        {"real/f.txt", EDirResult::Created, EWriteResult::Exists},  // a folder now
+        {"real/g.txt", EDirResult::Created, EWriteResult::Exists},
     };
     for (const SRow& row : rows) {
         EXPECT_EQ(MakeDir(row.path), row.dir) << row.path;

@@ -175,9 +175,10 @@ EDirResult CMemoryPlatform::CreateDir(const char16_t* relativePath) {
 
 EWriteResult CMemoryPlatform::WriteNewFile(const char16_t* relativePath, const uint8_t* data, size_t size) {
     std::u16string key;
-    if (!ReachableKey(relativePath, key) || key == m_strOpenRootKey || m_folders.count(key) || m_links.count(key) ||
-        m_files.count(key) || !m_folders.count(ParentKey(key)))
+    if (!ReachableKey(relativePath, key) || key == m_strOpenRootKey || !m_folders.count(ParentKey(key)))
         return EWriteResult::CannotCreate;
+    if (m_folders.count(key) || m_links.count(key) || m_files.count(key))
+        return EWriteResult::Exists;
     if (bFailWrites)
         return EWriteResult::WriteFailed;
     m_files[key] = std::vector<uint8_t>(data, data + size);

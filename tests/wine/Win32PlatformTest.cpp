@@ -53,10 +53,10 @@ TEST(Win32WriteNewFile, CreatesOnlyWhatDoesNotExist) {
         {"a new file gets exactly the bytes", u"new.bin", binary, EWriteResult::Written, binary},
         {"a few megabytes in one piece", u"large.bin", large, EWriteResult::Written, large},
         {"zero bytes give an empty file", u"zero.bin", Bytes(), EWriteResult::Written, Bytes()},
-        {"an existing file keeps its content", u"old.txt", Text("new content"), EWriteResult::CannotCreate,
+        {"an existing file keeps its content", u"old.txt", Text("new content"), EWriteResult::Exists,
          Text("keep me")},
-        {"an existing empty file stays empty", u"empty-old.txt", Text("x"), EWriteResult::CannotCreate, Bytes()},
-        {"a name differing only in case is the same file", u"OLD.TXT", Text("other"), EWriteResult::CannotCreate,
+        {"an existing empty file stays empty", u"empty-old.txt", Text("x"), EWriteResult::Exists, Bytes()},
+        {"a name differing only in case is the same file", u"OLD.TXT", Text("other"), EWriteResult::Exists,
          Text("keep me")},
     };
     CSystemPlatform platform;
@@ -85,7 +85,7 @@ TEST(Win32WriteNewFile, NothingIsCreatedWhereNoFileCanBe) {
     ASSERT_TRUE(platform.OpenOutputRoot(scratch.Path().c_str()));
     const Bytes data = Text("data");
 
-    EXPECT_EQ(platform.WriteNewFile(u"folder", data.data(), data.size()), EWriteResult::CannotCreate);
+    EXPECT_EQ(platform.WriteNewFile(u"folder", data.data(), data.size()), EWriteResult::Exists);
     EXPECT_TRUE(IsFolder(scratch / u"folder")) << "an existing folder stays a folder";
 
     EXPECT_EQ(platform.WriteNewFile(u"missing\\a.txt", data.data(), data.size()), EWriteResult::CannotCreate);
