@@ -1,0 +1,174 @@
+#include "cli/Glob.h"
+
+#include <cstddef>
+#include <iterator>
+
+#include "base/Text.h"
+
+namespace {
+
+enum : size_t { kPrefixCapacity = 1024 };  // MatchGlobOrParent's prefix, terminator included
+
+// Letters with a one-to-one upper and lower case beyond ASCII: a range either
+// moves by `delta` as a whole or, with `pairs`, holds upper/lower pairs side by side.
+struct SFoldRange {
+    char16_t first;
+    char16_t last;
+    int delta;
+    bool pairs;
+};
+
+// Left out: U+00D7, U+0130/0131 (dotted and dotless I), U+0138, U+0149, the long
+// s U+017F and the final sigma U+03C2, whose cases do not pair one to one.
+const SFoldRange kFoldRanges[] = {
+    {0x00C0, 0x00D6, 32, false}, {0x00D8, 0x00DE, 32, false},                              // Latin-1
+    {0x0100, 0x012F, 1, true},   {0x0132, 0x0137, 1, true},   {0x0139, 0x0148, 1, true},   // Latin
+    {0x014A, 0x0177, 1, true},   {0x0178, 0x0178, -121, false}, {0x0179, 0x017E, 1, true}, // Extended-A
+    {0x0386, 0x0386, 38, false}, {0x0388, 0x038A, 37, false}, {0x038C, 0x038C, 64, false}, // Greek
+    {0x038E, 0x038F, 63, false}, {0x0391, 0x03A1, 32, false}, {0x03A3, 0x03AB, 32, false},
+    {0x0400, 0x040F, 80, false}, {0x0410, 0x042F, 32, false}, {0x0460, 0x0481, 1, true},   // Cyrillic
+    {0x048A, 0x04BF, 1, true},   {0x04C0, 0x04C0, 15, false}, {0x04C1, 0x04CE, 1, true},
+    {0x04D0, 0x04FF, 1, true},   {0xFF21, 0xFF3A, 32, false},                              // fullwidth
+};
+
+// The lower case of a letter listed above or of an ASCII letter; anything else as it is.
+char16_t FoldLetter(char16_t ch) {
+    if (ch < 0xC0)
+        return FoldAscii(ch);
+    for (const SFoldRange& range : kFoldRanges) {
+        if (ch < range.first || ch > range.last)
+            continue;
+        if (range.pairs)
+            return (ch - range.first) % 2 == 0 ? char16_t(ch + 1) : ch;
+        return char16_t(ch + range.delta);
+    }
+    return ch;
+}
+
+bool IsSeparator(char16_t ch) { return ch == u'/' || ch == u'\\'; }
+
+// One component, [begin, end); empty only at the terminator.
+struct SPart {
+    const char16_t* begin;
+    const char16_t* end;
+    bool AtEnd() const { return begin == end; }
+    bool IsGlobstar() const { return end - begin == 2 && begin[0] == u'*' && begin[1] == u'*'; }
+};
+
+// The component that starts at `p`, past any separators.
+SPart NextPart(const char16_t* p) {
+    while (IsSeparator(*p))
+        ++p;
+    const char16_t* end = p;
+    while (*end && !IsSeparator(*end))
+        ++end;
+    return {p, end};
+}
+
+// The set whose '[' is at `p`, within the component's `end`: the position past
+// its ']' with `member` telling whether `ch` belongs, or null when it is unclosed.
+const char16_t* ReadSet(const char16_t* p, const char16_t* end, char16_t ch, bool& member) {
+    ++p;
+    const bool negated = p < end && (*p == u'!' || *p == u'^');
+    if (negated)
+        ++p;
+    const char16_t folded = FoldLetter(ch);
+    bool in = false;
+    for (const char16_t* first = p; p < end; ++p) {
+        if (*p == u']' && p != first) {
+            member = in != negated;
+            return p + 1;
+        }
+        const char16_t low = *p;
+        if (end - p > 2 && p[1] == u'-' && p[2] != u']')
+            p += 2;
+        if (FoldLetter(low) <= folded && folded <= FoldLetter(*p))
+            in = true;
+    }
+    return nullptr;
+}
+
+// The pattern past its token at `p` (not '*') when that token matches `ch`; null otherwise.
+const char16_t* MatchToken(const char16_t* p, const char16_t* end, char16_t ch) {
+    if (*p == u'?')
+        return p + 1;
+    if (*p == u'[') {
+        bool member = false;
+        if (const char16_t* next = ReadSet(p, end, ch, member))
+            return member ? next : nullptr;
+    }
+    return FoldLetter(*p) == FoldLetter(ch) ? p + 1 : nullptr;
+}
+
+// One pattern component against one path component. On a mismatch the last
+// '*' takes one more character and the rest is tried again from there.
+bool MatchPart(SPart pattern, SPart text) {
+    const char16_t* p = pattern.begin;
+    const char16_t* t = text.begin;
+    const char16_t* starP = nullptr;  // the pattern after the last '*'
+    const char16_t* starT = text.begin;  // where the text resumes after it
+    while (t < text.end) {
+        if (p < pattern.end && *p == u'*') {
+            starP = ++p;
+            starT = t;
+            continue;
+        }
+        const char16_t* next = p < pattern.end ? MatchToken(p, pattern.end, *t) : nullptr;
+        if (next) {
+            p = next;
+            ++t;
+        } else if (starP) {
+            p = starP;
+            t = ++starT;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.end && *p == u'*')
+        ++p;
+    return p == pattern.end;
+}
+
+}  // namespace
+
+// The same backtracking one level up: components for characters and "**" for
+// '*'. Each other pattern component takes exactly one path component.
+bool MatchGlob(const char16_t* pattern, const char16_t* path) {
+    SPart p = NextPart(pattern);
+    SPart t = NextPart(path);
+    bool starSeen = false;
+    SPart starP = p;  // the pattern after the last "**"
+    SPart starT = t;  // where the path resumes after it
+    while (!t.AtEnd()) {
+        if (p.IsGlobstar()) {
+            starSeen = true;
+            starP = p = NextPart(p.end);
+            starT = t;
+        } else if (!p.AtEnd() && MatchPart(p, t)) {
+            p = NextPart(p.end);
+            t = NextPart(t.end);
+        } else if (starSeen) {
+            p = starP;
+            t = starT = NextPart(starT.end);
+        } else {
+            return false;
+        }
+    }
+    while (p.IsGlobstar())
+        p = NextPart(p.end);
+    return p.AtEnd();
+}
+
+bool MatchGlobOrParent(const char16_t* pattern, const char16_t* path) {
+    char16_t prefix[kPrefixCapacity];
+    for (size_t i = 0;; ++i) {
+        if (path[i] != 0 && !IsSeparator(path[i]))
+            continue;
+        if (!CopyText(prefix, std::size(prefix), path, i))
+            return false;
+        if (MatchGlob(pattern, prefix))
+            return true;
+        if (path[i] == 0)
+            return false;
+    }
+}
