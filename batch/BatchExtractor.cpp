@@ -58,6 +58,7 @@ bool CBatchExtractor::ExtractFile(const char16_t* path) {
         SInputFile& file = input.File();
         event.eResult = SFileEvent::EResult::NotExtractable;
         if (!m_platform.ReadWholeFile(path, file) || !IsValidEntryHeader(file.pData, file.nSize)) {
+            const CProblemLines problem(*this);
             LogJa(u"このファイルは展開できません。");
             LogEn(u"This file is not extractable.");
         } else if (m_options.eMode != EJobMode::Extract) {
@@ -70,10 +71,12 @@ bool CBatchExtractor::ExtractFile(const char16_t* path) {
         } else if (!rootRead) {
             // Deleted, or a path too long for any output path: there is no
             // place to extract to, whatever name is chosen.
+            const CProblemLines problem(*this);
             LogJa(u"現在のフォルダを使用できません（読み取れないか、パスが長すぎます）。");
             LogEn(u"Cannot use the current folder (it cannot be read, or its path is too long).");
             event.eResult = SFileEvent::EResult::NoRoot;
         } else if (!OpenExtractionRoot(root)) {
+            const CProblemLines problem(*this);
             LogJa(u"展開先のフォルダ [%s] を開けませんでした。", root);
             LogEn(u"Cannot open the extraction folder [%s].", root);
             event.eResult = SFileEvent::EResult::NoRoot;
@@ -114,6 +117,7 @@ bool CBatchExtractor::WalkFile(const char16_t* nameBuffer, const SInputFile& fil
     m_progress.nBytesTotal = file.nSize;
     const bool marked = MarkSelectedEntries(relativeFolder, file.pData, file.nSize);
     if (!marked) {
+        const CProblemLines problem(*this);
         LogJa(u"メモリの確保に失敗しました。プログラムを終了します。");
         LogEn(u"Failed: VirtualAlloc function.");
         m_platform.ExitProcessNow(m_options.nFatalExitCode);
@@ -133,8 +137,11 @@ bool CBatchExtractor::CreateOutputFolder(char16_t* nameBuffer) {
     if (m_options.eExistingFolder == EExistingFolder::Rename)
         return CreateRenamedFolder(nameBuffer, result);
     for (;;) {
-        LogJa(u"フォルダを作ることができませんでした。別の名前を入力してください。");
-        LogEn(u"Cannot create directory. Please enter another name.");
+        {
+            const CProblemLines problem(*this);
+            LogJa(u"フォルダを作ることができませんでした。別の名前を入力してください。");
+            LogEn(u"Cannot create directory. Please enter another name.");
+        }
         const char16_t* caption = IsJapanese() ? u"別の展開先フォルダ名を入力してください。"
                                                : u"Please enter another directory name to extract.";
         // The name comes from a file name: nothing in it may reorder or
@@ -171,6 +178,7 @@ bool CBatchExtractor::CreateRenamedFolder(char16_t* nameBuffer, EFolderResult re
         if (result == EFolderResult::Failed && number > 2)
             break;
     }
+    const CProblemLines problem(*this);
     LogJa(u"フォルダを作ることができませんでした。別の名前を入力してください。");
     LogEn(u"Cannot create directory. Please enter another name.");
     return false;
@@ -199,6 +207,7 @@ int32_t CBatchExtractor::ExtractDroppedFiles(IDropList& drop) {
             if (ExtractFile(path))
                 ++extracted;
         } else {
+            const CProblemLines problem(*this);
             LogJa(u"パスが長すぎるため処理をスキップしました。");
             LogEn(u"Skipped. (too long path)");
         }

@@ -1,8 +1,37 @@
 #include "cli/CliExtractor.h"
 
 #include "batch/FolderName.h"
+#include "cli/EntryWords.h"
+#include "cli/Glob.h"
 #include "console/Console.h"
+#include "extract/DisplayText.h"
 #include "platform/Utf.h"
+
+namespace {
+
+std::u16string Number(long long n) {
+    const std::string digits = std::to_string(n);
+    return std::u16string(digits.begin(), digits.end());
+}
+
+std::u16string Ascii(const char* text) { return std::u16string(text, text + std::char_traits<char>::length(text)); }
+
+// "1 entry", "2 entries".
+std::u16string Count(long long n, const char* one, const char* many) {
+    return Number(n) + u" " + Ascii(n == 1 ? one : many);
+}
+
+std::u16string PadRight(std::u16string text, size_t width) {
+    if (text.size() < width)
+        text.append(width - text.size(), u' ');
+    return text;
+}
+
+std::u16string PadLeft(const std::u16string& text, size_t width) {
+    return text.size() < width ? std::u16string(width - text.size(), u' ') + text : text;
+}
+
+}  // namespace
 
 void MakeConsoleText(const char16_t* line, char16_t* out, size_t capacity) {
     static const char16_t kHex[] = u"0123456789ABCDEF";
@@ -27,34 +56,65 @@ void MakeConsoleText(const char16_t* line, char16_t* out, size_t capacity) {
         out[pos] = 0;
 }
 
-CCliExtractor::CCliExtractor(IPlatform& platform, const SExtractOptions& options)
-    : CBatchExtractor(platform, options) {}
+bool CGlobSelection::Selects(const char16_t* pathInFile) const {
+    bool included = m_includes.empty();
+    for (size_t i = 0; i < m_includes.size() && !included; ++i)
+        included = MatchGlobOrParent(m_includes[i].c_str(), pathInFile);
+    if (!included)
+        return false;
+    for (const std::u16string& pattern : m_excludes) {
+        if (MatchGlobOrParent(pattern.c_str(), pathInFile))
+            return false;
+    }
+    return true;
+}
+
+CCliExtractor::CCliExtractor(IPlatform& platform, const SExtractOptions& engineOptions, const SCliOptions& options,
+                             CProgressLine& progress)
+    : CBatchExtractor(platform, engineOptions), m_options(options), m_progressLine(progress),
+      m_json(options.eMode) {}
+
+void CCliExtractor::Say(const std::u16string& line) {
+    if (!ShowsHumanOutput())
+        return;
+    m_progressLine.Clear();
+    std::u16string safe = line;
+    ReplaceUnsafeToShow(&safe[0]);
+    std::u16string shown(4 * safe.size() + 1, u'\0');
+    MakeConsoleText(safe.c_str(), &shown[0], shown.size());
+    shown.resize(StrLen16(shown.c_str()));
+    if (m_options.bJson)
+        ConsoleWriteError((shown + u"\n").c_str());
+    else if (!m_bLogFailed && !ConsoleWriteLine(shown.c_str()))
+        ReportLogFailure();
+}
 
 void CCliExtractor::OnLogLine(const char16_t* line) {
     // The engine has shown control and direction characters as '?' already.
-    if (m_bLogFailed)
-        return;
-    char16_t shown[4 * kLineCapacity];
-    MakeConsoleText(line, shown, 4 * kLineCapacity);
-    if (!ConsoleWriteLine(shown))
-        ReportLogFailure();
+    if (m_options.nQuiet == 0)
+        Say(line);
+    else if (IsProblemLine())
+        Say(m_strFile.empty() ? std::u16string(line) : m_strFile + u": " + line);
 }
 
 void CCliExtractor::ReportLogFailure() {
     if (m_bLogFailed)
         return;
     m_bLogFailed = true;
-    ConsoleWriteError((u"vanto-extract: cannot write the log: " + ConsoleErrorText() +
-                       u"; extracting goes on without it\n")
+    m_progressLine.Clear();
+    ConsoleWriteError((u"vanto-extract: cannot write the log: " + ConsoleErrorText() + u"; extracting goes on without it\n")
                           .c_str());
 }
 
 int CCliExtractor::AskFolderName(char16_t* nameBuffer, size_t capacity, const char16_t* caption) {
-    // Without a person to ask, the question counts as cancelled.
-    if (!ConsoleIsInteractive())
+    // Without a person to ask (or told not to), the question counts as cancelled.
+    const bool ask = m_options.eExisting == SCliOptions::EExisting::Ask ||
+                     (m_options.eExisting == SCliOptions::EExisting::Default && ConsoleIsInteractive());
+    if (!ask)
         return 2;
     if (!ConsoleFlush())
         ReportLogFailure();
+    m_progressLine.Clear();
 
     char16_t current[kPathCapacity];
     CopyText(current, kPathCapacity, nameBuffer);
@@ -72,4 +132,142 @@ int CCliExtractor::AskFolderName(char16_t* nameBuffer, size_t capacity, const ch
     }
     StoreFolderAnswer(nameBuffer, capacity, answer);
     return 1;
+}
+
+bool CCliExtractor::ContinueJob(const SJobProgress& progress) {
+    m_progressLine.Update(progress, m_strEntry.c_str());
+    return true;
+}
+
+void CCliExtractor::OnFileEvent(const SFileEvent& event) {
+    m_strFolder = event.pszFolder;
+    if (event.eResult == SFileEvent::EResult::Started) {
+        m_strFile = event.pszPath;
+        m_counts = SFileCounts();
+        m_paths.clear();
+        if (m_options.bJson && !m_json.FileStarted(event.pszPath))
+            ReportLogFailure();
+        return;
+    }
+    if (m_options.bJson && !m_json.FileFinished(event, m_counts))
+        ReportLogFailure();
+    SayFileSummary(event);
+    m_strFile.clear();
+    m_strEntry.clear();
+}
+
+void CCliExtractor::SayFileSummary(const SFileEvent& event) {
+    const bool ja = IsJapanese();
+    const std::u16string file = event.pszPath + std::u16string(u": ");
+    if (m_options.eMode == EJobMode::Extract) {
+        // The full log has its own verdict lines.
+        if (m_options.nQuiet != 1)
+            return;
+        if (event.eResult != SFileEvent::EResult::Done)
+            Say(file + (ja ? u"処理を中止しました。" : u"Aborted!"));
+        else if (ja)
+            Say(file + u"処理が終わりました。ファイル" + Number(m_counts.nWritten) + u"個とフォルダ" +
+                Number(m_counts.nFolders) + u"個を書き込み、問題" + Number(m_counts.nProblems) + u"件");
+        else
+            Say(file + u"Finished! " + Count(m_counts.nWritten, "file", "files") + u" and " +
+                Count(m_counts.nFolders, "folder", "folders") + u" written, " +
+                Count(m_counts.nProblems, "problem", "problems"));
+        return;
+    }
+    if (event.eResult != SFileEvent::EResult::Done) {
+        Say(file + (ja ? u"このファイルは展開できません。" : u"This file is not extractable."));
+        return;
+    }
+    if (m_options.nQuiet > 1)
+        return;
+    const int32_t shown = m_counts.nEntries - m_counts.nFiltered;
+    const bool test = m_options.eMode == EJobMode::Test;
+    if (ja)
+        Say(file + u"エントリ" + Number(shown) + (test ? u"個を検査、問題" : u"個、問題") + Number(m_counts.nProblems) +
+            u"件");
+    else
+        Say(file + Count(shown, "entry", "entries") + (test ? u" tested, " : u", ") +
+            Count(m_counts.nProblems, "problem", "problems"));
+}
+
+void CCliExtractor::OnFolderEvent(const char16_t* relativePath, bool created) {
+    if (m_options.bJson && !m_json.Folder(m_strFile.c_str(), relativePath, created))
+        ReportLogFailure();
+}
+
+uint32_t CCliExtractor::FindCollision(const SEntryEvent& event) {
+    if (event.eStatus == EEntryStatus::Damaged || event.eStatus == EEntryStatus::Unsafe)
+        return 0;
+    std::u16string key = event.pszPath;
+    for (char16_t& ch : key)
+        ch = FoldLetter(ch);
+    const bool folder = event.eKind == EEntryKind::Folder;
+    const auto found = m_paths.find(key);
+    if (found == m_paths.end()) {
+        m_paths.emplace(std::move(key), folder);
+        return 0;
+    }
+    // Two child containers of one name fill one folder; anything else
+    // would take a name already taken.
+    return found->second && folder ? 0u : uint32_t(kProblemCollides);
+}
+
+void CCliExtractor::OnEntryEvent(const SEntryEvent& event) {
+    ++m_counts.nEntries;
+    m_strEntry = event.pszPath;
+    uint32_t problems = event.nProblems;
+    if (event.eStatus == EEntryStatus::Filtered) {
+        ++m_counts.nFiltered;
+    } else {
+        if (m_options.eMode != EJobMode::Extract)
+            problems |= FindCollision(event);
+        if (event.eStatus == EEntryStatus::Written)
+            ++(event.eKind == EEntryKind::Folder ? m_counts.nFolders : m_counts.nWritten);
+        else if (event.eStatus != EEntryStatus::Listed)
+            ++m_counts.nSkipped;
+        const bool problem = m_options.eMode == EJobMode::Extract
+                                 ? event.eStatus != EEntryStatus::Written && event.eStatus != EEntryStatus::Listed
+                                 : problems != 0;
+        if (problem) {
+            ++m_counts.nProblems;
+            if (m_options.eMode != EJobMode::Extract)
+                ++m_nRunProblems;
+        }
+        // The listing: every entry, or with -q and -qq the ones with a problem.
+        if (m_options.eMode != EJobMode::Extract && (m_options.nQuiet == 0 || problem))
+            SayEntry(event, problems);
+    }
+    if (m_options.bJson && !m_json.Entry(m_strFile.c_str(), m_strFolder.c_str(), event, problems))
+        ReportLogFailure();
+}
+
+void CCliExtractor::SayEntry(const SEntryEvent& event, uint32_t problems) {
+    if (!m_bHeaderShown && m_options.nQuiet == 0) {
+        m_bHeaderShown = true;
+        Say(PadRight(u"kind", 11) + PadLeft(u"stored", 11) + PadLeft(u"content", 11) + u"  path");
+    }
+    const bool damaged = event.eStatus == EEntryStatus::Damaged;
+    const bool folder = event.eKind == EEntryKind::Folder && !damaged;
+    std::u16string line = PadRight(damaged ? u"-" : Ascii(KindWord(event.eKind)), 11);
+    line += PadLeft(Number(event.nStoredSize), 11);
+    line += PadLeft(event.nContentSize >= 0 ? Number(event.nContentSize) : u"-", 11);
+    line += u"  " + m_strFolder + u"/" + event.pszPath + (folder ? u"/" : u"");
+    const std::vector<const char*> words = ProblemWords(problems);
+    for (size_t i = 0; i < words.size(); ++i)
+        line += (i == 0 ? u"  [" : u", ") + Ascii(words[i]) + (i + 1 == words.size() ? u"]" : u"");
+    Say(line);
+}
+
+int CCliExtractor::FinishRun(int32_t filesDone) {
+    const int32_t files = int32_t(m_options.files.size());
+    int status = 0;
+    if (!LogWritten() || filesDone != files)
+        status = 1;
+    else if (m_options.eMode == EJobMode::Extract ? EntryProblemCount() > 0 : m_nRunProblems > 0)
+        status = 3;
+    if (m_options.bJson && !m_json.RunFinished(files, filesDone, status)) {
+        ReportLogFailure();
+        status = 1;
+    }
+    return status;
 }

@@ -1,25 +1,77 @@
-// The command-line tool's side of the engine: log lines on standard output,
-// the folder-name question on the terminal, no sound.
+// The command-line tool's side of the engine: the log on standard output (or
+// standard error beside JSON events), the folder-name question on the
+// terminal, the listing of -l and -t, JSON events, the progress line and the
+// --include/--exclude selection. No sound.
 #pragma once
 
+#include <map>
+#include <string>
+#include <vector>
+
 #include "batch/BatchExtractor.h"
+#include "cli/CliOptions.h"
+#include "cli/JsonEvents.h"
+#include "cli/ProgressLine.h"
+
+// The --include and --exclude patterns: an entry is taken when it, or a
+// folder above it, matches an include (or none is given) and neither it nor a
+// folder above it matches an exclude.
+class CGlobSelection final : public IEntrySelection {
+public:
+    CGlobSelection(const std::vector<std::u16string>& includes, const std::vector<std::u16string>& excludes)
+        : m_includes(includes), m_excludes(excludes) {}
+    bool Selects(const char16_t* pathInFile) const override;
+
+private:
+    std::vector<std::u16string> m_includes;
+    std::vector<std::u16string> m_excludes;
+};
 
 class CCliExtractor final : public CBatchExtractor {
 public:
-    CCliExtractor(IPlatform& platform, const SExtractOptions& options);
+    // The options and the progress line must outlive the object.
+    CCliExtractor(IPlatform& platform, const SExtractOptions& engineOptions, const SCliOptions& options,
+                  CProgressLine& progress);
 
     void OnLogLine(const char16_t* line) override;
     int AskFolderName(char16_t* nameBuffer, size_t capacity, const char16_t* caption) override;
     void PlayCompletionSound() override {}
+    bool ContinueJob(const SJobProgress& progress) override;
+    void OnFileEvent(const SFileEvent& event) override;
+    void OnFolderEvent(const char16_t* relativePath, bool created) override;
+    void OnEntryEvent(const SEntryEvent& event) override;
 
-    // False once a log line could not be written. The extraction goes on
-    // regardless; standard error has been told.
+    // The exit status of the run, once ExtractDroppedFiles is done; also
+    // reported as the last JSON event.
+    int FinishRun(int32_t filesDone);
+
+    // False once the log or the events could not be written. The run goes
+    // on regardless; standard error has been told.
     bool LogWritten() const { return !m_bLogFailed; }
-    // Reports a failed log on standard error, once.
+    // Reports a failed output on standard error, once.
     void ReportLogFailure();
 
 private:
+    // One line of the human output, where the options send it.
+    void Say(const std::u16string& line);
+    bool ShowsHumanOutput() const { return !(m_options.bJson && m_options.nQuiet > 0); }
+    void SayEntry(const SEntryEvent& event, uint32_t problems);
+    void SayFileSummary(const SFileEvent& event);
+    uint32_t FindCollision(const SEntryEvent& event);
+
+    const SCliOptions& m_options;
+    CProgressLine& m_progressLine;
+    CJsonEvents m_json;
     bool m_bLogFailed = false;
+    bool m_bHeaderShown = false;   // the listing's column names
+    std::u16string m_strFile;      // the file being worked on, as given
+    std::u16string m_strFolder;    // its output folder's name
+    std::u16string m_strEntry;     // the last entry walked, for the progress line
+    SFileCounts m_counts;          // the current file's
+    int32_t m_nRunProblems = 0;    // entries with a problem in the List and Test modes
+    // The current file's paths with letter case folded, and whether each is
+    // a folder (a folder may be filled twice; anything else collides).
+    std::map<std::u16string, bool> m_paths;
 };
 
 // The text as a terminal may show it: bytes of a file name that are not

@@ -31,20 +31,6 @@ const SFoldRange kFoldRanges[] = {
     {0x04D0, 0x04FF, 1, true},   {0xFF21, 0xFF3A, 32, false},                              // fullwidth
 };
 
-// The lower case of a letter listed above or of an ASCII letter; anything else as it is.
-char16_t FoldLetter(char16_t ch) {
-    if (ch < 0xC0)
-        return FoldAscii(ch);
-    for (const SFoldRange& range : kFoldRanges) {
-        if (ch < range.first || ch > range.last)
-            continue;
-        if (range.pairs)
-            return (ch - range.first) % 2 == 0 ? char16_t(ch + 1) : ch;
-        return char16_t(ch + range.delta);
-    }
-    return ch;
-}
-
 bool IsSeparator(char16_t ch) { return ch == u'/' || ch == u'\\'; }
 
 // One component, [begin, end); empty only at the terminator.
@@ -130,6 +116,19 @@ bool MatchPart(SPart pattern, SPart text) {
 }
 
 }  // namespace
+
+char16_t FoldLetter(char16_t ch) {
+    if (ch < 0xC0)
+        return FoldAscii(ch);
+    for (const SFoldRange& range : kFoldRanges) {
+        if (ch < range.first || ch > range.last)
+            continue;
+        if (range.pairs)
+            return (ch - range.first) % 2 == 0 ? char16_t(ch + 1) : ch;
+        return char16_t(ch + range.delta);
+    }
+    return ch;
+}
 
 // The same backtracking one level up: components for characters and "**" for
 // '*'. Each other pattern component takes exactly one path component.

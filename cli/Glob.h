@@ -26,3 +26,7 @@ bool MatchGlob(const char16_t* pattern, const char16_t* path);
 // "sub" selects "sub/a.txt". Only prefixes of up to 1023 characters are
 // tried: a longer path matches through its shorter folders or not at all.
 bool MatchGlobOrParent(const char16_t* pattern, const char16_t* path);
+
+// The lower case of a letter, as names compare on Windows (the letters listed
+// above); anything else as it is.
+char16_t FoldLetter(char16_t ch);

@@ -10,6 +10,7 @@
 #include "batch/PathList.h"
 #include "cli/CliExtractor.h"
 #include "cli/CliOptions.h"
+#include "cli/ProgressLine.h"
 #include "console/Console.h"
 #include "platform/Utf.h"
 
@@ -24,9 +25,19 @@
 namespace {
 
 int UsageError(const std::u16string& message) {
-    ConsoleWriteError((u"vanto-extract: " + message + u"\n\n").c_str());
-    ConsoleWriteError(CliUsageText());
+    ConsoleWriteError((u"vanto-extract: " + message + u"\n").c_str());
+    ConsoleWriteError(CliUsageLine());
+    ConsoleWriteError(u"Try 'vanto-extract --help'.\n");
     return 2;
+}
+
+// Where the progress goes: a status line on a terminal unless -q is given;
+// plain lines with --progress; otherwise nowhere.
+CProgressLine::EStyle ProgressStyle(const SCliOptions& options) {
+    if (options.bProgress)
+        return CProgressLine::EStyle::Plain;
+    return options.nQuiet == 0 && ConsoleErrorIsTerminal() ? CProgressLine::EStyle::Terminal
+                                                           : CProgressLine::EStyle::None;
 }
 
 int Run(const std::vector<std::u16string>& args) {
@@ -58,20 +69,36 @@ int Run(const std::vector<std::u16string>& args) {
     if (!options.strOutputFolder.empty() && !ResolveExistingFolder(options.strOutputFolder, extractionFolder))
         return UsageError(u"not a folder: " + options.strOutputFolder);
 
+    const CGlobSelection selection(options.includes, options.excludes);
     SExtractOptions engineOptions;
     engineOptions.pszLocaleName = localeName.c_str();
     engineOptions.pszExtractionFolder = extractionFolder.c_str();
     // Running out of memory ends the process before every file is extracted;
     // a script must not read that as success.
     engineOptions.nFatalExitCode = 1;
-    CCliExtractor extractor(platform, engineOptions);
+    engineOptions.eMode = options.eMode;
+    if (!options.includes.empty() || !options.excludes.empty())
+        engineOptions.pSelection = &selection;
+    if (options.eExisting == SCliOptions::EExisting::Rename)
+        engineOptions.eExistingFolder = EExistingFolder::Rename;
+
+    std::vector<long long> sizes;
+    const CProgressLine::EStyle style = ProgressStyle(options);
+    if (style != CProgressLine::EStyle::None) {
+        for (const std::u16string& file : options.files)
+            sizes.push_back(ConsoleFileSize(file));
+    }
+    CProgressLine progress(style, sizes);
+    CCliExtractor extractor(platform, engineOptions, options, progress);
     CPathList drop(options.files);  // the files, read as the paths of one drop
-    const int32_t extracted = extractor.ExtractDroppedFiles(drop);
-    if (!ConsoleFlush())
+    const int32_t done = extractor.ExtractDroppedFiles(drop);
+    progress.Finish();
+    const int status = extractor.FinishRun(done);
+    if (!ConsoleFlush()) {
         extractor.ReportLogFailure();
-    if (!extractor.LogWritten() || extracted != int32_t(options.files.size()))
         return 1;
-    return extractor.EntryProblemCount() > 0 ? 3 : 0;
+    }
+    return status;
 }
 
 }  // namespace

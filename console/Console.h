@@ -9,6 +9,8 @@
 // One line on standard output, UTF-8 (a Windows console gets the characters).
 // False once standard output has failed (a full device, a closed pipe).
 bool ConsoleWriteLine(const char16_t* line);
+// One line of UTF-8 on standard output, as ConsoleWriteLine.
+bool ConsoleWriteUtf8Line(const std::string& line);
 // Text on standard error, as is (no newline added).
 void ConsoleWriteError(const char16_t* text);
 // False when standard output has failed.
@@ -18,13 +20,21 @@ std::u16string ConsoleErrorText();
 
 // True when a person can answer: standard input and standard error are terminals.
 bool ConsoleIsInteractive();
+// True when standard error is a terminal (a console on Windows): the
+// progress line may be redrawn there.
+bool ConsoleErrorIsTerminal();
 // Reads one line from standard input without its line end; keeps the first
 // capacity - 1 characters and drops the rest. False at the end of input.
 bool ConsoleReadLine(char16_t* buf, size_t capacity);
+// ConsoleReadLine for standard input that is not a console: UTF-8 bytes.
+bool ReadUtf8Line(char16_t* buf, size_t capacity);
 
 // The locale name that decides the default language: "ja-JP" for Japanese.
 // POSIX: LC_ALL, LC_MESSAGES, LANG in that order; Windows: the system default.
 std::u16string DefaultLocaleName();
+
+// The size in bytes of a file, or -1 when it cannot be had.
+long long ConsoleFileSize(const std::u16string& path);
 
 // The absolute form of an existing folder; false when it is not one.
 bool ResolveExistingFolder(const std::u16string& folder, std::u16string& absolute);

@@ -10,9 +10,10 @@
 #include "console/Console.h"
 #include "platform/Utf.h"
 
-bool ConsoleWriteLine(const char16_t* line) {
-    const std::string text = Utf16ToUtf8String(line);
-    std::fwrite(text.data(), 1, text.size(), stdout);
+bool ConsoleWriteLine(const char16_t* line) { return ConsoleWriteUtf8Line(Utf16ToUtf8String(line)); }
+
+bool ConsoleWriteUtf8Line(const std::string& line) {
+    std::fwrite(line.data(), 1, line.size(), stdout);
     std::fputc('\n', stdout);
     return !std::ferror(stdout);
 }
@@ -25,19 +26,17 @@ void ConsoleWriteError(const char16_t* text) {
 
 bool ConsoleIsInteractive() { return isatty(STDIN_FILENO) && isatty(STDERR_FILENO); }
 
-bool ConsoleReadLine(char16_t* buf, size_t capacity) {
-    std::string bytes;
-    int ch;
-    while ((ch = std::getchar()) != EOF && ch != '\n')
-        bytes.push_back(char(ch));
-    if (ch == EOF && bytes.empty())
-        return false;
-    if (!bytes.empty() && bytes.back() == '\r')
-        bytes.pop_back();
-    const std::u16string text = Utf8ToUtf16String(bytes.c_str());
-    CopyText(buf, capacity, text.c_str(), text.size());
-    return true;
+bool ConsoleErrorIsTerminal() { return isatty(STDERR_FILENO); }
+
+long long ConsoleFileSize(const std::u16string& path) {
+    char native[PATH_MAX];
+    struct stat st;
+    if (!Utf16ToNativeName(path.c_str(), native, sizeof native) || stat(native, &st) != 0)
+        return -1;
+    return (long long)st.st_size;
 }
+
+bool ConsoleReadLine(char16_t* buf, size_t capacity) { return ReadUtf8Line(buf, capacity); }
 
 std::u16string DefaultLocaleName() {
     const char* value = nullptr;

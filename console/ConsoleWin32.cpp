@@ -38,6 +38,14 @@ bool WriteTo(DWORD which, FILE* stream, const char16_t* text, bool newline) {
 
 bool ConsoleWriteLine(const char16_t* line) { return WriteTo(STD_OUTPUT_HANDLE, stdout, line, true); }
 
+bool ConsoleWriteUtf8Line(const std::string& line) {
+    if (IsConsole(STD_OUTPUT_HANDLE))
+        return ConsoleWriteLine(Utf8ToUtf16String(line.c_str()).c_str());
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+    return !std::ferror(stdout);
+}
+
 void ConsoleWriteError(const char16_t* text) {
     WriteTo(STD_ERROR_HANDLE, stderr, text, false);
     std::fflush(stderr);
@@ -45,7 +53,18 @@ void ConsoleWriteError(const char16_t* text) {
 
 bool ConsoleIsInteractive() { return IsConsole(STD_INPUT_HANDLE) && IsConsole(STD_ERROR_HANDLE); }
 
+bool ConsoleErrorIsTerminal() { return IsConsole(STD_ERROR_HANDLE); }
+
+long long ConsoleFileSize(const std::u16string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(AsWide(path.c_str()), GetFileExInfoStandard, &data))
+        return -1;
+    return (long long)data.nFileSizeHigh << 32 | data.nFileSizeLow;
+}
+
 bool ConsoleReadLine(char16_t* buf, size_t capacity) {
+    if (!IsConsole(STD_INPUT_HANDLE))
+        return ReadUtf8Line(buf, capacity);
     std::u16string text;
     const HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
     for (;;) {

@@ -184,13 +184,15 @@ VANTO_NOINLINE CExtractor::EFolderResult CExtractor::CreateFolderChecked(const c
         LogEn(u"CreateDirectory (path=%s) ... Success!", path);
         return EFolderResult::Created;
     }
+    const EFolderResult outcome = !safe || !fits              ? EFolderResult::Refused
+                                : result == EDirResult::Exists ? EFolderResult::Exists
+                                : result == EDirResult::Link   ? EFolderResult::Link
+                                                               : EFolderResult::Failed;
+    // A folder refused or a link in its place: nothing goes below it.
+    const CProblemLines problem(*this, outcome == EFolderResult::Refused || outcome == EFolderResult::Link);
     LogJa(u"フォルダを作成します (パス=%s) ...失敗！", path);
     LogEn(u"CreateDirectory (path=%s) ... Failed!", path);
-    if (!safe || !fits)
-        return EFolderResult::Refused;
-    return result == EDirResult::Exists ? EFolderResult::Exists
-         : result == EDirResult::Link   ? EFolderResult::Link
-                                        : EFolderResult::Failed;
+    return outcome;
 }
 
 bool CExtractor::CreateFolder(const char16_t* root, const char16_t* relativeFolder, const char16_t* name) {
@@ -250,6 +252,7 @@ VANTO_NOINLINE CExtractor::EEntryStep CExtractor::ExtractEntry(const char16_t* r
     // An entry shorter than its own header, or one that reaches past the end
     // of its container, is damaged: nothing after it can be trusted.
     if (entrySize < kEntryHeaderSize || entrySize > length - offset) {
+        const CProblemLines problem(*this);
         LogJa(u"データが壊れているため展開を中断しました。(ファイル名=%s 位置=%d/%d サイズ=%d)", entryName, offset, length,
               entrySize);
         LogEn(u"Damaged entry, rest of data skipped: filename=%s position=%d/%d size=%d", entryName, offset, length,
@@ -303,6 +306,7 @@ void CExtractor::LogUnsafeName(SEntryEvent& event) {
             Mark(event.nOffset);
         return;
     }
+    const CProblemLines problem(*this);
     LogJa(u"安全でない名前のため [%s] をスキップしました。", event.pszName);
     LogEn(u"Skipped unsafe name [%s].", event.pszName);
     CountProblem();
@@ -377,6 +381,7 @@ VANTO_NOINLINE void CExtractor::ExtractFileEntry(const char16_t* relativeFolder,
     const size_t bufferSize = m_bPlanning && !inflates ? 0 : size_t(kDecompressionBufferSize);
     CBlockHolder buffer(m_platform, bufferSize);
     if (bufferSize && !buffer.Get()) {
+        const CProblemLines problem(*this);
         LogJa(u"メモリの確保に失敗しました。プログラムを終了します。");
         LogEn(u"Failed: VirtualAlloc function.");
         m_platform.ExitProcessNow(m_options.nFatalExitCode);
@@ -439,9 +444,11 @@ void CExtractor::WriteFileEntry(const char16_t* path, size_t rootLength, SEntryE
                                   ? EWriteResult::CannotCreate
                                   : m_platform.WriteNewFile(path + rootLength, content, size_t(event.nContentSize));
     if (result == EWriteResult::WriteFailed) {
+        const CProblemLines problem(*this);
         LogJa(u"ファイル [%s] に書き込めませんでした。", path);
         LogEn(u"Cannot write file [%s].", path);
     } else if (result != EWriteResult::Written) {
+        const CProblemLines problem(*this);
         LogJa(u"ファイル [%s] を作成できませんでした。", path);
         LogEn(u"Cannot create file [%s].", path);
     }

@@ -130,6 +130,24 @@ protected:
     // True in the mode that creates folders and writes files.
     bool Writes() const { return m_options.eMode == EJobMode::Extract && !m_bPlanning; }
 
+    // Marks the log lines logged while it lives as telling a problem, for
+    // front ends that show only those (IsProblemLine in OnLogLine).
+    class CProblemLines {
+    public:
+        explicit CProblemLines(CExtractor& extractor, bool problem = true)
+            : m_extractor(extractor), m_bBefore(extractor.m_bProblemLines) {
+            extractor.m_bProblemLines = problem;
+        }
+        ~CProblemLines() { m_extractor.m_bProblemLines = m_bBefore; }
+        CProblemLines(const CProblemLines&) = delete;
+        CProblemLines& operator=(const CProblemLines&) = delete;
+
+    private:
+        CExtractor& m_extractor;
+        bool m_bBefore;
+    };
+    bool IsProblemLine() const { return m_bProblemLines; }
+
     IPlatform& m_platform;
     const SExtractOptions m_options;
     // The drop's progress; the batch fills in the file, the walk the bytes.
@@ -169,6 +187,7 @@ private:
     int32_t m_nEntryProblems = 0;
     char16_t m_szExtractRoot[kPathCapacity] = {};
     bool m_bPlanning = false;  // the marking walk of MarkSelectedEntries
+    bool m_bProblemLines = false;
     uint8_t* m_pMarks = nullptr;
     size_t m_nMarkBytes = 0;
     int32_t m_nMarked = 0;

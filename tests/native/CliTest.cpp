@@ -103,8 +103,8 @@ TEST_F(CliTest, HelpAndVersionGoToStandardOutput) {
         std::vector<std::string> args;
         const char* firstLine;
     } rows[] = {
-        {{"--help"}, "Usage: vanto-extract [options] FILE..."},
-        {{"-e", "-h", "sample.god"}, "Usage: vanto-extract [options] FILE..."},
+        {{"--help"}, "Usage: vanto-extract [-l|-t] [options] FILE..."},
+        {{"-e", "-h", "sample.god"}, "Usage: vanto-extract [-l|-t] [options] FILE..."},
         {{"--version"}, "vanto-extract " VANTO_VERSION},
         {{"-j", "--version", "sample.god"}, "vanto-extract " VANTO_VERSION},
     };

@@ -1,0 +1,36 @@
+// JSON Lines events on standard output: one object a line, each with the
+// schema version "v" and its "event" name. docs/json-events.md describes them.
+#pragma once
+
+#include <cstdint>
+
+#include "extract/ExtractCallback.h"
+
+// What became of a file's entries.
+struct SFileCounts {
+    int32_t nEntries = 0;   // entries walked, selected or not
+    int32_t nWritten = 0;   // files written
+    int32_t nFolders = 0;   // child folders created or filled
+    int32_t nSkipped = 0;   // selected entries that were not written
+    int32_t nFiltered = 0;  // entries not selected
+    int32_t nProblems = 0;  // entries with a problem
+};
+
+class CJsonEvents {
+public:
+    static constexpr int kVersion = 1;
+
+    explicit CJsonEvents(EJobMode mode) : m_eMode(mode) {}
+
+    // Each returns false once standard output has failed.
+    bool FileStarted(const char16_t* file);
+    bool Folder(const char16_t* file, const char16_t* path, bool created);
+    // folder: the file's output folder; problems: the entry's own and the
+    // ones the tool found.
+    bool Entry(const char16_t* file, const char16_t* folder, const SEntryEvent& entry, uint32_t problems);
+    bool FileFinished(const SFileEvent& file, const SFileCounts& counts);
+    bool RunFinished(int32_t files, int32_t done, int status);
+
+private:
+    EJobMode m_eMode;
+};
