@@ -201,7 +201,7 @@ uint32_t CCliExtractor::FindCollision(const SEntryEvent& event) {
     std::u16string key = event.pszPath;
     for (char16_t& ch : key)
         ch = FoldLetter(ch);
-    const bool folder = event.eKind == EEntryKind::Folder;
+    const bool folder = event.eKind == EEntryKind::Child;
     const auto found = m_paths.find(key);
     if (found == m_paths.end()) {
         m_paths.emplace(std::move(key), folder);
@@ -222,7 +222,7 @@ void CCliExtractor::OnEntryEvent(const SEntryEvent& event) {
         if (m_options.eMode != EJobMode::Extract)
             problems |= FindCollision(event);
         if (event.eStatus == EEntryStatus::Written)
-            ++(event.eKind == EEntryKind::Folder ? m_counts.nFolders : m_counts.nWritten);
+            ++(event.eKind == EEntryKind::Child ? m_counts.nFolders : m_counts.nWritten);
         else if (event.eStatus != EEntryStatus::Listed)
             ++m_counts.nSkipped;
         const bool problem = m_options.eMode == EJobMode::Extract
@@ -247,7 +247,7 @@ void CCliExtractor::SayEntry(const SEntryEvent& event, uint32_t problems) {
         Say(PadRight(u"kind", 11) + PadLeft(u"stored", 11) + PadLeft(u"content", 11) + u"  path");
     }
     const bool damaged = event.eStatus == EEntryStatus::Damaged;
-    const bool folder = event.eKind == EEntryKind::Folder && !damaged;
+    const bool folder = event.eKind == EEntryKind::Child && !damaged;
     std::u16string line = PadRight(damaged ? u"-" : Ascii(KindWord(event.eKind)), 11);
     line += PadLeft(Number(event.nStoredSize), 11);
     line += PadLeft(event.nContentSize >= 0 ? Number(event.nContentSize) : u"-", 11);

@@ -2,7 +2,7 @@
 
 const char* KindWord(EEntryKind kind) {
     switch (kind) {
-    case EEntryKind::Folder: return "folder";
+    case EEntryKind::Child: return "folder";
     case EEntryKind::Stored: return "stored";
     case EEntryKind::Gzip: return "gzip";
     case EEntryKind::GzipFailed: return "gzip-failed";

@@ -21,7 +21,7 @@ enum class EJobMode {
 
 // What a walked entry is.
 enum class EEntryKind {
-    Folder,      // a child container: written as a folder
+    Child,       // a child container: written as a folder
     Stored,      // written as it stands
     Gzip,        // inflated before it is written
     GzipFailed,  // begins as gzip but does not inflate: written as it stands

@@ -268,7 +268,7 @@ VANTO_NOINLINE CExtractor::EEntryStep CExtractor::ExtractEntry(const char16_t* r
     const uint8_t* payload = header + kEntryHeaderSize;
     const int32_t payloadLength = entrySize - kEntryHeaderSize;
     const bool child = IsValidEntryHeader(payload, payloadLength);
-    event.eKind = child ? EEntryKind::Folder : EEntryKind::Stored;
+    event.eKind = child ? EEntryKind::Child : EEntryKind::Stored;
     event.nStoredSize = payloadLength;
     event.eStatus = Writes() ? EEntryStatus::Written : EEntryStatus::Listed;
     // An entry that is not selected leaves no trace but its event.
