@@ -12,6 +12,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/Text.h"
+
 // What a job does with the entries it walks.
 enum class EJobMode {
     Extract,  // create the folders and write the files
@@ -48,6 +50,10 @@ enum : uint32_t {
     kProblemGzipFails = 8,      // Test: the stream fails or its content is over the buffer
     kProblemGzipTrailing = 16,  // Test: bytes or another member follow the stream's end
 };
+
+// Paths in reports: a folder's path that fits the path capacity and a name
+// that does too, so that a path too long to create is still told whole.
+enum : size_t { kReportPathCapacity = 2 * kPathCapacity };
 
 // One walked entry. The strings live for the call only.
 struct SEntryEvent {

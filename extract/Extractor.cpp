@@ -53,10 +53,10 @@ void FoldCmapFolderCase(char16_t* name) {
     }
 }
 
-// folder then name into out (kPathCapacity characters), with '/' between
-// levels and no trailing one, for reports.
+// folder then name into out (kReportPathCapacity characters), with '/'
+// between levels and no trailing one, for reports.
 void ComposeSlashPath(char16_t* out, const char16_t* folder, const char16_t* name) {
-    FormatTextV(out, kPathCapacity, u"%s%s", folder, name);
+    FormatTextV(out, kReportPathCapacity, u"%s%s", folder, name);
     size_t length = 0;
     for (char16_t* p = out; *p; ++p, ++length) {
         if (*p == u'\\')
@@ -176,7 +176,7 @@ VANTO_NOINLINE CExtractor::EFolderResult CExtractor::CreateFolderChecked(const c
     // A path that does not fit is never cut and tried, nor is an unsafe name:
     // either is reported as it stands, as far as it fits.
     const EDirResult result = safe && fits ? m_platform.CreateDir(path + rootLength) : EDirResult::Failed;
-    char16_t reported[kPathCapacity];
+    char16_t reported[kReportPathCapacity];
     ComposeSlashPath(reported, relativeFolder, name);
     OnFolderEvent(reported, result == EDirResult::Created);
     if (result == EDirResult::Created) {
@@ -240,7 +240,7 @@ VANTO_NOINLINE CExtractor::EEntryStep CExtractor::ExtractEntry(const char16_t* r
     const uint8_t* header = data + offset;
     char16_t entryName[kPathCapacity];
     m_platform.DecodeName(header, size_t(EntryNameLength(header)), entryName, kPathCapacity);
-    char16_t pathInFile[kPathCapacity];
+    char16_t pathInFile[kReportPathCapacity];
     ComposePathInFile(pathInFile, relativeFolder, entryName);
     SEntryEvent event;
     event.pszPath = pathInFile;
@@ -334,7 +334,7 @@ bool CExtractor::PrepareChildFolder(const char16_t* relativeFolder, SEntryEvent&
         LogUnsafeName(event);
         return false;
     }
-    char16_t pathInFile[kPathCapacity];
+    char16_t pathInFile[kReportPathCapacity];
     ComposePathInFile(pathInFile, relativeFolder, fitted);
     event.pszPath = pathInFile;
     const bool childFits = ComposePath(childRelative, 0, u"%s%s\\", relativeFolder, fitted);
@@ -411,7 +411,7 @@ VANTO_NOINLINE void CExtractor::ExtractFileEntry(const char16_t* relativeFolder,
     if (!rules.bIgnoresCase)
         FoldCmapFolderCase(outputName);
 
-    char16_t pathInFile[kPathCapacity];
+    char16_t pathInFile[kReportPathCapacity];
     ComposePathInFile(pathInFile, relativeFolder, outputName);
     event.pszPath = pathInFile;
     event.nContentSize = contentLength;
