@@ -1,7 +1,11 @@
 #include "tests/native/CliProcess.h"
 
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <ftw.h>
+#include <poll.h>
+#include <pty.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -143,4 +147,43 @@ std::vector<std::string> FilesBelow(const std::string& root) {
     nftw(root.c_str(), CollectFile, 16, FTW_PHYS);
     std::sort(found.begin(), found.end());
     return found;
+}
+
+CTerminal::CTerminal(const std::string& cwd, std::vector<std::string> args) {
+    args.insert(args.begin(), VANTO_EXTRACT_BINARY);
+    m_pid = forkpty(&m_fd, nullptr, nullptr, nullptr);
+    if (m_pid == 0) {
+        ApplyEnv({});
+        if (chdir(cwd.c_str()) != 0)
+            _exit(127);
+        std::vector<char*> argv = Argv(args);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+}
+
+std::string CTerminal::WaitFor(const std::string& text) {
+    for (int i = 0; i < 100 && m_seen.find(text) == std::string::npos; ++i) {
+        pollfd p = {m_fd, POLLIN, 0};
+        if (poll(&p, 1, 100) > 0) {
+            char buf[1024];
+            const ssize_t got = read(m_fd, buf, sizeof buf);
+            if (got <= 0)
+                break;
+            m_seen.append(buf, size_t(got));
+        }
+    }
+    return m_seen;
+}
+
+void CTerminal::Type(const std::string& keys) {
+    EXPECT_EQ(write(m_fd, keys.data(), keys.size()), ssize_t(keys.size()));
+}
+
+int CTerminal::Finish(const std::string& last) {
+    WaitFor(last);
+    int status = 0;
+    waitpid(m_pid, &status, 0);
+    close(m_fd);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

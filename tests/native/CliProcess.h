@@ -53,3 +53,21 @@ private:
 
 // Regular files below root (links not followed), as paths relative to it.
 std::vector<std::string> FilesBelow(const std::string& root);
+
+// vanto-extract on a terminal of its own (a pty for its standard streams),
+// as a person runs it.
+class CTerminal {
+public:
+    CTerminal(const std::string& cwd, std::vector<std::string> args);
+    // Reads until `text` has been seen (or 10 s passed); returns all read so far.
+    std::string WaitFor(const std::string& text);
+    void Type(const std::string& keys);
+    // Waits for the run's last text (the log's separator line) and for the
+    // process; its exit code.
+    int Finish(const std::string& last = "\n----------------");
+
+private:
+    pid_t m_pid = -1;
+    int m_fd = -1;
+    std::string m_seen;
+};
