@@ -72,12 +72,14 @@ bool CGlobSelection::Selects(const char16_t* pathInFile) const {
 CCliExtractor::CCliExtractor(IPlatform& platform, const SExtractOptions& engineOptions, const SCliOptions& options,
                              CProgressLine& progress)
     : CBatchExtractor(platform, engineOptions), m_options(options), m_progressLine(progress),
-      m_json(options.eMode) {}
+      m_json(options.eMode), m_bSharesTerminal(options.bJson || ConsoleOutputIsTerminal()) {}
 
 void CCliExtractor::Say(const std::u16string& line) {
     if (!ShowsHumanOutput())
         return;
-    m_progressLine.Clear();
+    // The status line makes way for lines that go to its terminal.
+    if (m_bSharesTerminal)
+        m_progressLine.Clear();
     std::u16string safe = line;
     ReplaceUnsafeToShow(&safe[0]);
     std::u16string shown(4 * safe.size() + 1, u'\0');

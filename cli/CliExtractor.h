@@ -64,6 +64,9 @@ private:
     CJsonEvents m_json;
     bool m_bLogFailed = false;
     bool m_bHeaderShown = false;   // the listing's column names
+    // The human output goes where the status line is (standard error, or a
+    // standard output that is a terminal too).
+    const bool m_bSharesTerminal;
     std::u16string m_strFile;      // the file being worked on, as given
     std::u16string m_strFolder;    // its output folder's name
     std::u16string m_strEntry;     // the last entry walked, for the progress line

@@ -23,6 +23,8 @@ bool ConsoleIsInteractive();
 // True when standard error is a terminal (a console on Windows): the
 // progress line may be redrawn there.
 bool ConsoleErrorIsTerminal();
+// True when standard output is a terminal (a console on Windows).
+bool ConsoleOutputIsTerminal();
 // Reads one line from standard input without its line end; keeps the first
 // capacity - 1 characters and drops the rest. False at the end of input.
 bool ConsoleReadLine(char16_t* buf, size_t capacity);

@@ -28,6 +28,8 @@ bool ConsoleIsInteractive() { return isatty(STDIN_FILENO) && isatty(STDERR_FILEN
 
 bool ConsoleErrorIsTerminal() { return isatty(STDERR_FILENO); }
 
+bool ConsoleOutputIsTerminal() { return isatty(STDOUT_FILENO); }
+
 long long ConsoleFileSize(const std::u16string& path) {
     char native[PATH_MAX];
     struct stat st;

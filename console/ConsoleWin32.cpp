@@ -55,6 +55,8 @@ bool ConsoleIsInteractive() { return IsConsole(STD_INPUT_HANDLE) && IsConsole(ST
 
 bool ConsoleErrorIsTerminal() { return IsConsole(STD_ERROR_HANDLE); }
 
+bool ConsoleOutputIsTerminal() { return IsConsole(STD_OUTPUT_HANDLE); }
+
 long long ConsoleFileSize(const std::u16string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(AsWide(path.c_str()), GetFileExInfoStandard, &data))
