@@ -113,6 +113,8 @@ bool CBatchExtractor::WalkFile(const char16_t* nameBuffer, const SInputFile& fil
     CopyText(relativeFolder, kPathCapacity, nameBuffer);
     m_platform.ToNativeSeparators(relativeFolder);
     m_nFileFolderLength = StrLen16(relativeFolder);
+    CopyText(m_szFileFolder, kPathCapacity, nameBuffer);
+    CutAtFirstBackslash(m_szFileFolder);
     m_pFileData = file.pData;
     m_progress.nBytesTotal = file.nSize;
     const bool marked = MarkSelectedEntries(relativeFolder, file.pData, file.nSize);

@@ -56,14 +56,39 @@ void MakeConsoleText(const char16_t* line, char16_t* out, size_t capacity) {
         out[pos] = 0;
 }
 
+namespace {
+
+// A pattern with a folder separator matches the path from its start (or a
+// folder above the entry); one without matches a name at any level: the
+// entry's own or a folder's above it, so "*.bmp" takes every bitmap and
+// "cmap" every cmap folder.
+bool MatchesPath(const std::u16string& pattern, const char16_t* path) {
+    if (pattern.find_first_of(u"/\\") != std::u16string::npos)
+        return MatchGlobOrParent(pattern.c_str(), path);
+    std::u16string name;
+    for (const char16_t* p = path;; ++p) {
+        if (*p == u'/' || *p == 0) {
+            if (MatchGlob(pattern.c_str(), name.c_str()))
+                return true;
+            if (*p == 0)
+                return false;
+            name.clear();
+        } else {
+            name.push_back(*p);
+        }
+    }
+}
+
+}  // namespace
+
 bool CGlobSelection::Selects(const char16_t* pathInFile) const {
     bool included = m_includes.empty();
     for (size_t i = 0; i < m_includes.size() && !included; ++i)
-        included = MatchGlobOrParent(m_includes[i].c_str(), pathInFile);
+        included = MatchesPath(m_includes[i], pathInFile);
     if (!included)
         return false;
     for (const std::u16string& pattern : m_excludes) {
-        if (MatchGlobOrParent(pattern.c_str(), pathInFile))
+        if (MatchesPath(pattern, pathInFile))
             return false;
     }
     return true;
@@ -142,9 +167,9 @@ bool CCliExtractor::ContinueJob(const SJobProgress& progress) {
 }
 
 void CCliExtractor::OnFileEvent(const SFileEvent& event) {
-    m_strFolder = event.pszFolder;
     if (event.eResult == SFileEvent::EResult::Started) {
         m_strFile = event.pszPath;
+        m_strFolder = event.pszFolder;
         m_counts = SFileCounts();
         m_paths.clear();
         if (m_options.bJson && !m_json.FileStarted(event.pszPath))
@@ -165,15 +190,19 @@ void CCliExtractor::SayFileSummary(const SFileEvent& event) {
         // The full log has its own verdict lines.
         if (m_options.nQuiet != 1)
             return;
+        // A folder that took another name than the file's is named.
+        const std::u16string into = m_strFolder == event.pszFolder ? u""
+                                  : ja ? u"（展開先 [" + std::u16string(event.pszFolder) + u"]）"
+                                       : u" (into [" + std::u16string(event.pszFolder) + u"])";
         if (event.eResult != SFileEvent::EResult::Done)
             Say(file + (ja ? u"処理を中止しました。" : u"Aborted!"));
         else if (ja)
             Say(file + u"処理が終わりました。ファイル" + Number(m_counts.nWritten) + u"個とフォルダ" +
-                Number(m_counts.nFolders) + u"個を書き込み、問題" + Number(m_counts.nProblems) + u"件");
+                Number(m_counts.nFolders) + u"個を書き込み、問題" + Number(m_counts.nProblems) + u"件" + into);
         else
             Say(file + u"Finished! " + Count(m_counts.nWritten, "file", "files") + u" and " +
                 Count(m_counts.nFolders, "folder", "folders") + u" written, " +
-                Count(m_counts.nProblems, "problem", "problems"));
+                Count(m_counts.nProblems, "problem", "problems") + into);
         return;
     }
     if (event.eResult != SFileEvent::EResult::Done) {
@@ -192,13 +221,14 @@ void CCliExtractor::SayFileSummary(const SFileEvent& event) {
             Count(m_counts.nProblems, "problem", "problems"));
 }
 
-void CCliExtractor::OnFolderEvent(const char16_t* relativePath, bool created) {
-    if (m_options.bJson && !m_json.Folder(m_strFile.c_str(), relativePath, created))
+void CCliExtractor::OnFolderEvent(const char16_t* relativePath, EFolderStatus status) {
+    if (m_options.bJson && !m_json.Folder(m_strFile.c_str(), relativePath, status))
         ReportLogFailure();
 }
 
 uint32_t CCliExtractor::FindCollision(const SEntryEvent& event) {
-    if (event.eStatus == EEntryStatus::Damaged || event.eStatus == EEntryStatus::Unsafe)
+    if (event.eStatus == EEntryStatus::Damaged || event.eStatus == EEntryStatus::Unsafe ||
+        (event.nProblems & kProblemTrailingData))
         return 0;
     std::u16string key = event.pszPath;
     for (char16_t& ch : key)
@@ -239,7 +269,7 @@ void CCliExtractor::OnEntryEvent(const SEntryEvent& event) {
         if (m_options.eMode != EJobMode::Extract && (m_options.nQuiet == 0 || problem))
             SayEntry(event, problems);
     }
-    if (m_options.bJson && !m_json.Entry(m_strFile.c_str(), m_strFolder.c_str(), event, problems))
+    if (m_options.bJson && !m_json.Entry(m_strFile.c_str(), event, problems))
         ReportLogFailure();
 }
 
@@ -248,12 +278,15 @@ void CCliExtractor::SayEntry(const SEntryEvent& event, uint32_t problems) {
         m_bHeaderShown = true;
         Say(PadRight(u"kind", 11) + PadLeft(u"stored", 11) + PadLeft(u"content", 11) + u"  path");
     }
-    const bool damaged = event.eStatus == EEntryStatus::Damaged;
-    const bool folder = event.eKind == EEntryKind::Child && !damaged;
-    std::u16string line = PadRight(damaged ? u"-" : Ascii(KindWord(event.eKind)), 11);
+    // Damaged entries and trailing data have no kind of their own.
+    const bool kindless = event.eStatus == EEntryStatus::Damaged || (event.nProblems & kProblemTrailingData);
+    const bool folder = (event.eKind == EEntryKind::Child && !kindless) || (event.nProblems & kProblemTrailingData);
+    std::u16string line = PadRight(kindless ? u"-" : Ascii(KindWord(event.eKind)), 11);
     line += PadLeft(Number(event.nStoredSize), 11);
     line += PadLeft(event.nContentSize >= 0 ? Number(event.nContentSize) : u"-", 11);
-    line += u"  " + m_strFolder + u"/" + event.pszPath + (folder ? u"/" : u"");
+    line += u"  " + std::u16string(event.pszFolder) + u"/" + event.pszPath;
+    if (folder && *event.pszPath)
+        line += u"/";
     const std::vector<const char*> words = ProblemWords(problems);
     for (size_t i = 0; i < words.size(); ++i)
         line += (i == 0 ? u"  [" : u", ") + Ascii(words[i]) + (i + 1 == words.size() ? u"]" : u"");

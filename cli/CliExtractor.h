@@ -15,7 +15,9 @@
 
 // The --include and --exclude patterns: an entry is taken when it, or a
 // folder above it, matches an include (or none is given) and neither it nor a
-// folder above it matches an exclude.
+// folder above it matches an exclude. A pattern without a separator matches
+// a name at any level ("*.bmp"); one with a separator, the path from the top
+// ("textures/*.bmp").
 class CGlobSelection final : public IEntrySelection {
 public:
     CGlobSelection(const std::vector<std::u16string>& includes, const std::vector<std::u16string>& excludes)
@@ -38,7 +40,7 @@ public:
     void PlayCompletionSound() override {}
     bool ContinueJob(const SJobProgress& progress) override;
     void OnFileEvent(const SFileEvent& event) override;
-    void OnFolderEvent(const char16_t* relativePath, bool created) override;
+    void OnFolderEvent(const char16_t* relativePath, EFolderStatus status) override;
     void OnEntryEvent(const SEntryEvent& event) override;
 
     // The exit status of the run, once ExtractDroppedFiles is done; also
@@ -68,7 +70,7 @@ private:
     // standard output that is a terminal too).
     const bool m_bSharesTerminal;
     std::u16string m_strFile;      // the file being worked on, as given
-    std::u16string m_strFolder;    // its output folder's name
+    std::u16string m_strFolder;    // its output folder's name, as first tried
     std::u16string m_strEntry;     // the last entry walked, for the progress line
     SFileCounts m_counts;          // the current file's
     int32_t m_nRunProblems = 0;    // entries with a problem in the List and Test modes

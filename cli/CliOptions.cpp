@@ -158,7 +158,8 @@ const char16_t* CliUsageText() {
            u"  --include GLOB    take only entries whose path inside the file matches GLOB\n"
            u"  --exclude GLOB    leave out entries whose path matches GLOB (both repeatable;\n"
            u"                    * ? [abc] within a folder, ** across folders, any letter case;\n"
-           u"                    a folder's pattern takes or leaves all below it)\n"
+           u"                    without a '/' GLOB matches a name at any level; a folder's\n"
+           u"                    pattern takes or leaves all below it)\n"
            u"  --existing WHAT   when the output folder exists: ask, skip or rename to\n"
            u"                    \"NAME (2)\", ... (default: ask on a terminal, else skip)\n"
            u"  -q                show only problems and one summary line per file\n"
@@ -179,8 +180,9 @@ const char16_t* CliUsageText() {
            u"  1  a file could not be read or extracted, or the output could not be written\n"
            u"  2  usage error\n"
            u"  3  every file was read, but an entry had a problem: extraction could not\n"
-           u"     write it as it should be (damaged, unsafe name, a file that could not be\n"
-           u"     created or written); -l and -t found a damaged entry, an unsafe name, a\n"
-           u"     path too long or names that collide, and -t a gzip stream that fails or\n"
-           u"     has data after its end\n";
+           u"     write it as it should be (damaged, unsafe name, path too long, name taken,\n"
+           u"     a file that could not be created or written); -l and -t found a damaged\n"
+           u"     entry, an unsafe name, a path too long or names that collide, and -t a\n"
+           u"     gzip stream that fails or has data after its end, or data after a\n"
+           u"     container's last entry";
 }

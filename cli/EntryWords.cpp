@@ -32,6 +32,7 @@ std::vector<const char*> ProblemWords(uint32_t problems) {
     } kWords[] = {
         {kProblemDamaged, "damaged"},       {kProblemUnsafe, "unsafe"},         {kProblemTooLong, "too-long"},
         {kProblemCollides, "collides"},     {kProblemGzipFails, "gzip-fails"}, {kProblemGzipTrailing, "gzip-trailing"},
+        {kProblemTrailingData, "trailing-data"},
     };
     std::vector<const char*> words;
     for (const auto& w : kWords) {

@@ -17,5 +17,5 @@ const char* KindWord(EEntryKind kind);
 // "cannot-create", "cannot-write", "filtered".
 const char* StatusWord(EEntryStatus status);
 // The set bits of problems, in a fixed order: "damaged", "unsafe",
-// "too-long", "collides", "gzip-fails", "gzip-trailing".
+// "too-long", "collides", "gzip-fails", "gzip-trailing", "trailing-data".
 std::vector<const char*> ProblemWords(uint32_t problems);

@@ -61,25 +61,28 @@ bool CJsonEvents::FileStarted(const char16_t* file) {
     return Write(event);
 }
 
-bool CJsonEvents::Folder(const char16_t* file, const char16_t* path, bool created) {
+bool CJsonEvents::Folder(const char16_t* file, const char16_t* path, EFolderStatus status) {
     Json event = Event("folder");
     event["file"] = Utf8(file);
     event["path"] = Utf8(path);
-    event["status"] = created ? "created" : "refused";
+    event["status"] = status == EFolderStatus::Created  ? "created"
+                    : status == EFolderStatus::Exists ? "exists"
+                                                      : "refused";
     return Write(event);
 }
 
-bool CJsonEvents::Entry(const char16_t* file, const char16_t* folder, const SEntryEvent& entry, uint32_t problems) {
+bool CJsonEvents::Entry(const char16_t* file, const SEntryEvent& entry, uint32_t problems) {
     Json event = Event("entry");
     event["file"] = Utf8(file);
     event["path"] = Utf8(entry.pszPath);
     // Where it is (or would be) written, relative to the extraction folder.
-    const bool placed = entry.eStatus != EEntryStatus::Damaged && entry.eStatus != EEntryStatus::Unsafe;
-    event["output"] = placed ? Json(Utf8(folder) + "/" + Utf8(entry.pszPath)) : Json(nullptr);
+    const bool trailing = (entry.nProblems & kProblemTrailingData) != 0;
+    const bool placed = entry.eStatus != EEntryStatus::Damaged && entry.eStatus != EEntryStatus::Unsafe && !trailing;
+    event["output"] = placed ? Json(Utf8(entry.pszFolder) + "/" + Utf8(entry.pszPath)) : Json(nullptr);
     event["name"] = Utf8(entry.pszName);
     event["name_hex"] = Hex(entry.pRawName, entry.nRawNameLength);
     event["offset"] = entry.nOffset;
-    event["kind"] = entry.eStatus == EEntryStatus::Damaged ? Json(nullptr) : Json(KindWord(entry.eKind));
+    event["kind"] = entry.eStatus == EEntryStatus::Damaged || trailing ? Json(nullptr) : Json(KindWord(entry.eKind));
     event["stored"] = entry.nStoredSize;
     event["size"] = entry.nContentSize >= 0 ? Json(entry.nContentSize) : Json(nullptr);
     if (entry.eStatus == EEntryStatus::Written || entry.eStatus == EEntryStatus::Listed) {

@@ -24,10 +24,9 @@ public:
 
     // Each returns false once standard output has failed.
     bool FileStarted(const char16_t* file);
-    bool Folder(const char16_t* file, const char16_t* path, bool created);
-    // folder: the file's output folder; problems: the entry's own and the
-    // ones the tool found.
-    bool Entry(const char16_t* file, const char16_t* folder, const SEntryEvent& entry, uint32_t problems);
+    bool Folder(const char16_t* file, const char16_t* path, EFolderStatus status);
+    // problems: the entry's own and the ones the tool found.
+    bool Entry(const char16_t* file, const SEntryEvent& entry, uint32_t problems);
     bool FileFinished(const SFileEvent& file, const SFileCounts& counts);
     bool RunFinished(int32_t files, int32_t done, int status);
 

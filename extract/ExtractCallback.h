@@ -49,6 +49,14 @@ enum : uint32_t {
     kProblemTooLong = 4,
     kProblemGzipFails = 8,      // Test: the stream fails or its content is over the buffer
     kProblemGzipTrailing = 16,  // Test: bytes or another member follow the stream's end
+    kProblemTrailingData = 32,  // Test: bytes after a container's last entry that are no entry
+};
+
+// What became of a folder the walk tried to create.
+enum class EFolderStatus {
+    Created,  // made now
+    Exists,   // a real folder was there already: it is filled
+    Refused,  // not made: a link or a file in its place, a name or path refused, ...
 };
 
 // Paths in reports: a folder's path that fits the path capacity and a name
@@ -59,9 +67,10 @@ enum : size_t { kReportPathCapacity = 2 * kPathCapacity };
 struct SEntryEvent {
     // The entry's path inside its file, '/' between levels: the output name
     // the content chose when it is a file that was examined, else the name
-    // as decoded.
+    // as decoded (for trailing data, the container's own path).
     const char16_t* pszPath = u"";
     const char16_t* pszName = u"";        // the entry's name as decoded
+    const char16_t* pszFolder = u"";      // the file's output folder, as created (or as it would be)
     const uint8_t* pRawName = nullptr;    // the name field's bytes up to its NUL
     int32_t nRawNameLength = 0;
     int32_t nOffset = 0;                  // the header's offset in the file
@@ -122,7 +131,7 @@ public:
     virtual void OnFileEvent(const SFileEvent& event) {}
     // A folder creation below the extraction root: its path relative to the
     // root ('/' between levels) and the outcome.
-    virtual void OnFolderEvent(const char16_t* relativePath, bool created) {}
+    virtual void OnFolderEvent(const char16_t* relativePath, EFolderStatus status) {}
     virtual void OnEntryEvent(const SEntryEvent& event) {}
 
 protected:

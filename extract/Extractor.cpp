@@ -178,7 +178,9 @@ VANTO_NOINLINE CExtractor::EFolderResult CExtractor::CreateFolderChecked(const c
     const EDirResult result = safe && fits ? m_platform.CreateDir(path + rootLength) : EDirResult::Failed;
     char16_t reported[kReportPathCapacity];
     ComposeSlashPath(reported, relativeFolder, name);
-    OnFolderEvent(reported, result == EDirResult::Created);
+    OnFolderEvent(reported, result == EDirResult::Created   ? EFolderStatus::Created
+                            : result == EDirResult::Exists && safe && fits ? EFolderStatus::Exists
+                                                                         : EFolderStatus::Refused);
     if (result == EDirResult::Created) {
         LogJa(u"フォルダを作成します (パス=%s) ...成功！", path);
         LogEn(u"CreateDirectory (path=%s) ... Success!", path);
@@ -234,8 +236,11 @@ VANTO_NOINLINE CExtractor::EEntryStep CExtractor::ExtractEntry(const char16_t* r
                                                                int32_t length, int32_t offset, bool& cmapTried,
                                                                int32_t& entrySize, char16_t* childRelative) {
     if (length <= kEntryHeaderSize || length - offset < kEntryHeaderSize ||
-        !ParseSizeField(data + offset + kSizeFieldOffset, &entrySize))
+        !ParseSizeField(data + offset + kSizeFieldOffset, &entrySize)) {
+        if (m_options.eMode == EJobMode::Test && offset < length)
+            ReportTrailingData(relativeFolder, data, length, offset);
         return EEntryStep::End;
+    }
 
     const uint8_t* header = data + offset;
     char16_t entryName[kPathCapacity];
@@ -245,6 +250,7 @@ VANTO_NOINLINE CExtractor::EEntryStep CExtractor::ExtractEntry(const char16_t* r
     SEntryEvent event;
     event.pszPath = pathInFile;
     event.pszName = entryName;
+    event.pszFolder = m_szFileFolder;
     event.pRawName = header;
     event.nRawNameLength = EntryNameLength(header);
     event.nOffset = m_pFileData ? int32_t(header - m_pFileData) : offset;
@@ -268,7 +274,8 @@ VANTO_NOINLINE CExtractor::EEntryStep CExtractor::ExtractEntry(const char16_t* r
     const uint8_t* payload = header + kEntryHeaderSize;
     const int32_t payloadLength = entrySize - kEntryHeaderSize;
     const bool child = IsValidEntryHeader(payload, payloadLength);
-    event.eKind = child ? EEntryKind::Child : EEntryKind::Stored;
+    event.eKind = child ? EEntryKind::Child : IsCompressedPayload(payload, payloadLength) ? EEntryKind::Gzip
+                                                                                         : EEntryKind::Stored;
     event.nStoredSize = payloadLength;
     event.eStatus = Writes() ? EEntryStatus::Written : EEntryStatus::Listed;
     // An entry that is not selected leaves no trace but its event.
@@ -296,6 +303,21 @@ VANTO_NOINLINE CExtractor::EEntryStep CExtractor::ExtractEntry(const char16_t* r
     }
     ExtractFileEntry(relativeFolder, event, payload, payloadLength);
     return EEntryStep::Done;
+}
+
+// The Test mode reports bytes after a container's last entry that form no
+// entry: the walk passes over them without a word in the other modes.
+void CExtractor::ReportTrailingData(const char16_t* relativeFolder, const uint8_t* data, int32_t length,
+                                    int32_t offset) {
+    char16_t pathInFile[kReportPathCapacity];
+    ComposePathInFile(pathInFile, relativeFolder, u"");
+    SEntryEvent event;
+    event.pszPath = pathInFile;
+    event.pszFolder = m_szFileFolder;
+    event.nOffset = m_pFileData ? int32_t(data + offset - m_pFileData) : offset;
+    event.nStoredSize = length - offset;
+    event.nProblems = kProblemTrailingData;
+    ReportEntry(event);
 }
 
 void CExtractor::LogUnsafeName(SEntryEvent& event) {
@@ -356,6 +378,8 @@ bool CExtractor::PrepareChildFolder(const char16_t* relativeFolder, SEntryEvent&
     event.eStatus = result == EFolderResult::Refused || !childFits ? EEntryStatus::TooLong
                   : result == EFolderResult::Link || result == EFolderResult::Failed ? EEntryStatus::CannotCreate
                                                                                       : EEntryStatus::Written;
+    if (event.eStatus == EEntryStatus::TooLong)
+        event.nProblems |= kProblemTooLong;
     ReportEntry(event);
     return walked;
 }

@@ -156,6 +156,7 @@ protected:
     // Characters of the walk's relative folder that name the file's own
     // output folder ("NAME\"): the path inside the file follows them.
     size_t m_nFileFolderLength = 0;
+    char16_t m_szFileFolder[kPathCapacity] = {};  // that folder's name, for reports
     bool m_bStopRequested = false;
 
 private:
@@ -173,6 +174,7 @@ private:
                           int32_t payloadLength);
     void WriteFileEntry(const char16_t* path, size_t rootLength, SEntryEvent& event, const uint8_t* content);
     void LogUnsafeName(SEntryEvent& event);
+    void ReportTrailingData(const char16_t* relativeFolder, const uint8_t* data, int32_t length, int32_t offset);
     void CountProblem();
     void ReportEntry(const SEntryEvent& event);
     // relativeFolder's part inside the file, then name, with '/' separators.

@@ -35,6 +35,8 @@ Bytes MakeProblemFile() {
         up.AddChild(std::string(38, char('a' + level)) + ".x", deep);
         deep = up;
     }
+    CContainerWriter junk;
+    junk.AddText("inner.txt", "then bytes that are no entry").AddRaw(Text("0123456789"));
     Bytes cut = GzipBytes(Text("a stream cut short"));
     cut.resize(cut.size() - 6);
     CContainerWriter file;
@@ -46,6 +48,7 @@ Bytes MakeProblemFile() {
         .Add("two.dat", Concat(GzipBytes(Text("first")), GzipBytes(Text("second"))))
         .Add("tail.dat", Concat(GzipBytes(Text("content")), Text("junk")))
         .AddChild("deep.x", deep)
+        .AddChild("junk.x", junk)
         .AddRaw(Concat(MakeEntryHeader("broken.txt", "999"), Text("too short")));
     return file.Data();
 }
@@ -81,6 +84,7 @@ TEST_F(CliModesTest, ListAndTestFlagEveryProblemAndWriteNothing) {
         {"two.dat", {{}, {"gzip-trailing"}}},
         {"tail.dat", {{}, {"gzip-trailing"}}},
         {"deep", {{"too-long"}, {"too-long"}}},
+        {"junk", {{}, {"trailing-data"}}},
         {"broken.txt", {{"damaged"}, {"damaged"}}},
     };
     for (const char* mode : {"-l", "-t"}) {
@@ -156,9 +160,11 @@ TEST_F(CliModesTest, SelectionTakesMatchingEntriesAndTheirFoldersOnly) {
         std::vector<std::string> files;  // written below sample/, in order
     } rows[] = {
         {{"--include", "textures"}, {"textures/icon.bmp", "textures/logo.bmp", "textures/photo.jpg"}},
-        {{"--exclude", "**/*.BMP", "--exclude", "cmap"},
+        {{"--exclude", "*.BMP", "--exclude", "cmap"},
          {"notes.txt", "readme.txt", "table.bin", "textures/photo.jpg", "version", "説明書.txt"}},
-        {{"--include", "*.txt", "--exclude", "[n]*"}, {"readme.txt", "説明書.txt"}},
+        {{"--include", "*.txt", "--exclude", "[n]*"},
+         {"cmap/map01.txt", "cmap/map02.txt", "readme.txt", "説明書.txt"}},
+        {{"--include", "textures/*.jpg", "--include", "/version"}, {"textures/photo.jpg", "version"}},
         {{"--include", "cmap/map0?.TXT"}, {"cmap/map01.txt", "cmap/map02.txt"}},
         {{"--include", "nothing"}, {}},
     };
@@ -202,7 +208,7 @@ TEST_F(CliModesTest, ExistingOutputFolderPolicy) {
         {{"--existing", "skip"}, true, nullptr, 1, ""},
         {{"--existing", "ask"}, true, "asked\n", 0, "asked"},
         {{"--existing", "rename"}, true, nullptr, 0, "sample (2)"},
-        {{"--existing=rename", "-q"}, false, nullptr, 0, "sample (2)"},
+        {{"--existing=rename", "--json"}, false, nullptr, 0, "sample (2)"},
     };
     for (const auto& row : rows) {
         CTempFolder out("vanto-existing");
@@ -221,7 +227,15 @@ TEST_F(CliModesTest, ExistingOutputFolderPolicy) {
             status = term.Finish();
             EXPECT_EQ(term.WaitFor("").find("[sample]> ") != std::string::npos, row.answer != nullptr);
         } else {
-            status = RunCli(out.Path(), args).nExitCode;
+            const SResult r = RunCli(out.Path(), args);
+            status = r.nExitCode;
+            // Events name the folder the files went to.
+            const bool json = std::find(row.args.begin(), row.args.end(), "--json") != row.args.end();
+            for (const Json& event : json ? ParseLines(r.out) : std::vector<Json>()) {
+                if (event.at("event") == "entry") {
+                    EXPECT_EQ(std::string(event.at("output")).find(std::string(row.written) + "/"), 0u);
+                }
+            }
         }
         EXPECT_EQ(status, row.status) << row.written;
         EXPECT_EQ(ReadText(out.Path() + "/sample"), "a file holds the name") << "nothing is overwritten";
