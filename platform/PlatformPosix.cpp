@@ -38,7 +38,7 @@ bool ToNativeComponent(const SPathComponent& name, char* out) {
 
 // Fresh zero-filled memory from the kernel, or null.
 uint8_t* MapBlock(size_t size) {
-    void* p = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* p = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
     return p == MAP_FAILED ? nullptr : static_cast<uint8_t*>(p);
 }
 
