@@ -111,7 +111,7 @@ void CCliExtractor::Say(const std::u16string& line) {
     MakeConsoleText(safe.c_str(), &shown[0], shown.size());
     shown.resize(StrLen16(shown.c_str()));
     if (m_options.bJson)
-        ConsoleWriteError((shown + u"\n").c_str());
+        ConsoleWriteErrorLine(shown.c_str());
     else if (!m_bLogFailed && !ConsoleWriteLine(shown.c_str()))
         ReportLogFailure();
 }

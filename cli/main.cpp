@@ -89,6 +89,8 @@ int Run(const std::vector<std::u16string>& args) {
             sizes.push_back(ConsoleFileSize(file));
     }
     CProgressLine progress(style, sizes);
+    if (options.bJson)
+        ConsoleBufferErrors();  // the log goes there
     CCliExtractor extractor(platform, engineOptions, options, progress);
     CPathList drop(options.files);  // the files, read as the paths of one drop
     const int32_t done = extractor.ExtractDroppedFiles(drop);

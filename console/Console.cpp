@@ -8,6 +8,12 @@
 #include "base/Text.h"
 #include "platform/Utf.h"
 
+void ConsoleBufferErrors() {
+    static char buffer[64 * 1024];
+    if (!ConsoleErrorIsTerminal())
+        std::setvbuf(stderr, buffer, _IOFBF, sizeof buffer);
+}
+
 bool ConsoleFlush() { return std::fflush(stdout) == 0 && !std::ferror(stdout); }
 
 std::u16string ConsoleErrorText() { return Utf8ToUtf16String(std::strerror(errno)); }

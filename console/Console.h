@@ -11,8 +11,14 @@
 bool ConsoleWriteLine(const char16_t* line);
 // One line of UTF-8 on standard output, as ConsoleWriteLine.
 bool ConsoleWriteUtf8Line(const std::string& line);
-// Text on standard error, as is (no newline added).
+// Text on standard error, as is (no newline added), flushed at once.
 void ConsoleWriteError(const char16_t* text);
+// One log line on standard error (the log beside JSON events), left in the
+// stream's buffer: the next ConsoleWriteError or the exit flushes it.
+void ConsoleWriteErrorLine(const char16_t* line);
+// Gives standard error a buffer of its own when it is not a terminal, so
+// that a log sent there costs no system call a line.
+void ConsoleBufferErrors();
 // False when standard output has failed.
 bool ConsoleFlush();
 // The system's text for the last failed C library call.

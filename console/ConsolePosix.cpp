@@ -24,6 +24,12 @@ void ConsoleWriteError(const char16_t* text) {
     std::fflush(stderr);
 }
 
+void ConsoleWriteErrorLine(const char16_t* line) {
+    const std::string bytes = Utf16ToUtf8String(line);
+    std::fwrite(bytes.data(), 1, bytes.size(), stderr);
+    std::fputc('\n', stderr);
+}
+
 bool ConsoleIsInteractive() { return isatty(STDIN_FILENO) && isatty(STDERR_FILENO); }
 
 bool ConsoleErrorIsTerminal() { return isatty(STDERR_FILENO); }

@@ -51,6 +51,8 @@ void ConsoleWriteError(const char16_t* text) {
     std::fflush(stderr);
 }
 
+void ConsoleWriteErrorLine(const char16_t* line) { WriteTo(STD_ERROR_HANDLE, stderr, line, true); }
+
 bool ConsoleIsInteractive() { return IsConsole(STD_INPUT_HANDLE) && IsConsole(STD_ERROR_HANDLE); }
 
 bool ConsoleErrorIsTerminal() { return IsConsole(STD_ERROR_HANDLE); }
