@@ -172,10 +172,18 @@ void CCliExtractor::OnFileEvent(const SFileEvent& event) {
         m_strFolder = event.pszFolder;
         m_counts = SFileCounts();
         m_paths.clear();
+        if (m_options.bManifest) {
+            std::u16string absolute;
+            bool isFolder = false;
+            ResolveExistingPath(m_strFile, absolute, isFolder);
+            m_manifest.Begin(m_strFile, absolute, m_options.nCodePage ? m_options.nCodePage : 932);
+        }
         if (m_options.bJson && !m_json.FileStarted(event.pszPath))
             ReportLogFailure();
         return;
     }
+    if (m_options.bManifest && event.eResult == SFileEvent::EResult::Done && !WriteManifest(event.pszFolder))
+        m_bManifestFailed = true;
     if (m_options.bJson && !m_json.FileFinished(event, m_counts))
         ReportLogFailure();
     SayFileSummary(event);
@@ -247,6 +255,8 @@ uint32_t CCliExtractor::FindCollision(const SEntryEvent& event) {
 void CCliExtractor::OnEntryEvent(const SEntryEvent& event) {
     ++m_counts.nEntries;
     m_strEntry = event.pszPath;
+    if (m_options.bManifest)
+        m_manifest.AddEntry(event);
     uint32_t problems = event.nProblems;
     if (event.eStatus == EEntryStatus::Filtered) {
         ++m_counts.nFiltered;
@@ -273,6 +283,33 @@ void CCliExtractor::OnEntryEvent(const SEntryEvent& event) {
         ReportLogFailure();
 }
 
+void CCliExtractor::OnContainerEnd(const SContainerEnd& end) {
+    if (m_options.bManifest)
+        m_manifest.EndContainer(end);
+}
+
+bool CCliExtractor::WriteManifest(const char16_t* folder) {
+    const bool ja = IsJapanese();
+    char16_t name[kPathCapacity];
+    const std::string text = m_manifest.Finish(folder);
+    bool written = false;
+    if (FormatTextV(name, kPathCapacity, u"%s.vanto.json", folder) == EFormatResult::Ok && !text.empty() &&
+        m_platform.OpenOutputRoot(ExtractionRoot())) {
+        written = m_platform.WriteNewFile(name, reinterpret_cast<const uint8_t*>(text.data()), text.size()) ==
+                  EWriteResult::Written;
+        m_platform.CloseOutputRoot();
+    }
+    if (written && m_options.nQuiet == 0)
+        Say((ja ? u"マニフェスト [" : u"Manifest written [") + std::u16string(name) + (ja ? u"] を書き込みました。" : u"]."));
+    if (!written) {
+        // A problem line, shown with -q and -qq too.
+        const std::u16string line = (ja ? u"マニフェスト [" : u"Cannot write the manifest [") + std::u16string(name) +
+                                    (ja ? u"] を書き込めませんでした。" : u"].");
+        Say(m_options.nQuiet > 0 ? m_strFile + u": " + line : line);
+    }
+    return written;
+}
+
 void CCliExtractor::SayEntry(const SEntryEvent& event, uint32_t problems) {
     if (!m_bHeaderShown && m_options.nQuiet == 0) {
         m_bHeaderShown = true;
@@ -296,7 +333,7 @@ void CCliExtractor::SayEntry(const SEntryEvent& event, uint32_t problems) {
 int CCliExtractor::FinishRun(int32_t filesDone) {
     const int32_t files = int32_t(m_options.files.size());
     int status = 0;
-    if (!LogWritten() || filesDone != files)
+    if (!LogWritten() || filesDone != files || m_bManifestFailed)
         status = 1;
     else if (m_options.eMode == EJobMode::Extract ? EntryProblemCount() > 0 : m_nRunProblems > 0)
         status = 3;

@@ -11,6 +11,7 @@
 #include "batch/BatchExtractor.h"
 #include "cli/CliOptions.h"
 #include "cli/JsonEvents.h"
+#include "cli/Manifest.h"
 #include "cli/ProgressLine.h"
 
 // The --include and --exclude patterns: an entry is taken when it, or a
@@ -42,6 +43,7 @@ public:
     void OnFileEvent(const SFileEvent& event) override;
     void OnFolderEvent(const char16_t* relativePath, EFolderStatus status) override;
     void OnEntryEvent(const SEntryEvent& event) override;
+    void OnContainerEnd(const SContainerEnd& end) override;
 
     // The exit status of the run, once ExtractDroppedFiles is done; also
     // reported as the last JSON event.
@@ -60,6 +62,9 @@ private:
     void SayEntry(const SEntryEvent& event, uint32_t problems);
     void SayFileSummary(const SFileEvent& event);
     uint32_t FindCollision(const SEntryEvent& event);
+    // Writes the current file's manifest beside its output folder, never
+    // over anything. False when it could not be written.
+    bool WriteManifest(const char16_t* folder);
 
     const SCliOptions& m_options;
     CProgressLine& m_progressLine;
@@ -77,6 +82,8 @@ private:
     // The current file's paths with letter case folded, and whether each is
     // a folder (a folder may be filled twice; anything else collides).
     std::map<std::u16string, bool> m_paths;
+    CManifestBuilder m_manifest;
+    bool m_bManifestFailed = false;  // a manifest could not be written: the run ends with 1
 };
 
 // The text as a terminal may show it: bytes of a file name that are not

@@ -47,6 +47,8 @@ bool ParseFlag(const std::u16string& name, SCliOptions& options, std::u16string&
         options.bJson = true;
     else if (name == u"-progress")
         options.bProgress = true;
+    else if (name == u"-manifest")
+        options.bManifest = true;
     else
         known = false;
     return true;
@@ -139,6 +141,10 @@ bool ParseCliOptions(const std::vector<std::u16string>& args, SCliOptions& optio
         error = u"no file given";
         return false;
     }
+    if (options.bManifest && options.eMode != EJobMode::Extract) {
+        error = u"--manifest goes with extraction, not with -l or -t";
+        return false;
+    }
     return true;
 }
 
@@ -164,6 +170,8 @@ const char16_t* CliUsageText() {
            u"                    \"NAME (2)\", ... (default: ask on a terminal, else skip)\n"
            u"  -q                show only problems and one summary line per file\n"
            u"  -qq               show only problems\n"
+           u"  --manifest        write NAME.vanto.json beside each folder NAME: what\n"
+           u"                    vanto-pack needs to build the file again\n"
            u"  --json            JSON Lines events on standard output; the log goes to\n"
            u"                    standard error (nowhere with -q)\n"
            u"  --progress        plain progress lines on standard error (a terminal gets a\n"

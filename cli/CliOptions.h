@@ -23,6 +23,7 @@ struct SCliOptions {
     int nQuiet = 0;                      // -q: 1, -qq: 2
     bool bJson = false;                  // --json
     bool bProgress = false;              // --progress: plain progress lines
+    bool bManifest = false;              // --manifest: NAME.vanto.json beside each folder
     EExisting eExisting = EExisting::Default;
     std::vector<std::u16string> includes;  // --include GLOB
     std::vector<std::u16string> excludes;  // --exclude GLOB

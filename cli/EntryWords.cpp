@@ -41,3 +41,13 @@ std::vector<const char*> ProblemWords(uint32_t problems) {
     }
     return words;
 }
+
+std::string HexBytes(const uint8_t* bytes, size_t count) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    for (size_t i = 0; i < count; ++i) {
+        hex.push_back(kDigits[bytes[i] >> 4]);
+        hex.push_back(kDigits[bytes[i] & 15]);
+    }
+    return hex;
+}

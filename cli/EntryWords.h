@@ -2,7 +2,9 @@
 // problems, in its listing and in its JSON events alike.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "extract/ExtractCallback.h"
@@ -19,3 +21,5 @@ const char* StatusWord(EEntryStatus status);
 // The set bits of problems, in a fixed order: "damaged", "unsafe",
 // "too-long", "collides", "gzip-fails", "gzip-trailing", "trailing-data".
 std::vector<const char*> ProblemWords(uint32_t problems);
+// Bytes as lower-case hexadecimal, two digits a byte.
+std::string HexBytes(const uint8_t* bytes, size_t count);

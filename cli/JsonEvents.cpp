@@ -15,16 +15,6 @@ using Json = nlohmann::ordered_json;
 // Text that cannot be decoded (an escaped byte of a file name) becomes U+FFFD.
 std::string Utf8(const char16_t* text) { return Utf16ToUtf8String(text); }
 
-std::string Hex(const uint8_t* bytes, int32_t count) {
-    static const char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    for (int32_t i = 0; i < count; ++i) {
-        hex.push_back(kDigits[bytes[i] >> 4]);
-        hex.push_back(kDigits[bytes[i] & 15]);
-    }
-    return hex;
-}
-
 const char* ModeWord(EJobMode mode) {
     return mode == EJobMode::List ? "list" : mode == EJobMode::Test ? "test" : "extract";
 }
@@ -80,7 +70,7 @@ bool CJsonEvents::Entry(const char16_t* file, const SEntryEvent& entry, uint32_t
     const bool placed = entry.eStatus != EEntryStatus::Damaged && entry.eStatus != EEntryStatus::Unsafe && !trailing;
     event["output"] = placed ? Json(Utf8(entry.pszFolder) + "/" + Utf8(entry.pszPath)) : Json(nullptr);
     event["name"] = Utf8(entry.pszName);
-    event["name_hex"] = Hex(entry.pRawName, entry.nRawNameLength);
+    event["name_hex"] = HexBytes(entry.pRawName, size_t(entry.nRawNameLength));
     event["offset"] = entry.nOffset;
     event["kind"] = entry.eStatus == EEntryStatus::Damaged || trailing ? Json(nullptr) : Json(KindWord(entry.eKind));
     event["stored"] = entry.nStoredSize;

@@ -46,3 +46,5 @@ long long ConsoleFileSize(const std::u16string& path);
 
 // The absolute form of an existing folder; false when it is not one.
 bool ResolveExistingFolder(const std::u16string& folder, std::u16string& absolute);
+// The absolute form of an existing file or folder; false when there is none.
+bool ResolveExistingPath(const std::u16string& path, std::u16string& absolute, bool& isFolder);

@@ -65,13 +65,14 @@ std::u16string DefaultLocaleName() {
     return name;
 }
 
-bool ResolveExistingFolder(const std::u16string& folder, std::u16string& absolute) {
+bool ResolveExistingPath(const std::u16string& path, std::u16string& absolute, bool& isFolder) {
     char resolved[PATH_MAX];
     struct stat st;
     char native[PATH_MAX];
-    if (!Utf16ToNativeName(folder.c_str(), native, sizeof native) || !realpath(native, resolved) ||
-        stat(resolved, &st) != 0 || !S_ISDIR(st.st_mode))
+    if (!Utf16ToNativeName(path.c_str(), native, sizeof native) || !realpath(native, resolved) ||
+        stat(resolved, &st) != 0)
         return false;
+    isFolder = S_ISDIR(st.st_mode);
     absolute = NativeNameToUtf16String(resolved);
     return true;
 }

@@ -97,7 +97,7 @@ std::u16string DefaultLocaleName() {
     return std::u16string(AsChar16(name));
 }
 
-bool ResolveExistingFolder(const std::u16string& folder, std::u16string& absolute) {
+bool ResolveExistingPath(const std::u16string& folder, std::u16string& absolute, bool& isFolder) {
     const DWORD need = GetFullPathNameW(AsWide(folder.c_str()), 0, nullptr, nullptr);
     if (need == 0)
         return false;
@@ -106,8 +106,9 @@ bool ResolveExistingFolder(const std::u16string& folder, std::u16string& absolut
     if (got == 0 || got >= need)
         return false;
     const DWORD attributes = GetFileAttributesW(full.data());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    if (attributes == INVALID_FILE_ATTRIBUTES)
         return false;
+    isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     // The extraction root never ends in a separator: paths append "\name".
     std::u16string path(AsChar16(full.data()), got);
     while (path.size() > 3 && path.back() == u'\\')

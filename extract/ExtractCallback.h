@@ -71,14 +71,25 @@ struct SEntryEvent {
     const char16_t* pszPath = u"";
     const char16_t* pszName = u"";        // the entry's name as decoded
     const char16_t* pszFolder = u"";      // the file's output folder, as created (or as it would be)
-    const uint8_t* pRawName = nullptr;    // the name field's bytes up to its NUL
-    int32_t nRawNameLength = 0;
+    const uint8_t* pRawName = nullptr;    // the entry's 50-byte header: its name's bytes up to their NUL,
+    int32_t nRawNameLength = 0;           // then the size field at kSizeFieldOffset
+    const uint8_t* pPayload = nullptr;    // nStoredSize bytes; null for a damaged entry and trailing data
+    const uint8_t* pContent = nullptr;    // nContentSize bytes as written (listed); null when not examined
     int32_t nOffset = 0;                  // the header's offset in the file
     EEntryKind eKind = EEntryKind::Stored;
     int32_t nStoredSize = 0;              // payload bytes; for a damaged entry its size field
     int32_t nContentSize = -1;            // bytes as written; -1 for folders and unexamined entries
     EEntryStatus eStatus = EEntryStatus::Listed;
     uint32_t nProblems = 0;
+};
+
+// The end of a container's walk: where it stopped, and so how many of its
+// bytes follow unexamined. Offsets count from the start of the file.
+struct SContainerEnd {
+    const uint8_t* pData = nullptr;  // the container's bytes
+    int32_t nOffset = 0;             // where they begin (0: the file itself)
+    int32_t nLength = 0;
+    int32_t nStopOffset = 0;         // the first byte not walked; nOffset + nLength when all were
 };
 
 // One file of a job, when it starts and when it ends.
@@ -133,6 +144,9 @@ public:
     // root ('/' between levels) and the outcome.
     virtual void OnFolderEvent(const char16_t* relativePath, EFolderStatus status) {}
     virtual void OnEntryEvent(const SEntryEvent& event) {}
+    // After a container's last entry, the file's own included, and after
+    // the events of every entry inside it.
+    virtual void OnContainerEnd(const SContainerEnd& end) {}
 
 protected:
     ~IExtractCallback() = default;

@@ -216,7 +216,7 @@ void CExtractor::ExtractData(const char16_t* relativeFolder, const uint8_t* data
         int32_t entrySize = 0;
         const EEntryStep step = ExtractEntry(relativeFolder, data, length, offset, cmapTried, entrySize, childRelative);
         if (step == EEntryStep::End)
-            return;  // no entry stands here: the rest of the container is ignored
+            break;  // no entry stands here: the rest of the container is ignored
         if (step == EEntryStep::Child) {
             const int32_t markedBefore = m_nMarked;
             ExtractData(childRelative, data + offset + kEntryHeaderSize, entrySize - kEntryHeaderSize);
@@ -228,8 +228,20 @@ void CExtractor::ExtractData(const char16_t* relativeFolder, const uint8_t* data
         // The entry (or the child's whole tree) is complete: the one place a
         // stop takes effect.
         if (!m_bPlanning && (m_bStopRequested || !ReportProgress(data + offset)))
-            return;
+            break;
     }
+    ReportContainerEnd(data, length, offset);
+}
+
+VANTO_NOINLINE void CExtractor::ReportContainerEnd(const uint8_t* data, int32_t length, int32_t stop) {
+    if (m_bPlanning)
+        return;
+    SContainerEnd end;
+    end.pData = data;
+    end.nOffset = m_pFileData ? int32_t(data - m_pFileData) : 0;
+    end.nLength = length;
+    end.nStopOffset = end.nOffset + stop;
+    OnContainerEnd(end);
 }
 
 VANTO_NOINLINE CExtractor::EEntryStep CExtractor::ExtractEntry(const char16_t* relativeFolder, const uint8_t* data,
@@ -277,6 +289,7 @@ VANTO_NOINLINE CExtractor::EEntryStep CExtractor::ExtractEntry(const char16_t* r
     event.eKind = child ? EEntryKind::Child : IsCompressedPayload(payload, payloadLength) ? EEntryKind::Gzip
                                                                                          : EEntryKind::Stored;
     event.nStoredSize = payloadLength;
+    event.pPayload = payload;
     event.eStatus = Writes() ? EEntryStatus::Written : EEntryStatus::Listed;
     // An entry that is not selected leaves no trace but its event.
     if (!IsTaken(event.nOffset)) {
@@ -439,6 +452,7 @@ VANTO_NOINLINE void CExtractor::ExtractFileEntry(const char16_t* relativeFolder,
     ComposePathInFile(pathInFile, relativeFolder, outputName);
     event.pszPath = pathInFile;
     event.nContentSize = contentLength;
+    event.pContent = content;
     if (m_bPlanning) {
         if (m_options.pSelection->Selects(pathInFile))
             Mark(event.nOffset);

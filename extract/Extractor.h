@@ -174,6 +174,7 @@ private:
                           int32_t payloadLength);
     void WriteFileEntry(const char16_t* path, size_t rootLength, SEntryEvent& event, const uint8_t* content);
     void LogUnsafeName(SEntryEvent& event);
+    void ReportContainerEnd(const uint8_t* data, int32_t length, int32_t stop);
     void ReportTrailingData(const char16_t* relativeFolder, const uint8_t* data, int32_t length, int32_t offset);
     void CountProblem();
     void ReportEntry(const SEntryEvent& event);
