@@ -93,6 +93,13 @@ public:
     // uses).
     virtual void DecodeName(const uint8_t* bytes, size_t count, char16_t* out, size_t capacity) = 0;
 
+    // The inverse of DecodeName, for names the engine's callers write into a
+    // container: the name's bytes in the legacy code page into out (capacity
+    // bytes), their count into length. False when a character has no exact
+    // encoding there, the bytes do not fit, or they would not decode back to
+    // the very same name.
+    virtual bool EncodeName(const char16_t* name, uint8_t* out, size_t capacity, size_t& length) = 0;
+
     // Rewrites '\' in place into this system's folder separator.
     virtual void ToNativeSeparators(char16_t* path) = 0;
 
@@ -104,3 +111,16 @@ public:
 protected:
     ~IPlatform() = default;
 };
+
+// True when `count` bytes (at most 255) decode to exactly `name`: the check
+// that ends every EncodeName.
+inline bool DecodesTo(IPlatform& platform, const uint8_t* bytes, size_t count, const char16_t* name) {
+    char16_t back[512];
+    if (count > 255)
+        return false;
+    platform.DecodeName(bytes, count, back, 512);
+    size_t i = 0;
+    while (name[i] && back[i] == name[i])
+        ++i;
+    return name[i] == 0 && back[i] == 0;
+}

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/Text.h"
 #include "platform/Utf.h"
 
 namespace {
@@ -166,12 +167,15 @@ struct SSystemState {
     SSystemState(unsigned codePage, CFolderChain::IOpener& opener)
         : m_nCodePage(codePage ? codePage : 932),
           m_iconv(iconv_open("UTF-16LE", IconvNameOfCodePage(m_nCodePage).c_str())),
+          m_encoder(iconv_open(IconvNameOfCodePage(m_nCodePage).c_str(), "UTF-16LE")),
           m_chain(opener) {}
     ~SSystemState() {
         if (m_pSpareBlock)
             munmap(m_pSpareBlock, m_nSpareSize);
         if (m_iconv != kNoIconv)
             iconv_close(m_iconv);
+        if (m_encoder != kNoIconv)
+            iconv_close(m_encoder);
     }
     SSystemState(const SSystemState&) = delete;
     SSystemState& operator=(const SSystemState&) = delete;
@@ -186,7 +190,8 @@ struct SSystemState {
     size_t m_nSpareSize = 0;
 
     unsigned m_nCodePage;
-    iconv_t m_iconv;  // kNoIconv when unsupported
+    iconv_t m_iconv;    // kNoIconv when unsupported
+    iconv_t m_encoder;  // the other way, for EncodeName
     CFolderChain m_chain;
     unsigned long m_nTempSequence = 0;
     EWriteMethod m_eWriteMethod = EWriteMethod::LinkDescriptor;
@@ -439,6 +444,23 @@ void CSystemPlatform::FreeBlock(uint8_t* block, size_t size) {
         munmap(m_pState->m_pSpareBlock, m_pState->m_nSpareSize);
     m_pState->m_pSpareBlock = block;
     m_pState->m_nSpareSize = size;
+}
+
+bool CSystemPlatform::EncodeName(const char16_t* name, uint8_t* out, size_t capacity, size_t& length) {
+    iconv_t cd = m_pState->m_encoder;
+    if (cd == kNoIconv)
+        return false;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);  // a fresh shift state
+    char* in = reinterpret_cast<char*>(const_cast<char16_t*>(name));
+    size_t inLeft = StrLen16(name) * sizeof(char16_t);
+    char* to = reinterpret_cast<char*>(out);
+    size_t toLeft = capacity;
+    // Every character must convert exactly: iconv fails on the first one
+    // the code page does not have.
+    if (iconv(cd, &in, &inLeft, &to, &toLeft) == size_t(-1) || iconv(cd, nullptr, nullptr, &to, &toLeft) == size_t(-1))
+        return false;
+    length = capacity - toLeft;
+    return DecodesTo(*this, out, length, name);
 }
 
 void CSystemPlatform::DecodeName(const uint8_t* bytes, size_t count, char16_t* out, size_t capacity) {

@@ -346,6 +346,27 @@ void CSystemPlatform::FreeBlock(uint8_t* block, size_t) {
         VirtualFree(block, 0, MEM_RELEASE);
 }
 
+bool CSystemPlatform::EncodeName(const char16_t* name, uint8_t* out, size_t capacity, size_t& length) {
+    const int count = int(StrLen16(name));
+    if (count == 0) {
+        length = 0;
+        return true;
+    }
+    if (capacity > 0x7FFFFFFF)
+        return false;
+    // No best fit ("ä" as "a"): a character the code page lacks fails.
+    const unsigned codePage = m_pState->m_nCodePage;
+    const bool plain = TakesNoFlags(codePage);
+    BOOL usedDefault = FALSE;
+    const int made = WideCharToMultiByte(codePage, plain ? 0 : WC_NO_BEST_FIT_CHARS, AsWide(name), count,
+                                         reinterpret_cast<char*>(out), int(capacity), nullptr,
+                                         plain ? nullptr : &usedDefault);
+    if (made <= 0 || usedDefault)
+        return false;
+    length = size_t(made);
+    return DecodesTo(*this, out, length, name);
+}
+
 void CSystemPlatform::DecodeName(const uint8_t* bytes, size_t count, char16_t* out, size_t capacity) {
     if (capacity == 0)
         return;

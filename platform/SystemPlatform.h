@@ -41,6 +41,7 @@ public:
     uint8_t* AllocBlock(size_t size) override;
     void FreeBlock(uint8_t* block, size_t size) override;
     void DecodeName(const uint8_t* bytes, size_t count, char16_t* out, size_t capacity) override;
+    bool EncodeName(const char16_t* name, uint8_t* out, size_t capacity, size_t& length) override;
     void ToNativeSeparators(char16_t* path) override;
     SNameRules NameRules() const override;
     [[noreturn]] void ExitProcessNow(int code) override;

@@ -383,6 +383,32 @@ TEST(PosixNames, OtherCodePages) {
     EXPECT_FALSE(CSystemPlatform(1).IsCodePageSupported());
 }
 
+TEST(PosixNames, EncodingIsExactOrRefused) {
+    const struct {
+        unsigned codePage;
+        const char16_t* name;
+        Bytes bytes;  // empty: refused
+    } rows[] = {
+        {932, u"readme.t", {'r', 'e', 'a', 'd', 'm', 'e', '.', 't'}},
+        {932, u"説明書.t", {0x90, 0xE0, 0x96, 0xBE, 0x8F, 0x91, '.', 't'}},
+        {932, u"\uFF71", {0xB1}},      // halfwidth katakana: one byte
+        {932, u"caf\u00E9", {}},       // no e-acute in 932, and never a best fit "e"
+        {1252, u"caf\u00E9\u20AC", {'c', 'a', 'f', 0xE9, 0x80}},
+        {1252, u"\u8AAC", {}},
+        {932, u"0123456789012345678901234567890123456789x", {}},  // over the 40 bytes given
+    };
+    for (const auto& row : rows) {
+        CSystemPlatform platform(row.codePage);
+        uint8_t out[40];
+        size_t length = 0;
+        const bool encoded = platform.EncodeName(row.name, out, sizeof out, length);
+        EXPECT_EQ(encoded, !row.bytes.empty()) << row.codePage;
+        if (encoded) {
+            EXPECT_EQ(Bytes(out, out + length), row.bytes);
+        }
+    }
+}
+
 TEST_F(PosixPlatformTest, WholeJobOnDisk) {
     const std::string input = dir + "/sample.god";
     WriteBinary(input, MakeSampleCustomFile());

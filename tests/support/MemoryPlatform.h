@@ -91,6 +91,14 @@ public:
             out[i] = bytes[i];
         out[i] = 0;
     }
+    bool EncodeName(const char16_t* name, uint8_t* out, size_t capacity, size_t& length) override {
+        for (length = 0; name[length]; ++length) {
+            if (name[length] > 0xFF || length >= capacity)
+                return false;
+            out[length] = uint8_t(name[length]);
+        }
+        return true;
+    }
     void ToNativeSeparators(char16_t* path) override;
     SNameRules NameRules() const override {
         const bool windows = m_eStyle == EStyle::Windows;
