@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <zlib.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -243,6 +245,62 @@ TEST_F(CliModesTest, ExistingOutputFolderPolicy) {
         EXPECT_EQ(written, *row.written ? 10u : 0u) << row.written;
         EXPECT_EQ(FilesBelow(out.Path()).size(), 2 + written);
     }
+}
+
+// Every entry of the manifest, depth first.
+void ForEachEntry(const Json& container, const std::function<void(const Json&)>& visit) {
+    for (const Json& entry : container.at("entries")) {
+        visit(entry);
+        if (entry.contains("container"))
+            ForEachEntry(entry.at("container"), visit);
+    }
+}
+
+TEST_F(CliModesTest, ManifestRecordsWhatWasWrittenAndReplacesNothing) {
+    WriteBinary(dir + "/sample (2).vanto.json", Text("not ours"));
+    ASSERT_EQ(RunCli(dir, {"--manifest", "-q", "sample.god"}).nExitCode, 0);
+    ASSERT_EQ(RunCli(dir, {"--manifest", "-q", "problems.god"}).nExitCode, 3);
+    // The second sample goes to "sample (2)", whose manifest name is taken.
+    const SResult taken = RunCli(dir, {"--manifest", "--existing", "rename", "sample.god"});
+    EXPECT_EQ(taken.nExitCode, 1);
+    EXPECT_NE(taken.out.find("Cannot write the manifest [sample (2).vanto.json]."), std::string::npos) << taken.out;
+    EXPECT_EQ(ReadText(dir + "/sample (2).vanto.json"), "not ours");
+
+    for (const char* name : {"sample", "problems"}) {
+        SCOPED_TRACE(name);
+        const Json manifest = Json::parse(ReadText(dir + "/" + name + ".vanto.json"));
+        EXPECT_EQ(manifest.at("v"), 1);
+        EXPECT_EQ(manifest.at("folder"), name);
+        const std::string source = ReadText(dir + "/" + name + ".god");
+        EXPECT_EQ(manifest.at("source").at("size"), source.size());
+        EXPECT_EQ(manifest.at("source").at("crc32"), crc32(0, reinterpret_cast<const Bytef*>(source.data()), uInt(source.size())));
+        size_t written = 0;
+        ForEachEntry(manifest.at("root"), [&](const Json& entry) {
+            const size_t offset = entry.at("offset");
+            EXPECT_EQ(entry.at("name_hex").get<std::string>().size() % 2, 0u);
+            if (entry.at("kind") == "damaged" || entry.at("kind") == "child" || !entry.at("written"))
+                return;
+            // What was written is on disk, and the payload is where it says.
+            const std::string file = ReadText(dir + "/" + name + "/" + entry.at("path").get<std::string>());
+            EXPECT_EQ(entry.at("written_length"), file.size());
+            EXPECT_EQ(entry.at("written_crc32"), crc32(0, reinterpret_cast<const Bytef*>(file.data()), uInt(file.size())));
+            const std::string payload = source.substr(offset + 50, entry.at("payload_length"));
+            EXPECT_EQ(entry.at("payload_crc32"), crc32(0, reinterpret_cast<const Bytef*>(payload.data()), uInt(payload.size())));
+            ++written;
+        });
+        EXPECT_EQ(written, FilesBelow(dir + "/" + name).size());
+    }
+    // The damaged last entry of problems.god: the walk stopped there.
+    const Json problems = Json::parse(ReadText(dir + "/problems.vanto.json")).at("root");
+    EXPECT_EQ(problems.at("entries").back().at("kind"), "damaged");
+    EXPECT_EQ(problems.at("stop"), problems.at("entries").back().at("offset"));
+    EXPECT_EQ(problems.at("unexamined"), 50 + 9);
+    ForEachEntry(problems, [](const Json& entry) {
+        if (entry.at("path") == "junk") {
+            EXPECT_EQ(entry.at("container").at("unexamined"), 10) << "the bytes after its last entry";
+        }
+    });
+    EXPECT_EQ(RunCli(dir, {"--manifest", "-l", "sample.god"}).nExitCode, 2);
 }
 
 TEST_F(CliModesTest, ProgressShowsOnlyWhereAsked) {
