@@ -146,8 +146,6 @@ bool CManifestReader::ReadEntry(const Json& json, SManifestEntry& entry, int dep
     const Json* child = Field(json, "container");
     if (!child || child->is_null())
         return true;
-    if (!entry.bWritten)
-        return Fail(u"a child container that was walked but not written: " + entry.strPath);
     entry.pContainer = std::make_unique<SManifestContainer>();
     return ReadContainer(*child, entry.nOffset + kEntryHeaderSize, entry.nPayloadLength, *entry.pContainer,
                          depth + 1);

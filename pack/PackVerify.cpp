@@ -68,6 +68,18 @@ public:
 
     std::u16string Key(const std::u16string& path) const { return FoldPath(path, m_bIgnoresCase); }
 
+    // Whether the folder's file at path belongs to an entry never written.
+    bool IsUncompared(const std::u16string& path) const {
+        const std::u16string key = Key(path);
+        for (const std::u16string& prefix : uncompared) {
+            const bool below = key.size() == prefix.size() || key[prefix.size()] == u'/';
+            if (key.compare(0, prefix.size(), prefix) == 0 && below)
+                return true;
+        }
+        return false;
+    }
+
+    std::vector<std::u16string> uncompared;  // keys
     std::map<std::u16string, SListedFile> files;
     std::map<std::u16string, std::u16string> shownPaths;  // key to the path as listed
     std::vector<std::u16string> differences;
@@ -122,7 +134,8 @@ void CompareFolder(IFolderSource& source, const std::u16string& folder, CListing
         }
         const auto found = listing.files.find(listing.Key(path));
         if (found == listing.files.end()) {
-            listing.differences.push_back(path + u": not in the packed file");
+            if (!listing.IsUncompared(path))
+                listing.differences.push_back(path + u": not in the packed file");
             continue;
         }
         found->second.bSeen = true;
@@ -142,15 +155,16 @@ void CompareFolder(IFolderSource& source, const std::u16string& folder, CListing
 
 }  // namespace
 
-std::vector<std::u16string> VerifyPacked(IPlatform& platform, IFolderSource& source, const std::vector<uint8_t>& bytes,
-                                         const std::vector<SByteRange>& copiedRanges) {
-    CMemoryInput input(platform, bytes);
+std::vector<std::u16string> VerifyPacked(IPlatform& platform, IFolderSource& source, const SPackResult& packed) {
+    CMemoryInput input(platform, packed.bytes);
     SExtractOptions options;
     options.pszLocaleName = u"en-US";
     options.pszExtractionFolder = u"v";  // short: no path is judged too long for the root's sake
     options.eMode = EJobMode::List;
     options.nFatalExitCode = 1;
-    CListingCollector listing(input, options, copiedRanges);
+    CListingCollector listing(input, options, packed.copiedRanges);
+    for (const std::u16string& path : packed.uncomparedPaths)
+        listing.uncompared.push_back(listing.Key(path));
     if (!listing.ExtractFile(u"packed.god"))
         return {u"the packed file cannot be read back as a custom file"};
     CompareFolder(source, u"", listing);

@@ -129,7 +129,7 @@ private:
                     m_covered.insert(path.substr(0, slash));
                 m_covered.insert(path);
             }
-            if (entry.pContainer) {
+            if (entry.pContainer && entry.bWritten) {
                 m_containers.insert(FoldPath(entry.strPath, m_bIgnoresCase));
                 Add(*entry.pContainer);
             }
@@ -440,6 +440,8 @@ bool CPacker::CollectNewItems(const std::u16string& folder, const std::u16string
 void CPacker::CopyEntry(const SManifestEntry& entry, bool withoutFile, SBuilt& out) {
     CopyBase(entry.nOffset, int64_t(entry.nOffset) + kEntryHeaderSize + entry.nPayloadLength, withoutFile, out);
     ++out.nEntries;
+    if (withoutFile && entry.bHasPath)
+        m_result.uncomparedPaths.push_back(entry.strPath);
 }
 
 // A file or folder the manifest names that is gone: its entry is dropped.
@@ -475,7 +477,8 @@ bool CPacker::AddManifestFile(const SManifestEntry& entry, SBuilt& out) {
 }
 
 bool CPacker::AddManifestChild(const SManifestEntry& entry, SBuilt& out) {
-    if (!entry.pContainer) {
+    // A child walked without its folder (a file stood there) wrote nothing.
+    if (!entry.pContainer || !entry.bWritten) {
         CopyEntry(entry, true, out);
         return true;
     }

@@ -54,6 +54,9 @@ struct SPackResult {
     std::vector<uint8_t> bytes;
     std::vector<SPackChange> changes;
     std::vector<SByteRange> copiedRanges;
+    // The paths of entries copied that were never written: whatever the
+    // folder holds there is not theirs.
+    std::vector<std::u16string> uncomparedPaths;
     int32_t nEntries = 0;  // entries in the result, at every level
 };
 

@@ -225,7 +225,7 @@ int Pack(SRun& run, CSystemPlatform& platform, CPackReport& report, SPackSummary
     summary.nEntries = result.nEntries;
 
     if (options.bVerify) {
-        std::vector<std::u16string> differences = VerifyPacked(platform, source, result.bytes, result.copiedRanges);
+        std::vector<std::u16string> differences = VerifyPacked(platform, source, result);
         const bool unchanged = run.bManifest && result.changes.empty();
         if (unchanged && result.bytes != base)
             differences.push_back(u"the folder is unchanged, but the bytes differ from " + basePath);
