@@ -28,11 +28,19 @@ std::u16string LastComponent(const std::u16string& path) {
     return slash == std::u16string::npos ? path : path.substr(slash + 1);
 }
 
-// A gzip member of the content with zlib's default header (no name, time 0).
+// A gzip member of the content with zlib's default header (no name, time 0),
+// its system byte set to Unix wherever the tool runs: one folder packs to the
+// same bytes on every system.
 bool Deflate(const std::vector<uint8_t>& content, int level, std::vector<uint8_t>& out) {
     z_stream stream = {};
     if (deflateInit2(&stream, level, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) != Z_OK)
         return false;
+    gz_header header = {};
+    header.os = 3;
+    if (deflateSetHeader(&stream, &header) != Z_OK) {
+        deflateEnd(&stream);
+        return false;
+    }
     out.resize(deflateBound(&stream, uLong(content.size())));
     stream.next_in = const_cast<Bytef*>(content.data());
     stream.avail_in = uInt(content.size());
