@@ -56,39 +56,14 @@ void MakeConsoleText(const char16_t* line, char16_t* out, size_t capacity) {
         out[pos] = 0;
 }
 
-namespace {
-
-// A pattern with a folder separator matches the path from its start (or a
-// folder above the entry); one without matches a name at any level: the
-// entry's own or a folder's above it, so "*.bmp" takes every bitmap and
-// "cmap" every cmap folder.
-bool MatchesPath(const std::u16string& pattern, const char16_t* path) {
-    if (pattern.find_first_of(u"/\\") != std::u16string::npos)
-        return MatchGlobOrParent(pattern.c_str(), path);
-    std::u16string name;
-    for (const char16_t* p = path;; ++p) {
-        if (*p == u'/' || *p == 0) {
-            if (MatchGlob(pattern.c_str(), name.c_str()))
-                return true;
-            if (*p == 0)
-                return false;
-            name.clear();
-        } else {
-            name.push_back(*p);
-        }
-    }
-}
-
-}  // namespace
-
 bool CGlobSelection::Selects(const char16_t* pathInFile) const {
     bool included = m_includes.empty();
     for (size_t i = 0; i < m_includes.size() && !included; ++i)
-        included = MatchesPath(m_includes[i], pathInFile);
+        included = MatchGlobPath(m_includes[i], pathInFile);
     if (!included)
         return false;
     for (const std::u16string& pattern : m_excludes) {
-        if (MatchesPath(pattern, pathInFile))
+        if (MatchGlobPath(pattern, pathInFile))
             return false;
     }
     return true;

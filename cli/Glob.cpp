@@ -171,3 +171,20 @@ bool MatchGlobOrParent(const char16_t* pattern, const char16_t* path) {
             return false;
     }
 }
+
+bool MatchGlobPath(const std::u16string& pattern, const char16_t* path) {
+    if (pattern.find_first_of(u"/\\") != std::u16string::npos)
+        return MatchGlobOrParent(pattern.c_str(), path);
+    std::u16string name;
+    for (const char16_t* p = path;; ++p) {
+        if (*p == u'/' || *p == 0) {
+            if (MatchGlob(pattern.c_str(), name.c_str()))
+                return true;
+            if (*p == 0)
+                return false;
+            name.clear();
+        } else {
+            name.push_back(*p);
+        }
+    }
+}

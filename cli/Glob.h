@@ -17,6 +17,8 @@
 // pattern; it does not recurse and does not allocate.
 #pragma once
 
+#include <string>
+
 // Matches `path` (UTF-16, terminated, '/' separators, no leading '/') against
 // the glob `pattern` (terminated).
 bool MatchGlob(const char16_t* pattern, const char16_t* path);
@@ -30,3 +32,9 @@ bool MatchGlobOrParent(const char16_t* pattern, const char16_t* path);
 // The lower case of a letter, as names compare on Windows (the letters listed
 // above); anything else as it is.
 char16_t FoldLetter(char16_t ch);
+
+// The rule of vanto-extract's --include and --exclude: a pattern with a folder
+// separator matches the path from its start (or a folder above the entry);
+// one without matches a name at any level, the entry's own or a folder's
+// above it, so "*.bmp" takes every bitmap and "cmap" every cmap folder.
+bool MatchGlobPath(const std::u16string& pattern, const char16_t* path);

@@ -16,11 +16,6 @@
 
 #include "platform/SystemPlatform.h"
 
-#ifndef _WIN32
-#include <signal.h>
-
-#include "platform/PlatformPosix.h"
-#endif
 
 namespace {
 
@@ -106,23 +101,7 @@ int Run(const std::vector<std::u16string>& args) {
 }  // namespace
 
 #ifdef _WIN32
-int wmain(int argc, wchar_t** argv) {
-    std::vector<std::u16string> args;
-    for (int i = 1; i < argc; ++i)
-        args.emplace_back(AsChar16(argv[i]));
-    return Run(args);
-}
+int wmain(int argc, wchar_t** argv) { return ConsoleRunTool(argc, argv, Run); }
 #else
-int main(int argc, char** argv) {
-    // A closed pipe or a file-size limit shows as a failed write, which the
-    // tool reports, instead of ending it silently half way.
-    signal(SIGPIPE, SIG_IGN);
-    signal(SIGXFSZ, SIG_IGN);
-    RemovePartialFileOnSignals();
-    // File names are bytes: each argument is taken whole, even when it is not UTF-8.
-    std::vector<std::u16string> args;
-    for (int i = 1; i < argc; ++i)
-        args.push_back(NativeNameToUtf16String(argv[i]));
-    return Run(args);
-}
+int main(int argc, char** argv) { return ConsoleRunTool(argc, argv, Run); }
 #endif

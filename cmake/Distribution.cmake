@@ -1,7 +1,7 @@
 # What a release ships besides the programs: zlib's licence, taken from the
 # zlib.h this build compiles against (its opening comment holds the licence
 # and the copyright years of that zlib version), and on Linux the install
-# rules that scripts/release packs: the tool, its man page and the licences.
+# rules that scripts/release packs: the tools, vanto-extract's man page and the licences.
 
 find_path(ZLIB_INCLUDE_DIR zlib.h REQUIRED)
 file(READ ${ZLIB_INCLUDE_DIR}/zlib.h VANTO_ZLIB_HEADER LIMIT 4096)
@@ -30,7 +30,7 @@ if(NOT WIN32)
     VERBATIM)
   add_custom_target(man-page ALL DEPENDS ${VANTO_MAN_PAGE})
 
-  install(TARGETS vanto-extract RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(TARGETS vanto-extract vanto-pack RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES ${VANTO_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
   install(FILES ${VANTO_ZLIB_LICENSE_FILE} DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME zlib-LICENSE)

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 // One line on standard output, UTF-8 (a Windows console gets the characters).
 // False once standard output has failed (a full device, a closed pipe).
@@ -48,3 +49,32 @@ long long ConsoleFileSize(const std::u16string& path);
 bool ResolveExistingFolder(const std::u16string& folder, std::u16string& absolute);
 // The absolute form of an existing file or folder; false when there is none.
 bool ResolveExistingPath(const std::u16string& path, std::u16string& absolute, bool& isFolder);
+
+// The work of a tool's entry point: the arguments after the program name
+// as UTF-16 (on Linux each taken whole, even when it is not UTF-8, since
+// file names are bytes), and on Linux SIGPIPE and SIGXFSZ ignored (a closed
+// pipe or a file-size limit shows as a failed write, which the tool reports)
+// and partial output files removed on SIGINT, SIGTERM and SIGHUP. Returns
+// run's status.
+using ToolRun = int (*)(const std::vector<std::u16string>& args);
+#ifdef _WIN32
+int ConsoleRunTool(int argc, wchar_t** argv, ToolRun run);
+#else
+int ConsoleRunTool(int argc, char** argv, ToolRun run);
+#endif
+
+// What stands at a path; a link at its end is not followed.
+enum class EConsolePathKind { None, File, Folder, Other };
+struct SConsoleItem {
+    std::u16string strName;
+    EConsolePathKind eKind = EConsolePathKind::None;
+    long long nSize = 0;  // bytes, for a file
+};
+// The kind of what stands at path, and its size when it is a file.
+SConsoleItem ConsolePathItem(const std::u16string& path);
+// A folder's items, without "." and ".."; links are Other. False when it
+// cannot be read.
+bool ConsoleListFolder(const std::u16string& folder, std::vector<SConsoleItem>& items);
+// Moves the file `from` to `to`, replacing a file there (both in one folder).
+bool ConsoleReplaceFile(const std::u16string& from, const std::u16string& to);
+bool ConsoleRemoveFile(const std::u16string& path);

@@ -1,6 +1,9 @@
+#include <dirent.h>
 #include <limits.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -8,6 +11,7 @@
 
 #include "base/Text.h"
 #include "console/Console.h"
+#include "platform/PlatformPosix.h"
 #include "platform/Utf.h"
 
 bool ConsoleWriteLine(const char16_t* line) { return ConsoleWriteUtf8Line(Utf16ToUtf8String(line)); }
@@ -75,4 +79,67 @@ bool ResolveExistingPath(const std::u16string& path, std::u16string& absolute, b
     isFolder = S_ISDIR(st.st_mode);
     absolute = NativeNameToUtf16String(resolved);
     return true;
+}
+
+namespace {
+
+EConsolePathKind KindOf(const struct stat& st) {
+    return S_ISREG(st.st_mode) ? EConsolePathKind::File : S_ISDIR(st.st_mode) ? EConsolePathKind::Folder
+                                                                              : EConsolePathKind::Other;
+}
+
+}  // namespace
+
+SConsoleItem ConsolePathItem(const std::u16string& path) {
+    SConsoleItem item;
+    char native[PATH_MAX];
+    struct stat st;
+    if (Utf16ToNativeName(path.c_str(), native, sizeof native) && lstat(native, &st) == 0) {
+        item.eKind = KindOf(st);
+        item.nSize = (long long)st.st_size;
+    }
+    return item;
+}
+
+bool ConsoleListFolder(const std::u16string& folder, std::vector<SConsoleItem>& items) {
+    char native[PATH_MAX];
+    if (!Utf16ToNativeName(folder.c_str(), native, sizeof native))
+        return false;
+    DIR* dir = opendir(native);
+    if (!dir)
+        return false;
+    bool ok = true;
+    while (const dirent* found = readdir(dir)) {
+        if (std::strcmp(found->d_name, ".") == 0 || std::strcmp(found->d_name, "..") == 0)
+            continue;
+        struct stat st;
+        if (fstatat(dirfd(dir), found->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            ok = false;
+            break;
+        }
+        items.push_back({NativeNameToUtf16String(found->d_name), KindOf(st), (long long)st.st_size});
+    }
+    closedir(dir);
+    return ok;
+}
+
+bool ConsoleReplaceFile(const std::u16string& from, const std::u16string& to) {
+    char nativeFrom[PATH_MAX], nativeTo[PATH_MAX];
+    return Utf16ToNativeName(from.c_str(), nativeFrom, sizeof nativeFrom) &&
+           Utf16ToNativeName(to.c_str(), nativeTo, sizeof nativeTo) && std::rename(nativeFrom, nativeTo) == 0;
+}
+
+bool ConsoleRemoveFile(const std::u16string& path) {
+    char native[PATH_MAX];
+    return Utf16ToNativeName(path.c_str(), native, sizeof native) && unlink(native) == 0;
+}
+
+int ConsoleRunTool(int argc, char** argv, ToolRun run) {
+    signal(SIGPIPE, SIG_IGN);
+    signal(SIGXFSZ, SIG_IGN);
+    RemovePartialFileOnSignals();
+    std::vector<std::u16string> args;
+    for (int i = 1; i < argc; ++i)
+        args.push_back(NativeNameToUtf16String(argv[i]));
+    return run(args);
 }

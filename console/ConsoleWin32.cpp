@@ -116,3 +116,54 @@ bool ResolveExistingPath(const std::u16string& folder, std::u16string& absolute,
     absolute = path;
     return true;
 }
+
+namespace {
+
+EConsolePathKind KindOf(DWORD attributes) {
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return EConsolePathKind::Other;
+    return attributes & FILE_ATTRIBUTE_DIRECTORY ? EConsolePathKind::Folder : EConsolePathKind::File;
+}
+
+}  // namespace
+
+SConsoleItem ConsolePathItem(const std::u16string& path) {
+    SConsoleItem item;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (GetFileAttributesExW(AsWide(path.c_str()), GetFileExInfoStandard, &data)) {
+        item.eKind = KindOf(data.dwFileAttributes);
+        item.nSize = (long long)(uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow);
+    }
+    return item;
+}
+
+bool ConsoleListFolder(const std::u16string& folder, std::vector<SConsoleItem>& items) {
+    WIN32_FIND_DATAW found;
+    const HANDLE find = FindFirstFileExW(AsWide((folder + u"\\*").c_str()), FindExInfoBasic, &found,
+                                         FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE)
+        return false;
+    do {
+        const std::u16string name = AsChar16(found.cFileName);
+        if (name == u"." || name == u"..")
+            continue;
+        items.push_back({name, KindOf(found.dwFileAttributes),
+                         (long long)(uint64_t(found.nFileSizeHigh) << 32 | found.nFileSizeLow)});
+    } while (FindNextFileW(find, &found));
+    const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
+    FindClose(find);
+    return complete;
+}
+
+bool ConsoleReplaceFile(const std::u16string& from, const std::u16string& to) {
+    return MoveFileExW(AsWide(from.c_str()), AsWide(to.c_str()), MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
+
+bool ConsoleRemoveFile(const std::u16string& path) { return DeleteFileW(AsWide(path.c_str())) != FALSE; }
+
+int ConsoleRunTool(int argc, wchar_t** argv, ToolRun run) {
+    std::vector<std::u16string> args;
+    for (int i = 1; i < argc; ++i)
+        args.emplace_back(AsChar16(argv[i]));
+    return run(args);
+}

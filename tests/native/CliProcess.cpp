@@ -41,10 +41,10 @@ std::string ReadAll(int fd) {
     return text;
 }
 
-// Forks vanto-extract with the given standard output and error (-1: /dev/null).
-pid_t Spawn(const std::string& cwd, std::vector<std::string>& args, const Env& env, int out, int err,
-            const std::vector<int>& closeInChild, bool removeCwd = false) {
-    args.insert(args.begin(), VANTO_EXTRACT_BINARY);
+// Forks the binary with the given standard output and error (-1: /dev/null).
+pid_t Spawn(const std::string& binary, const std::string& cwd, std::vector<std::string>& args, const Env& env,
+            int out, int err, const std::vector<int>& closeInChild, bool removeCwd = false) {
+    args.insert(args.begin(), binary);
     const pid_t pid = fork();
     if (pid == 0) {
         ApplyEnv(env);
@@ -74,11 +74,15 @@ SResult WaitCli(pid_t pid) {
     return result;
 }
 
-SResult RunCli(const std::string& cwd, std::vector<std::string> args, const Env& env, int stdoutFd, bool removeCwd) {
+namespace {
+
+SResult Run(const std::string& binary, const std::string& cwd, std::vector<std::string> args, const Env& env,
+            int stdoutFd, bool removeCwd) {
     int out[2], err[2];
     if (pipe(out) != 0 || pipe(err) != 0)
         return SResult();
-    const pid_t pid = Spawn(cwd, args, env, stdoutFd >= 0 ? stdoutFd : out[1], err[1], {out[0], err[0]}, removeCwd);
+    const pid_t pid =
+        Spawn(binary, cwd, args, env, stdoutFd >= 0 ? stdoutFd : out[1], err[1], {out[0], err[0]}, removeCwd);
     close(out[1]);
     close(err[1]);
     // The outputs are small: read stderr after stdout without deadlock risk.
@@ -92,7 +96,19 @@ SResult RunCli(const std::string& cwd, std::vector<std::string> args, const Env&
     return result;
 }
 
-pid_t StartCli(const std::string& cwd, std::vector<std::string> args) { return Spawn(cwd, args, {}, -1, -1, {}); }
+}  // namespace
+
+SResult RunCli(const std::string& cwd, std::vector<std::string> args, const Env& env, int stdoutFd, bool removeCwd) {
+    return Run(VANTO_EXTRACT_BINARY, cwd, std::move(args), env, stdoutFd, removeCwd);
+}
+
+SResult RunTool(const std::string& binary, const std::string& cwd, std::vector<std::string> args, const Env& env) {
+    return Run(binary, cwd, std::move(args), env, -1, false);
+}
+
+pid_t StartCli(const std::string& cwd, std::vector<std::string> args) {
+    return Spawn(VANTO_EXTRACT_BINARY, cwd, args, {}, -1, -1, {});
+}
 
 std::vector<std::string> SplitLines(const std::string& text) {
     std::vector<std::string> lines;

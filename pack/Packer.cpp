@@ -1,0 +1,548 @@
+#include "pack/Packer.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+
+#include "cli/Glob.h"
+#include "extract/Container.h"
+#include "extract/Inflate.h"
+#include "extract/NameSafety.h"
+#include "extract/OutputNaming.h"
+
+namespace {
+
+// The largest entry a size field of nine digits can state.
+constexpr int64_t kMaxEntrySize = 999999999;
+// Name bytes that leave the name field its ending NUL.
+constexpr size_t kMaxNameBytes = kNameFieldSize - 1;
+
+std::u16string Join(const std::u16string& folder, const std::u16string& name) {
+    return folder.empty() ? name : name.empty() ? folder : folder + u'/' + name;
+}
+
+std::u16string LastComponent(const std::u16string& path) {
+    const size_t slash = path.find_last_of(u'/');
+    return slash == std::u16string::npos ? path : path.substr(slash + 1);
+}
+
+// A gzip member of the content with zlib's default header (no name, time 0),
+// its system byte set to Unix wherever the tool runs: one folder packs to the
+// same bytes on every system.
+bool Deflate(const std::vector<uint8_t>& content, int level, std::vector<uint8_t>& out) {
+    z_stream stream = {};
+    if (deflateInit2(&stream, level, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        return false;
+    gz_header header = {};
+    header.os = 3;
+    if (deflateSetHeader(&stream, &header) != Z_OK) {
+        deflateEnd(&stream);
+        return false;
+    }
+    out.resize(deflateBound(&stream, uLong(content.size())));
+    stream.next_in = const_cast<Bytef*>(content.data());
+    stream.avail_in = uInt(content.size());
+    stream.next_out = out.data();
+    stream.avail_out = uInt(out.size());
+    const int result = deflate(&stream, Z_FINISH);
+    out.resize(stream.total_out);
+    deflateEnd(&stream);
+    return result == Z_STREAM_END;
+}
+
+}  // namespace
+
+std::u16string FoldPath(const std::u16string& path, bool ignoresCase) {
+    if (!ignoresCase)
+        return path;
+    std::u16string folded = path;
+    for (char16_t& ch : folded)
+        ch = FoldLetter(ch);
+    return folded;
+}
+
+uint32_t PackCrc32(const uint8_t* bytes, size_t count) {
+    return uint32_t(crc32_z(crc32_z(0, nullptr, 0), bytes, count));
+}
+
+std::u16string DecimalText(int64_t value) {
+    const std::string digits = std::to_string(value);
+    return std::u16string(digits.begin(), digits.end());
+}
+
+std::u16string WrittenFileName(IPlatform& platform, const std::u16string& entryName, const uint8_t* content,
+                               size_t length) {
+    const SNameRules rules = platform.NameRules();
+    char16_t fitted[kPathCapacity];
+    if (!FitNameToSystem(entryName.c_str(), fitted, kPathCapacity, rules))
+        return std::u16string();
+    const size_t dot = entryName.find_last_of(u'.');
+    const std::u16string extension = dot == std::u16string::npos ? std::u16string() : entryName.substr(dot);
+    const int32_t examined = int32_t(std::min<size_t>(length, INT32_MAX));
+    const char16_t* chosen = ChooseExtension(extension.c_str(), content, examined);
+    std::u16string name = fitted;
+    if (chosen != extension.c_str())
+        name = name.substr(0, name.size() - extension.size()) + chosen;
+    // Extraction writes "CMAP\x" into the "cmap" folder it made.
+    if (!rules.bIgnoresCase && StartsWithNoCase(name.c_str(), u"cmap") && name.size() > 4 &&
+        (name[4] == u'\\' || name[4] == u'/'))
+        name.replace(0, 4, u"cmap");
+    std::replace(name.begin(), name.end(), u'\\', u'/');
+    return name;
+}
+
+std::u16string ChildFolderName(IPlatform& platform, const std::u16string& entryName) {
+    std::u16string name = entryName;
+    const size_t dot = name.find_last_of(u'.');
+    if (dot != std::u16string::npos)
+        name.resize(dot);
+    if (!name.empty() && name.back() == u' ')
+        name.pop_back();
+    char16_t fitted[kPathCapacity];
+    if (!FitNameToSystem(name.c_str(), fitted, kPathCapacity, platform.NameRules()))
+        return std::u16string();
+    std::u16string result = fitted;
+    std::replace(result.begin(), result.end(), u'\\', u'/');
+    return result;
+}
+
+// What is being built: a container's bytes, the ranges of them copied without
+// a file in the folder, and the entries placed.
+struct CPacker::SBuilt {
+    std::vector<uint8_t> bytes;
+    std::vector<SByteRange> copied;
+    int32_t nEntries = 0;
+};
+
+// The paths a manifest accounts for: every entry's path and the folders above
+// it, and the folders of walked child containers. Compared as the system
+// compares names.
+class CPacker::CCoverage {
+public:
+    CCoverage(const SManifestContainer& root, bool ignoresCase) : m_bIgnoresCase(ignoresCase) { Add(root); }
+    bool Covers(const std::u16string& path) const { return m_covered.count(FoldPath(path, m_bIgnoresCase)) != 0; }
+    bool IsContainerFolder(const std::u16string& path) const {
+        return m_containers.count(FoldPath(path, m_bIgnoresCase)) != 0;
+    }
+    bool IsCmap(const std::u16string& path) const { return FoldPath(path, true) == u"cmap"; }
+
+private:
+    void Add(const SManifestContainer& container) {
+        for (const SManifestEntry& entry : container.entries) {
+            if (entry.bHasPath) {
+                const std::u16string path = FoldPath(entry.strPath, m_bIgnoresCase);
+                for (size_t slash = path.find(u'/'); slash != std::u16string::npos; slash = path.find(u'/', slash + 1))
+                    m_covered.insert(path.substr(0, slash));
+                m_covered.insert(path);
+            }
+            if (entry.pContainer && entry.bWritten) {
+                m_containers.insert(FoldPath(entry.strPath, m_bIgnoresCase));
+                Add(*entry.pContainer);
+            }
+        }
+    }
+    bool m_bIgnoresCase;
+    std::set<std::u16string> m_covered;
+    std::set<std::u16string> m_containers;
+};
+
+CPacker::CPacker(IPlatform& platform, IFolderSource& source, const SPackOptions& options)
+    : m_platform(platform), m_source(source), m_options(options), m_nCodePage(options.nCodePage) {}
+
+bool CPacker::Refuse(const std::u16string& path, const std::u16string& why) {
+    if (m_result.eStatus == EPackStatus::Done) {
+        m_result.eStatus = EPackStatus::Refused;
+        m_result.strPath = path;
+        m_result.strMessage = why;
+    }
+    return false;
+}
+
+bool CPacker::Fail(const std::u16string& path, const std::u16string& why) {
+    if (m_result.eStatus == EPackStatus::Done) {
+        m_result.eStatus = EPackStatus::Failed;
+        m_result.strPath = path;
+        m_result.strMessage = why;
+    }
+    return false;
+}
+
+void CPacker::Report(const std::u16string& path, EPackChange change, const std::u16string& note) {
+    m_result.changes.push_back({path, change, note});
+}
+
+uint8_t* CPacker::InflateBuffer() {
+    if (m_inflateBuffer.empty())
+        m_inflateBuffer.resize(kDecompressionBufferSize);
+    return m_inflateBuffer.data();
+}
+
+bool CPacker::ReadSourceFile(const std::u16string& path, std::vector<uint8_t>& content, bool& missing) {
+    missing = false;
+    switch (m_source.ReadFile(path, content)) {
+    case ESourceResult::Ok: return true;
+    case ESourceResult::Missing: missing = true; return false;
+    case ESourceResult::TooLarge:
+        return Refuse(path, u"is too large: an entry holds at most 999,999,999 bytes with its 50-byte header");
+    case ESourceResult::Failed: break;
+    }
+    return Fail(path, u"cannot be read");
+}
+
+bool CPacker::ListSourceFolder(const std::u16string& path, std::vector<SFolderItem>& items, bool& missing) {
+    missing = false;
+    items.clear();
+    const ESourceResult result = m_source.ListFolder(path, items);
+    if (result == ESourceResult::Ok)
+        return true;
+    missing = result == ESourceResult::Missing;
+    return missing ? false : Fail(path, u"cannot be read as a folder");
+}
+
+bool CPacker::AppendEntry(const std::u16string& path, const std::vector<uint8_t>& name,
+                          const std::vector<uint8_t>& payload, SBuilt& out) {
+    const int64_t size = kEntryHeaderSize + int64_t(payload.size());
+    if (size > kMaxEntrySize)
+        return Refuse(path, u"would make an entry of " + DecimalText(size) +
+                                u" bytes with its header: an entry holds at most 999,999,999");
+    if (name.size() > kMaxNameBytes)
+        return Refuse(path, u"has an entry name that fills its name field: its size cannot change");
+    if (int64_t(out.bytes.size()) + size > kMaxPackedSize)
+        return Refuse(path, u"does not fit: a custom file holds at most 2 GiB - 1 bytes");
+    uint8_t header[kEntryHeaderSize] = {};
+    std::memcpy(header, name.data(), name.size());
+    const std::string digits = std::to_string(size);
+    std::memcpy(header + kSizeFieldOffset, digits.data(), digits.size());
+    out.bytes.insert(out.bytes.end(), header, header + kEntryHeaderSize);
+    out.bytes.insert(out.bytes.end(), payload.begin(), payload.end());
+    ++out.nEntries;
+    return true;
+}
+
+bool CPacker::CheckContainer(const std::u16string& path, const SBuilt& child) {
+    if (child.bytes.empty())
+        return Refuse(path, u"is empty: a container needs at least one entry");
+    if (!IsValidEntryHeader(child.bytes.data(), int32_t(std::min<size_t>(child.bytes.size(), INT32_MAX))))
+        return Refuse(path, u"holds only an empty file: it would be read back as that file, not as a folder");
+    return true;
+}
+
+bool CPacker::AppendChild(const std::u16string& path, const std::vector<uint8_t>& name, SBuilt& child, SBuilt& out) {
+    if (!CheckContainer(path, child))
+        return false;
+    const int64_t start = int64_t(out.bytes.size()) + kEntryHeaderSize;
+    if (!AppendEntry(path, name, child.bytes, out))
+        return false;
+    AppendRanges(child, start, out);
+    return true;
+}
+
+void CPacker::AppendRanges(const SBuilt& child, int64_t start, SBuilt& out) {
+    for (const SByteRange& range : child.copied)
+        out.copied.push_back({start + range.nBegin, start + range.nEnd});
+    out.nEntries += child.nEntries;
+}
+
+void CPacker::CopyBase(int64_t begin, int64_t end, bool withoutFile, SBuilt& out) {
+    if (withoutFile && end > begin)
+        out.copied.push_back({int64_t(out.bytes.size()), int64_t(out.bytes.size()) + end - begin});
+    out.bytes.insert(out.bytes.end(), m_pBase + begin, m_pBase + end);
+}
+
+bool CPacker::MakeFilePayload(const std::u16string& path, const std::vector<uint8_t>& content, bool gzip,
+                              std::vector<uint8_t>& payload) {
+    std::u16string note;
+    if (gzip && content.size() > kDecompressionBufferSize)
+        note = u"over 16 MiB";
+    else if (gzip && content.empty())
+        note = u"empty";
+    else if (gzip && !Deflate(content, m_options.nLevel, payload))
+        return Fail(path, u"cannot be compressed");
+    else if (gzip && IsValidEntryHeader(payload.data(), int32_t(payload.size())))
+        note = u"the compressed bytes would read as a container";
+    if (!note.empty()) {
+        gzip = false;
+        Report(path, EPackChange::StoredNotGzipped, note);
+    }
+    if (!gzip)
+        payload = content;
+    return CheckReadsBack(path, payload, gzip, content);
+}
+
+bool CPacker::CheckReadsBack(const std::u16string& path, const std::vector<uint8_t>& payload, bool gzip,
+                             const std::vector<uint8_t>& content) {
+    const int32_t length = int32_t(payload.size());  // below kMaxSourceFileSize
+    if (IsValidEntryHeader(payload.data(), length))
+        return Refuse(path, u"would be read back as a child container: its bytes 40 to 49 form an entry size field");
+    if (!IsCompressedPayload(payload.data(), length))
+        return true;
+    const int32_t inflated = InflatePayload(InflateBuffer(), kDecompressionBufferSize, payload.data(), length);
+    if (!gzip && inflated != 0)
+        return Refuse(path, u"would be read back inflated: it is gzip data (it begins 1F 8B 08); compress it "
+                            u"away or rename the entry to gzip it with --gzip");
+    if (gzip && (size_t(inflated) != content.size() || std::memcmp(InflateBuffer(), content.data(), content.size())))
+        return Fail(path, u"does not inflate back to its content");
+    return true;
+}
+
+bool CPacker::CheckWrittenName(const std::u16string& path, const std::u16string& entryName,
+                               const std::vector<uint8_t>& content, const std::u16string& expected, bool lastOnly) {
+    std::u16string written = WrittenFileName(m_platform, entryName, content.data(), content.size());
+    if (lastOnly)
+        written = LastComponent(written);
+    if (written == expected)
+        return true;
+    if (written.empty())
+        return Refuse(path, u"has a name that extraction refuses");
+    return Refuse(path, u"would be extracted as " + written +
+                            u": its name's extension does not fit its content; rename it");
+}
+
+bool CPacker::EncodeEntryName(const std::u16string& path, const std::u16string& name, const std::u16string& entryName,
+                              std::vector<uint8_t>& bytes) {
+    if (name.find_first_of(u"\\/:") != std::u16string::npos)
+        return Refuse(path, u"has \\, / or : in its name, which an entry name cannot hold");
+    if (IsUnsafeName(name.c_str(), true))
+        return Refuse(path, u"has a name extraction refuses: it names a device or climbs out of its folder");
+    uint8_t encoded[256];
+    size_t length = 0;
+    if (!m_platform.EncodeName(entryName.c_str(), encoded, sizeof encoded, length))
+        return Refuse(path, u"has a name that code page " + DecimalText(m_nCodePage) + u" cannot write");
+    if (length > kMaxNameBytes)
+        return Refuse(path, u"has a name of " + DecimalText(int64_t(length)) + u" bytes in code page " +
+                                DecimalText(m_nCodePage) + u": at most 39 fit");
+    bytes.assign(encoded, encoded + length);
+    return true;
+}
+
+bool CPacker::CheckChildFolderName(const std::u16string& path, const std::u16string& name) {
+    if (!name.empty() && (name.back() == u' ' || name.back() == u'.'))
+        return Refuse(path, u"is a folder whose name ends in a blank or a dot, which extraction drops");
+    const std::u16string back = ChildFolderName(m_platform, name + u".pak");
+    if (back != name)
+        return Refuse(path, u"is a folder that extraction would name " + (back.empty() ? u"nothing" : back));
+    return true;
+}
+
+bool CPacker::CheckNoCaseCollision(const std::u16string& folder, const std::vector<SFolderItem>& items) {
+    std::set<std::u16string> seen;
+    for (const SFolderItem& item : items) {
+        if (!seen.insert(FoldPath(item.strName, true)).second)
+            return Refuse(Join(folder, item.strName),
+                          u"differs from another name in its folder only in letter case: Windows takes them as one");
+    }
+    return true;
+}
+
+bool CPacker::MakeNewItem(const std::u16string& folder, const std::u16string& holding, const SFolderItem& item,
+                          SNewItem& made) {
+    const std::u16string path = Join(folder, Join(holding, item.strName));
+    if (item.eKind == EItemKind::Other)
+        return Refuse(path, u"is neither a regular file nor a folder (a link?)");
+    made.strPath = path;
+    made.strExpected = Join(holding, item.strName);
+    made.bFolder = item.eKind == EItemKind::Folder;
+    std::u16string entryName = made.strExpected;
+    std::replace(entryName.begin(), entryName.end(), u'/', u'\\');
+    if (made.bFolder) {
+        if (!CheckChildFolderName(path, item.strName))
+            return false;
+        entryName += u".pak";
+    }
+    made.strEntryName = entryName;
+    return EncodeEntryName(path, item.strName, entryName, made.name);
+}
+
+bool CPacker::AddNewItem(const SNewItem& item, SBuilt& out) {
+    if (item.bFolder) {
+        SBuilt child;
+        return BuildPlainContainer(item.strPath, child) && AppendChild(item.strPath, item.name, child, out);
+    }
+    std::vector<uint8_t> content;
+    bool missing = false;
+    if (!ReadSourceFile(item.strPath, content, missing))
+        return missing ? Fail(item.strPath, u"was there a moment ago and is gone") : false;
+    std::vector<uint8_t> payload;
+    const bool gzip = m_options.pGzip && m_options.pGzip->Selects(item.strPath.c_str());
+    return MakeFilePayload(item.strPath, content, gzip, payload) &&
+           CheckWrittenName(item.strPath, item.strEntryName, content, item.strExpected, false) &&
+           AppendEntry(item.strPath, item.name, payload, out);
+}
+
+bool CPacker::AddSorted(std::vector<SNewItem>& items, bool report, SBuilt& out) {
+    std::stable_sort(items.begin(), items.end(),
+                     [](const SNewItem& a, const SNewItem& b) { return a.name < b.name; });
+    for (const SNewItem& item : items) {
+        if (!AddNewItem(item, out))
+            return false;
+        if (report)
+            Report(item.strPath, EPackChange::Added, u"");
+    }
+    return true;
+}
+
+bool CPacker::BuildPlainContainer(const std::u16string& folder, SBuilt& out) {
+    std::vector<SFolderItem> items;
+    bool missing = false;
+    if (!ListSourceFolder(folder, items, missing))
+        return missing ? Fail(folder, u"is not a folder") : false;
+    if (items.empty())
+        return Refuse(folder, u"is an empty folder: a container needs at least one entry");
+    if (!CheckNoCaseCollision(folder, items))
+        return false;
+    std::vector<SNewItem> made(items.size());
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (!MakeNewItem(folder, u"", items[i], made[i]))
+            return false;
+    }
+    return AddSorted(made, false, out);
+}
+
+SPackResult CPacker::PackPlain() {
+    m_result = SPackResult();
+    SBuilt top;
+    if (BuildPlainContainer(u"", top))
+        CheckContainer(u"", top);
+    return Finish(top);
+}
+
+SPackResult CPacker::Finish(SBuilt& top) {
+    if (m_result.eStatus == EPackStatus::Done) {
+        m_result.bytes = std::move(top.bytes);
+        m_result.copiedRanges = std::move(top.copied);
+        m_result.nEntries = top.nEntries;
+    }
+    return std::move(m_result);
+}
+
+bool CPacker::CollectNewItems(const std::u16string& folder, const std::u16string& holding,
+                              std::vector<SNewItem>& found) {
+    std::vector<SFolderItem> items;
+    bool missing = false;
+    const std::u16string path = Join(folder, holding);
+    if (!ListSourceFolder(path, items, missing))
+        return missing ? Fail(path, u"is not a folder") : false;
+    for (const SFolderItem& item : items) {
+        const std::u16string itemPath = Join(path, item.strName);
+        if (m_pCoverage->Covers(itemPath)) {
+            // A folder that only holds entries' files (cmap) may get new ones.
+            if (item.eKind == EItemKind::Folder && !m_pCoverage->IsContainerFolder(itemPath) &&
+                !CollectNewItems(folder, Join(holding, item.strName), found))
+                return false;
+            continue;
+        }
+        if (!holding.empty() && !m_pCoverage->IsCmap(holding))
+            return Refuse(itemPath, u"is new in a folder that is neither a container's folder nor cmap: "
+                                    u"extraction would not make that folder for it");
+        if (!holding.empty() && item.eKind == EItemKind::Folder)
+            return Refuse(itemPath, u"is a new folder inside cmap: only files go there");
+        found.emplace_back();
+        if (!MakeNewItem(folder, holding, item, found.back()))
+            return false;
+    }
+    return true;
+}
+
+void CPacker::CopyEntry(const SManifestEntry& entry, bool withoutFile, SBuilt& out) {
+    CopyBase(entry.nOffset, int64_t(entry.nOffset) + kEntryHeaderSize + entry.nPayloadLength, withoutFile, out);
+    ++out.nEntries;
+    if (withoutFile && entry.bHasPath)
+        m_result.uncomparedPaths.push_back(entry.strPath);
+}
+
+// A file or folder the manifest names that is gone: its entry is dropped.
+bool CPacker::DropIfMissing(const SManifestEntry& entry, bool missing) {
+    if (missing)
+        Report(entry.strPath, EPackChange::Deleted, u"");
+    return missing;
+}
+
+bool CPacker::AddManifestFile(const SManifestEntry& entry, SBuilt& out) {
+    if (!entry.bWritten) {
+        CopyEntry(entry, true, out);
+        return true;
+    }
+    std::vector<uint8_t> content;
+    bool missing = false;
+    if (!ReadSourceFile(entry.strPath, content, missing))
+        return DropIfMissing(entry, missing);
+    if (content.size() == size_t(entry.nWrittenLength) &&
+        PackCrc32(content.data(), content.size()) == entry.nWrittenCrc) {
+        CopyEntry(entry, false, out);
+        return true;
+    }
+    char16_t name[kPathCapacity];
+    m_platform.DecodeName(entry.nameBytes.data(), entry.nameBytes.size(), name, kPathCapacity);
+    std::vector<uint8_t> payload;
+    if (!MakeFilePayload(entry.strPath, content, entry.eKind == EManifestKind::Gzip, payload) ||
+        !CheckWrittenName(entry.strPath, name, content, LastComponent(entry.strPath), true) ||
+        !AppendEntry(entry.strPath, entry.nameBytes, payload, out))
+        return false;
+    Report(entry.strPath, EPackChange::Changed, u"");
+    return true;
+}
+
+bool CPacker::AddManifestChild(const SManifestEntry& entry, SBuilt& out) {
+    // A child walked without its folder (a file stood there) wrote nothing.
+    if (!entry.pContainer || !entry.bWritten) {
+        CopyEntry(entry, true, out);
+        return true;
+    }
+    std::vector<SFolderItem> items;
+    bool missing = false;
+    if (!ListSourceFolder(entry.strPath, items, missing))
+        return DropIfMissing(entry, missing);
+    const int64_t begin = entry.nOffset;
+    SBuilt child;
+    if (!BuildManifestContainer(*entry.pContainer, entry.strPath, child))
+        return false;
+    const bool same = child.bytes.size() == size_t(entry.nPayloadLength) &&
+                      std::memcmp(child.bytes.data(), m_pBase + begin + kEntryHeaderSize, child.bytes.size()) == 0;
+    if (!same) {
+        if (!AppendChild(entry.strPath, entry.nameBytes, child, out))
+            return false;
+        Report(entry.strPath, EPackChange::Changed, u"");
+        return true;
+    }
+    CopyBase(begin, begin + kEntryHeaderSize, false, out);
+    const int64_t start = int64_t(out.bytes.size());
+    out.bytes.insert(out.bytes.end(), child.bytes.begin(), child.bytes.end());
+    ++out.nEntries;
+    AppendRanges(child, start, out);
+    return true;
+}
+
+bool CPacker::BuildManifestContainer(const SManifestContainer& container, const std::u16string& folder, SBuilt& out) {
+    for (const SManifestEntry& entry : container.entries) {
+        if (entry.eKind == EManifestKind::Damaged)
+            continue;  // part of the unexamined tail, copied below
+        const bool added = entry.eKind == EManifestKind::Child ? AddManifestChild(entry, out)
+                                                               : AddManifestFile(entry, out);
+        if (!added)
+            return false;
+    }
+    std::vector<SNewItem> found;
+    if (!CollectNewItems(folder, u"", found) || !AddSorted(found, true, out))
+        return false;
+    CopyBase(container.nStop, int64_t(container.nOffset) + container.nLength, true, out);
+    return true;
+}
+
+SPackResult CPacker::PackWithManifest(const SManifest& manifest, const uint8_t* base, size_t baseSize) {
+    m_result = SPackResult();
+    SBuilt top;
+    if (baseSize != size_t(manifest.nSourceSize)) {
+        Fail(u"", u"the original file is not the manifest's source");
+        return Finish(top);
+    }
+    m_pBase = base;
+    m_nBaseSize = baseSize;
+    const CCoverage coverage(manifest.root, m_platform.NameRules().bIgnoresCase);
+    m_pCoverage = &coverage;
+    if (BuildManifestContainer(manifest.root, u"", top))
+        CheckContainer(u"", top);
+    m_pCoverage = nullptr;
+    return Finish(top);
+}

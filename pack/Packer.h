@@ -1,0 +1,161 @@
+// CPacker: builds a custom file from a folder tree, the inverse of
+// extraction.
+//
+// With a manifest and the original file (the base), every entry whose file is
+// unchanged is copied byte for byte, changed files get new payloads, missing
+// ones are dropped and new files and folders are added at the end of their
+// container. Without a manifest the tree becomes a new file: entries in name
+// order, folders as child containers named NAME.pak.
+//
+// Whatever the folder holds that the format cannot hold, or that extraction
+// would read back differently, is refused with a message naming its path;
+// nothing is built then. The packer reads the tree only through the folder
+// source and the names through the platform's code page.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "extract/Extractor.h"
+#include "pack/FolderSource.h"
+#include "pack/PackManifest.h"
+
+enum class EPackStatus {
+    Done = 0,     // the bytes are built
+    Failed = 1,   // something could not be read, or the manifest does not fit the base
+    Refused = 3,  // the folder holds something the format cannot hold as it is
+};
+
+enum class EPackChange {
+    Changed,           // a file or child container with new content
+    Added,             // a new entry
+    Deleted,           // an entry whose file or folder is gone
+    StoredNotGzipped,  // a new payload stored although gzip was asked (see strNote)
+};
+
+struct SPackChange {
+    std::u16string strPath;  // relative to the folder, '/' between levels
+    EPackChange eChange = EPackChange::Changed;
+    std::u16string strNote;  // why, for StoredNotGzipped
+};
+
+// Bytes of the result copied from the base without a file in the folder:
+// entries never written, child containers never walked, unexamined tails.
+struct SByteRange {
+    int64_t nBegin = 0;
+    int64_t nEnd = 0;
+};
+
+struct SPackResult {
+    EPackStatus eStatus = EPackStatus::Done;
+    std::u16string strPath;     // for Failed and Refused: where, relative to the folder ("" for itself)
+    std::u16string strMessage;  // and what
+    std::vector<uint8_t> bytes;
+    std::vector<SPackChange> changes;
+    std::vector<SByteRange> copiedRanges;
+    // The paths of entries copied that were never written: whatever the
+    // folder holds there is not theirs.
+    std::vector<std::u16string> uncomparedPaths;
+    int32_t nEntries = 0;  // entries in the result, at every level
+};
+
+struct SPackOptions {
+    int nLevel = 9;                              // deflate level, 0 to 9
+    const IEntrySelection* pGzip = nullptr;      // new files whose path it selects are gzip; null: none
+    unsigned nCodePage = 932;                    // the platform's code page, for messages
+};
+
+// The most bytes a custom file may have.
+constexpr int64_t kMaxPackedSize = INT32_MAX;
+
+class CPacker {
+public:
+    // The platform encodes new names (its code page) and tells the system's
+    // name rules; both it and the source must outlive the object.
+    CPacker(IPlatform& platform, IFolderSource& source, const SPackOptions& options);
+
+    // The folder tree alone.
+    SPackResult PackPlain();
+    // The folder against its manifest and the original file's bytes, which
+    // must be the manifest's source (checked by the caller).
+    SPackResult PackWithManifest(const SManifest& manifest, const uint8_t* base, size_t baseSize);
+
+private:
+    struct SBuilt;
+    class CCoverage;
+    // A file or folder not in the manifest (or any, without one), ready to
+    // become an entry.
+    struct SNewItem {
+        std::vector<uint8_t> name;  // the entry name's bytes
+        std::u16string strEntryName;
+        std::u16string strPath;      // relative to the packed folder
+        std::u16string strExpected;  // relative to its container's folder: what extraction must write
+        bool bFolder = false;
+    };
+
+    // Each returns false when packing stops (Refuse or Fail said why).
+    bool BuildPlainContainer(const std::u16string& folder, SBuilt& out);
+    bool BuildManifestContainer(const SManifestContainer& container, const std::u16string& folder, SBuilt& out);
+    bool AddManifestFile(const SManifestEntry& entry, SBuilt& out);
+    bool AddManifestChild(const SManifestEntry& entry, SBuilt& out);
+    bool CollectNewItems(const std::u16string& folder, const std::u16string& holding, std::vector<SNewItem>& found);
+    bool MakeNewItem(const std::u16string& folder, const std::u16string& holding, const SFolderItem& item,
+                     SNewItem& made);
+    bool AddSorted(std::vector<SNewItem>& items, bool report, SBuilt& out);
+    bool AddNewItem(const SNewItem& item, SBuilt& out);
+    bool MakeFilePayload(const std::u16string& path, const std::vector<uint8_t>& content, bool gzip,
+                         std::vector<uint8_t>& payload);
+    bool CheckReadsBack(const std::u16string& path, const std::vector<uint8_t>& payload, bool gzip,
+                        const std::vector<uint8_t>& content);
+    bool CheckWrittenName(const std::u16string& path, const std::u16string& entryName,
+                          const std::vector<uint8_t>& content, const std::u16string& expected, bool lastOnly);
+    bool EncodeEntryName(const std::u16string& path, const std::u16string& name, const std::u16string& entryName,
+                         std::vector<uint8_t>& bytes);
+    bool CheckChildFolderName(const std::u16string& path, const std::u16string& name);
+    bool CheckNoCaseCollision(const std::u16string& folder, const std::vector<SFolderItem>& items);
+    bool CheckContainer(const std::u16string& path, const SBuilt& child);
+    bool AppendEntry(const std::u16string& path, const std::vector<uint8_t>& name, const std::vector<uint8_t>& payload,
+                     SBuilt& out);
+    bool AppendChild(const std::u16string& path, const std::vector<uint8_t>& name, SBuilt& child, SBuilt& out);
+    void AppendRanges(const SBuilt& child, int64_t start, SBuilt& out);
+    void CopyBase(int64_t begin, int64_t end, bool withoutFile, SBuilt& out);
+    void CopyEntry(const SManifestEntry& entry, bool withoutFile, SBuilt& out);
+    bool DropIfMissing(const SManifestEntry& entry, bool missing);
+    bool ReadSourceFile(const std::u16string& path, std::vector<uint8_t>& content, bool& missing);
+    bool ListSourceFolder(const std::u16string& path, std::vector<SFolderItem>& items, bool& missing);
+    bool Refuse(const std::u16string& path, const std::u16string& why);
+    bool Fail(const std::u16string& path, const std::u16string& why);
+    void Report(const std::u16string& path, EPackChange change, const std::u16string& note);
+    SPackResult Finish(SBuilt& top);
+    uint8_t* InflateBuffer();
+
+    IPlatform& m_platform;
+    IFolderSource& m_source;
+    SPackOptions m_options;
+    unsigned m_nCodePage = 0;
+    const uint8_t* m_pBase = nullptr;
+    size_t m_nBaseSize = 0;
+    const CCoverage* m_pCoverage = nullptr;
+    std::vector<uint8_t> m_inflateBuffer;
+    SPackResult m_result;
+};
+
+// CRC-32 as zlib computes it, the manifest's checksum.
+uint32_t PackCrc32(const uint8_t* bytes, size_t count);
+// The number in decimal digits, for messages.
+std::u16string DecimalText(int64_t value);
+
+// The path as the system compares names: letters folded when it ignores case.
+std::u16string FoldPath(const std::u16string& path, bool ignoresCase);
+
+// The output name extraction gives a file entry of this name and content,
+// relative to its container's folder with '/' between levels; empty when the
+// name would be refused.
+std::u16string WrittenFileName(IPlatform& platform, const std::u16string& entryName, const uint8_t* content,
+                               size_t length);
+
+// The folder name extraction gives a child container entry of this name
+// (without its last extension and one trailing blank, fitted to the system);
+// empty when the name would be refused.
+std::u16string ChildFolderName(IPlatform& platform, const std::u16string& entryName);

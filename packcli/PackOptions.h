@@ -1,0 +1,30 @@
+// The command line of vanto-pack.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct SPackCliOptions {
+    std::u16string strOutput;               // -o OUT; empty: beside the folder
+    std::u16string strBase;                 // --base ORIGINAL
+    int nLevel = 9;                         // --level N
+    std::vector<std::u16string> gzipGlobs;  // --gzip GLOB
+    unsigned nCodePage = 0;                 // --codepage N; 0: not given
+    bool bVerify = false;
+    bool bForce = false;
+    bool bJson = false;
+    bool bQuiet = false;  // -q
+    bool bHelp = false;
+    bool bVersion = false;
+    std::u16string strFolder;
+};
+
+// Parses the arguments after the program name. Returns false with a message
+// (English, one line) for a usage error. "--" ends the options; a long
+// option's value may follow an '='.
+bool ParsePackOptions(const std::vector<std::u16string>& args, SPackCliOptions& options, std::u16string& error);
+
+// The help text, for standard output.
+const char16_t* PackUsageText();
+// The short usage line for a usage error, on standard error.
+const char16_t* PackUsageLine();
