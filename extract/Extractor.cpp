@@ -54,16 +54,20 @@ void FoldCmapFolderCase(char16_t* name) {
 }
 
 // folder then name into out (kReportPathCapacity characters), with '/'
-// between levels and no trailing one, for reports.
+// between levels and none leading, doubled or trailing, for reports.
 void ComposeSlashPath(char16_t* out, const char16_t* folder, const char16_t* name) {
     FormatTextV(out, kReportPathCapacity, u"%s%s", folder, name);
+    // Empty levels (a child container whose folder name is empty fills its
+    // parent's folder) take no place in the path, as on disk.
     size_t length = 0;
-    for (char16_t* p = out; *p; ++p, ++length) {
-        if (*p == u'\\')
-            *p = u'/';
+    for (const char16_t* p = out; *p; ++p) {
+        const char16_t ch = *p == u'\\' ? u'/' : *p;
+        if (ch != u'/' || (length > 0 && out[length - 1] != u'/'))
+            out[length++] = ch;
     }
     if (length > 0 && out[length - 1] == u'/')
-        out[length - 1] = 0;
+        --length;
+    out[length] = 0;
 }
 
 }  // namespace

@@ -132,7 +132,10 @@ bool CManifestReader::ReadEntry(const Json& json, SManifestEntry& entry, int dep
         return Fail(u"an entry without payload_length or written");
     entry.bWritten = written->get<bool>();
     entry.bHasPath = GetText(json, "path", entry.strPath);
-    if (entry.bHasPath && !IsPlainRelativePath(entry.strPath))
+    // A child container whose folder name is empty fills its parent's
+    // folder: at the top, that is the folder itself ("").
+    const bool topFolder = entry.eKind == EManifestKind::Child && entry.strPath.empty();
+    if (entry.bHasPath && !topFolder && !IsPlainRelativePath(entry.strPath))
         return Fail(u"an entry's path leaves the folder: " + entry.strPath);
     if (entry.bWritten && !entry.bHasPath)
         return Fail(u"a written entry without a path");

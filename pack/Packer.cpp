@@ -484,7 +484,7 @@ bool CPacker::AddManifestFile(const SManifestEntry& entry, SBuilt& out) {
     return true;
 }
 
-bool CPacker::AddManifestChild(const SManifestEntry& entry, SBuilt& out) {
+bool CPacker::AddManifestChild(const SManifestEntry& entry, const std::u16string& folder, SBuilt& out) {
     // A child walked without its folder (a file stood there) wrote nothing.
     if (!entry.pContainer || !entry.bWritten) {
         CopyEntry(entry, true, out);
@@ -496,7 +496,7 @@ bool CPacker::AddManifestChild(const SManifestEntry& entry, SBuilt& out) {
         return DropIfMissing(entry, missing);
     const int64_t begin = entry.nOffset;
     SBuilt child;
-    if (!BuildManifestContainer(*entry.pContainer, entry.strPath, child))
+    if (!BuildManifestContainer(*entry.pContainer, entry.strPath, entry.strPath != folder, child))
         return false;
     const bool same = child.bytes.size() == size_t(entry.nPayloadLength) &&
                       std::memcmp(child.bytes.data(), m_pBase + begin + kEntryHeaderSize, child.bytes.size()) == 0;
@@ -514,17 +514,18 @@ bool CPacker::AddManifestChild(const SManifestEntry& entry, SBuilt& out) {
     return true;
 }
 
-bool CPacker::BuildManifestContainer(const SManifestContainer& container, const std::u16string& folder, SBuilt& out) {
+bool CPacker::BuildManifestContainer(const SManifestContainer& container, const std::u16string& folder,
+                                     bool collectNew, SBuilt& out) {
     for (const SManifestEntry& entry : container.entries) {
         if (entry.eKind == EManifestKind::Damaged)
             continue;  // part of the unexamined tail, copied below
-        const bool added = entry.eKind == EManifestKind::Child ? AddManifestChild(entry, out)
+        const bool added = entry.eKind == EManifestKind::Child ? AddManifestChild(entry, folder, out)
                                                                : AddManifestFile(entry, out);
         if (!added)
             return false;
     }
     std::vector<SNewItem> found;
-    if (!CollectNewItems(folder, u"", found) || !AddSorted(found, true, out))
+    if (collectNew && (!CollectNewItems(folder, u"", found) || !AddSorted(found, true, out)))
         return false;
     CopyBase(container.nStop, int64_t(container.nOffset) + container.nLength, true, out);
     return true;
@@ -541,7 +542,7 @@ SPackResult CPacker::PackWithManifest(const SManifest& manifest, const uint8_t* 
     m_nBaseSize = baseSize;
     const CCoverage coverage(manifest.root, m_platform.NameRules().bIgnoresCase);
     m_pCoverage = &coverage;
-    if (BuildManifestContainer(manifest.root, u"", top))
+    if (BuildManifestContainer(manifest.root, u"", true, top))
         CheckContainer(u"", top);
     m_pCoverage = nullptr;
     return Finish(top);

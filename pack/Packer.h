@@ -96,9 +96,13 @@ private:
 
     // Each returns false when packing stops (Refuse or Fail said why).
     bool BuildPlainContainer(const std::u16string& folder, SBuilt& out);
-    bool BuildManifestContainer(const SManifestContainer& container, const std::u16string& folder, SBuilt& out);
+    // collectNew: whether new files and folders of `folder` join this
+    // container (not when a child with an empty folder name shares its
+    // parent's folder: they join the parent).
+    bool BuildManifestContainer(const SManifestContainer& container, const std::u16string& folder, bool collectNew,
+                                SBuilt& out);
     bool AddManifestFile(const SManifestEntry& entry, SBuilt& out);
-    bool AddManifestChild(const SManifestEntry& entry, SBuilt& out);
+    bool AddManifestChild(const SManifestEntry& entry, const std::u16string& folder, SBuilt& out);
     bool CollectNewItems(const std::u16string& folder, const std::u16string& holding, std::vector<SNewItem>& found);
     bool MakeNewItem(const std::u16string& folder, const std::u16string& holding, const SFolderItem& item,
                      SNewItem& made);

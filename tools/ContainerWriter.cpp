@@ -122,3 +122,12 @@ Bytes MakeSampleCustomFile() {
         .AddText("version", "4\n");                          // no extension: kept as is
     return file.Data();
 }
+
+CContainerWriter NestInChildren(CContainerWriter inner, int levels, const std::function<std::string(int)>& name) {
+    for (int depth = 0; depth < levels; ++depth) {
+        CContainerWriter outer;
+        outer.AddChild(name(depth), inner);
+        inner = outer;
+    }
+    return inner;
+}

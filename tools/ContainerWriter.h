@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,10 @@ public:
 private:
     Bytes m_bytes;
 };
+
+// `levels` child containers, each holding the next, around `inner`; the
+// level at depth d from the inside (0: the one holding inner) is named name(d).
+CContainerWriter NestInChildren(CContainerWriter inner, int levels, const std::function<std::string(int)>& name);
 
 // The project's sample custom file: a child container, gzip payloads, a
 // bitmap, a JPEG, text, binary content, a cmap\ entry and a Japanese name.

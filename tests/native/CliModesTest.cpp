@@ -14,46 +14,14 @@
 
 #include "tests/native/CliProcess.h"
 #include "tools/ContainerWriter.h"
+#include "tools/FuzzSeeds.h"
 
 namespace {
 
 using Json = nlohmann::json;
 using Words = std::set<std::string>;
 
-Bytes Concat(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
-
-// One entry of every problem kind, each under its own top-level name.
-Bytes MakeProblemFile() {
-    // Eight levels of 38-letter folders: deeper than any output path can go.
-    CContainerWriter deep;
-    deep.AddText("end.txt", "deep");
-    for (int level = 0; level < 8; ++level) {
-        CContainerWriter up;
-        up.AddChild(std::string(38, char('a' + level)) + ".x", deep);
-        deep = up;
-    }
-    CContainerWriter junk;
-    junk.AddText("inner.txt", "then bytes that are no entry").AddRaw(Text("0123456789"));
-    Bytes cut = GzipBytes(Text("a stream cut short"));
-    cut.resize(cut.size() - 6);
-    CContainerWriter file;
-    file.AddText("ok.txt", "fine")
-        .AddText("..\\evil.txt", "climbs out")
-        .AddText("Dup.txt", "one")
-        .AddText("dup.txt", "two")
-        .Add("cut.dat", cut)
-        .Add("two.dat", Concat(GzipBytes(Text("first")), GzipBytes(Text("second"))))
-        .Add("tail.dat", Concat(GzipBytes(Text("content")), Text("junk")))
-        .AddChild("deep.x", deep)
-        .AddChild("junk.x", junk)
-        .AddRaw(Concat(MakeEntryHeader("broken.txt", "999"), Text("too short")));
-    return file.Data();
-}
 
 std::vector<Json> ParseLines(const std::string& out) {
     std::vector<Json> events;

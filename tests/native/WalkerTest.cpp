@@ -530,14 +530,9 @@ TEST_F(WalkerTest, ChildWhoseFolderDoesNotFitIsNotWalked) {
 TEST_F(WalkerTest, DeepNestingIsBoundedByThePathLimit) {
     // 2,000 levels of children named "a": the walk must stop at the path limit
     // long before the stack could run out.
-    CContainerWriter level;
-    level.AddText("leaf.t", "deepest");
-    for (int i = 0; i < 2000; ++i) {
-        CContainerWriter outer;
-        outer.AddChild("a", level);
-        level = outer;
-    }
-    const Lines lines = Walk(level.Data());
+    CContainerWriter leaf;
+    leaf.AddText("leaf.t", "deepest");
+    const Lines lines = Walk(NestInChildren(leaf, 2000, [](int) { return std::string("a"); }).Data());
     int walked = 0;
     for (const std::u16string& line : lines)
         walked += line.rfind(u"ExtractData(", 0) == 0;

@@ -38,6 +38,10 @@ public:
     // Content of a written file; empty when absent.
     std::vector<uint8_t> FileContent(const std::u16string& path) const;
     size_t FileCount() const { return m_files.size(); }
+    // Every folder and file by its key: the path's components after a '/'
+    // each, as the system resolves them (upper-case on the Windows style).
+    const std::set<std::u16string>& FolderKeys() const { return m_folders; }
+    const std::map<std::u16string, std::vector<uint8_t>>& FileKeys() const { return m_files; }
     // Every file written, by the open root followed by the relative path the
     // engine gave, in order.
     const std::vector<std::u16string>& WrittenPaths() const { return m_written; }
