@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,12 @@ bool ReadUtf8Line(char16_t* buf, size_t capacity);
 // The locale name that decides the default language: "ja-JP" for Japanese.
 // POSIX: LC_ALL, LC_MESSAGES, LANG in that order; Windows: the system default.
 std::u16string DefaultLocaleName();
+
+// Reads a regular file whole into bytes, without following a link in its
+// last component: one open and plain reads, no mapping. False when it is not
+// a regular file, has limit bytes or more (at most 2 GiB - 1 are read), or
+// cannot be read whole.
+bool ConsoleReadFile(const std::u16string& path, std::vector<uint8_t>& bytes, long long limit = 0x7FFFFFFF);
 
 // The size in bytes of a file, or -1 when it cannot be had.
 long long ConsoleFileSize(const std::u16string& path);

@@ -90,6 +90,28 @@ EConsolePathKind KindOf(const struct stat& st) {
 
 }  // namespace
 
+bool ConsoleReadFile(const std::u16string& path, std::vector<uint8_t>& bytes, long long limit) {
+    char native[PATH_MAX];
+    if (!Utf16ToNativeName(path.c_str(), native, sizeof native))
+        return false;
+    const int fd = open(native, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size < 0x7FFFFFFF && st.st_size < limit;
+    if (ok) {
+        bytes.resize(size_t(st.st_size));
+        size_t done = 0;
+        while (ok && done < bytes.size()) {
+            const ssize_t got = read(fd, bytes.data() + done, bytes.size() - done);
+            ok = got > 0;
+            done += ok ? size_t(got) : 0;
+        }
+    }
+    close(fd);
+    return ok;
+}
+
 SConsoleItem ConsolePathItem(const std::u16string& path) {
     SConsoleItem item;
     char native[PATH_MAX];

@@ -59,6 +59,28 @@ bool ConsoleErrorIsTerminal() { return IsConsole(STD_ERROR_HANDLE); }
 
 bool ConsoleOutputIsTerminal() { return IsConsole(STD_OUTPUT_HANDLE); }
 
+bool ConsoleReadFile(const std::u16string& path, std::vector<uint8_t>& bytes, long long limit) {
+    const HANDLE h = CreateFileW(AsWide(path.c_str()), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    bool ok = GetFileInformationByHandle(h, &info) &&
+              !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
+              info.nFileSizeHigh == 0 && info.nFileSizeLow < 0x7FFFFFFF && info.nFileSizeLow < limit;
+    if (ok) {
+        bytes.resize(info.nFileSizeLow);
+        DWORD done = 0;
+        while (ok && done < info.nFileSizeLow) {
+            DWORD got = 0;
+            ok = ReadFile(h, bytes.data() + done, info.nFileSizeLow - done, &got, nullptr) && got > 0;
+            done += got;
+        }
+    }
+    CloseHandle(h);
+    return ok;
+}
+
 long long ConsoleFileSize(const std::u16string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(AsWide(path.c_str()), GetFileExInfoStandard, &data))

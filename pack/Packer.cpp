@@ -464,7 +464,8 @@ bool CPacker::AddManifestFile(const SManifestEntry& entry, SBuilt& out) {
         CopyEntry(entry, true, out);
         return true;
     }
-    std::vector<uint8_t> content;
+    // One buffer for every file read: its pages stay mapped from file to file.
+    std::vector<uint8_t>& content = m_fileBuffer;
     bool missing = false;
     if (!ReadSourceFile(entry.strPath, content, missing))
         return DropIfMissing(entry, missing);
@@ -496,6 +497,8 @@ bool CPacker::AddManifestChild(const SManifestEntry& entry, const std::u16string
         return DropIfMissing(entry, missing);
     const int64_t begin = entry.nOffset;
     SBuilt child;
+    // Room for the original payload: an unchanged child never grows its buffer.
+    child.bytes.reserve(size_t(entry.nPayloadLength));
     if (!BuildManifestContainer(*entry.pContainer, entry.strPath, entry.strPath != folder, child))
         return false;
     const bool same = child.bytes.size() == size_t(entry.nPayloadLength) &&
@@ -540,6 +543,7 @@ SPackResult CPacker::PackWithManifest(const SManifest& manifest, const uint8_t* 
     }
     m_pBase = base;
     m_nBaseSize = baseSize;
+    top.bytes.reserve(baseSize);
     const CCoverage coverage(manifest.root, m_platform.NameRules().bIgnoresCase);
     m_pCoverage = &coverage;
     if (BuildManifestContainer(manifest.root, u"", true, top))

@@ -142,6 +142,7 @@ private:
     size_t m_nBaseSize = 0;
     const CCoverage* m_pCoverage = nullptr;
     std::vector<uint8_t> m_inflateBuffer;
+    std::vector<uint8_t> m_fileBuffer;  // the file AddManifestFile reads, reused
     SPackResult m_result;
 };
 

@@ -11,15 +11,6 @@ EItemKind ItemKind(EConsolePathKind kind) {
 
 }  // namespace
 
-bool ReadWholeFileInto(IPlatform& platform, const std::u16string& path, std::vector<uint8_t>& bytes) {
-    SInputFile file;
-    const bool read = platform.ReadWholeFile(path.c_str(), file);
-    if (read)
-        bytes.assign(file.pData, file.pData + file.nSize);
-    platform.ReleaseInputFile(file);
-    return read;
-}
-
 std::u16string CDiskFolderSource::FullPath(const std::u16string& path) const {
     std::u16string full = path.empty() ? m_strRoot : m_strRoot + u'/' + path;
     m_platform.ToNativeSeparators(&full[0]);
@@ -40,15 +31,13 @@ ESourceResult CDiskFolderSource::ListFolder(const std::u16string& path, std::vec
 
 ESourceResult CDiskFolderSource::ReadFile(const std::u16string& path, std::vector<uint8_t>& bytes) {
     const std::u16string full = FullPath(path);
+    bytes.clear();
+    if (ConsoleReadFile(full, bytes, kMaxSourceFileSize))
+        return ESourceResult::Ok;
+    // Only a file that was not read is looked at again, to say why.
     const SConsoleItem item = ConsolePathItem(full);
     if (item.eKind == EConsolePathKind::None)
         return ESourceResult::Missing;
-    if (item.eKind != EConsolePathKind::File)
-        return ESourceResult::Failed;
-    if (item.nSize >= kMaxSourceFileSize)
-        return ESourceResult::TooLarge;
-    bytes.clear();
-    if (item.nSize == 0)
-        return ESourceResult::Ok;  // the platform reads no empty file: there is no block to give
-    return ReadWholeFileInto(m_platform, full, bytes) ? ESourceResult::Ok : ESourceResult::Failed;
+    return item.eKind == EConsolePathKind::File && item.nSize >= kMaxSourceFileSize ? ESourceResult::TooLarge
+                                                                                      : ESourceResult::Failed;
 }

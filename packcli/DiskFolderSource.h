@@ -20,6 +20,3 @@ private:
     IPlatform& m_platform;
     std::u16string m_strRoot;
 };
-
-// Reads a whole file of at most 2 GiB - 1 bytes through the platform.
-bool ReadWholeFileInto(IPlatform& platform, const std::u16string& path, std::vector<uint8_t>& bytes);

@@ -87,7 +87,7 @@ bool FindBase(IPlatform& platform, const SPackCliOptions& options, const SManife
               const std::u16string& manifestPath, std::vector<uint8_t>& base, std::u16string& basePath,
               std::u16string& error) {
     const auto matches = [&](const std::u16string& path) {
-        return ReadWholeFileInto(platform, path, base) && base.size() == size_t(manifest.nSourceSize) &&
+        return ConsoleReadFile(path, base) && base.size() == size_t(manifest.nSourceSize) &&
                Crc32Of(base) == manifest.nSourceCrc;
     };
     if (!options.strBase.empty()) {
@@ -172,9 +172,8 @@ bool LoadManifest(SRun& run, std::u16string& error) {
     if (ConsolePathItem(run.strManifestPath).eKind == EConsolePathKind::None)
         return true;
     run.bManifest = true;
-    CSystemPlatform reader;
     std::vector<uint8_t> text;
-    if (!ReadWholeFileInto(reader, run.strManifestPath, text)) {
+    if (!ConsoleReadFile(run.strManifestPath, text)) {
         error = run.strManifestPath + u": cannot be read";
         return false;
     }
