@@ -1,21 +1,8 @@
 #include "cli/CliOptions.h"
 
-namespace {
+#include "cli/ArgReader.h"
 
-bool ParseCodePage(const std::u16string& text, unsigned& value) {
-    if (text.empty() || text.size() > 5)
-        return false;
-    unsigned n = 0;
-    for (char16_t ch : text) {
-        if (ch < u'0' || ch > u'9')
-            return false;
-        n = n * 10 + unsigned(ch - u'0');
-    }
-    if (n == 0 || n > 65535)
-        return false;
-    value = n;
-    return true;
-}
+namespace {
 
 bool SetMode(SCliOptions& options, EJobMode mode, std::u16string& error) {
     if (options.eMode != EJobMode::Extract && options.eMode != mode) {
@@ -64,7 +51,7 @@ bool ParseValue(const std::u16string& name, const std::u16string& value, SCliOpt
         }
         options.strOutputFolder = value;
     } else if (name == u"--codepage") {
-        if (!ParseCodePage(value, options.nCodePage)) {
+        if (!ParseDecimal(value, 1, 65535, options.nCodePage)) {
             error = u"not a code page number: " + value;
             return false;
         }
@@ -97,30 +84,14 @@ bool TakesValue(const std::u16string& name) {
 }  // namespace
 
 bool ParseCliOptions(const std::vector<std::u16string>& args, SCliOptions& options, std::u16string& error) {
-    bool optionsEnded = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::u16string& arg = args[i];
-        if (optionsEnded || arg.empty() || arg[0] != u'-' || arg == u"-") {
-            options.files.push_back(arg);
-            continue;
-        }
-        if (arg == u"--") {
-            optionsEnded = true;
-            continue;
-        }
-        // "--name=value" or "--name value" for the options that take one.
-        const size_t equals = arg.compare(0, 2, u"--") == 0 ? arg.find(u'=') : std::u16string::npos;
-        const std::u16string name = equals == std::u16string::npos ? arg : arg.substr(0, equals);
-        if (TakesValue(name)) {
-            if (equals == std::u16string::npos && i + 1 >= args.size()) {
-                error = u"option " + name + u" needs a value";
-                return false;
-            }
-            const std::u16string value = equals == std::u16string::npos ? args[++i] : arg.substr(equals + 1);
-            if (!ParseValue(name, value, options, error))
-                return false;
-            continue;
-        }
+    const auto addFile = [&](const std::u16string& file) {
+        options.files.push_back(file);
+        return true;
+    };
+    const auto setValue = [&](const std::u16string& name, const std::u16string& value) {
+        return ParseValue(name, value, options, error);
+    };
+    const auto setSwitch = [&](const std::u16string& arg) {
         bool known = false;
         if (arg.compare(0, 2, u"--") == 0) {
             if (!ParseFlag(arg.substr(1), options, error, known))
@@ -132,11 +103,12 @@ bool ParseCliOptions(const std::vector<std::u16string>& args, SCliOptions& optio
                     return false;
             }
         }
-        if (!known) {
+        if (!known)
             error = u"unknown option: " + arg;
-            return false;
-        }
-    }
+        return known;
+    };
+    if (!ReadArgs(args, TakesValue, addFile, setValue, setSwitch, error))
+        return false;
     if (!options.bHelp && !options.bVersion && options.files.empty()) {
         error = u"no file given";
         return false;

@@ -1,11 +1,9 @@
 // vanto-extract: runs the batch extraction on the files named on the command
 // line, as a drop on the window would, and prints the log lines.
-#include <zlib.h>
-
 #include <string>
 #include <vector>
 
-#include "Version.h"
+#include "cli/ArgReader.h"
 #include "base/Text.h"
 #include "batch/PathList.h"
 #include "cli/CliExtractor.h"
@@ -44,11 +42,8 @@ int Run(const std::vector<std::u16string>& args) {
         ConsoleWriteLine(CliUsageText());
         return 0;
     }
-    if (options.bVersion) {
-        // The zlib the tool runs with, which a shared library may make newer than the one it was built with.
-        const std::string text = "vanto-extract " VANTO_VERSION_STRING "\nzlib " + std::string(zlibVersion());
-        return ConsoleWriteLine(Utf8ToUtf16String(text.c_str()).c_str()) && ConsoleFlush() ? 0 : 1;
-    }
+    if (options.bVersion)
+        return ConsoleWriteLine(VersionText("vanto-extract").c_str()) && ConsoleFlush() ? 0 : 1;
 
     std::u16string localeName = DefaultLocaleName();
     if (options.eLanguage == SCliOptions::ELanguage::Japanese)

@@ -151,23 +151,21 @@ private:
 CPacker::CPacker(IPlatform& platform, IFolderSource& source, const SPackOptions& options)
     : m_platform(platform), m_source(source), m_options(options), m_nCodePage(options.nCodePage) {}
 
-bool CPacker::Refuse(const std::u16string& path, const std::u16string& why) {
+// The first reason packing stops is the one reported.
+bool CPacker::Stop(EPackStatus status, const std::u16string& path, const std::u16string& why) {
     if (m_result.eStatus == EPackStatus::Done) {
-        m_result.eStatus = EPackStatus::Refused;
+        m_result.eStatus = status;
         m_result.strPath = path;
         m_result.strMessage = why;
     }
     return false;
 }
 
-bool CPacker::Fail(const std::u16string& path, const std::u16string& why) {
-    if (m_result.eStatus == EPackStatus::Done) {
-        m_result.eStatus = EPackStatus::Failed;
-        m_result.strPath = path;
-        m_result.strMessage = why;
-    }
-    return false;
+bool CPacker::Refuse(const std::u16string& path, const std::u16string& why) {
+    return Stop(EPackStatus::Refused, path, why);
 }
+
+bool CPacker::Fail(const std::u16string& path, const std::u16string& why) { return Stop(EPackStatus::Failed, path, why); }
 
 void CPacker::Report(const std::u16string& path, EPackChange change, const std::u16string& note) {
     m_result.changes.push_back({path, change, note});

@@ -128,6 +128,7 @@ private:
     bool DropIfMissing(const SManifestEntry& entry, bool missing);
     bool ReadSourceFile(const std::u16string& path, std::vector<uint8_t>& content, bool& missing);
     bool ListSourceFolder(const std::u16string& path, std::vector<SFolderItem>& items, bool& missing);
+    bool Stop(EPackStatus status, const std::u16string& path, const std::u16string& why);
     bool Refuse(const std::u16string& path, const std::u16string& why);
     bool Fail(const std::u16string& path, const std::u16string& why);
     void Report(const std::u16string& path, EPackChange change, const std::u16string& note);

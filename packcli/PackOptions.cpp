@@ -1,22 +1,8 @@
 #include "packcli/PackOptions.h"
 
-namespace {
+#include "cli/ArgReader.h"
 
-// A decimal number from min to max.
-bool ParseNumber(const std::u16string& text, unsigned min, unsigned max, unsigned& value) {
-    if (text.empty() || text.size() > 5)
-        return false;
-    unsigned n = 0;
-    for (char16_t ch : text) {
-        if (ch < u'0' || ch > u'9')
-            return false;
-        n = n * 10 + unsigned(ch - u'0');
-    }
-    if (n < min || n > max)
-        return false;
-    value = n;
-    return true;
-}
+namespace {
 
 bool SetFlag(const std::u16string& name, SPackCliOptions& options) {
     bool* const flags[] = {&options.bVerify, &options.bForce, &options.bJson, &options.bQuiet,
@@ -49,12 +35,12 @@ bool SetValue(const std::u16string& name, const std::u16string& value, SPackCliO
     } else if (name == u"--gzip") {
         options.gzipGlobs.push_back(value);
     } else if (name == u"--level") {
-        if (!ParseNumber(value, 0, 9, number)) {
+        if (!ParseDecimal(value, 0, 9, number)) {
             error = u"--level takes 0 to 9, not: " + value;
             return false;
         }
         options.nLevel = int(number);
-    } else if (!ParseNumber(value, 1, 65535, options.nCodePage)) {
+    } else if (!ParseDecimal(value, 1, 65535, options.nCodePage)) {
         error = u"not a code page number: " + value;
         return false;
     }
@@ -65,31 +51,21 @@ bool SetValue(const std::u16string& name, const std::u16string& value, SPackCliO
 
 bool ParsePackOptions(const std::vector<std::u16string>& args, SPackCliOptions& options, std::u16string& error) {
     std::vector<std::u16string> folders;
-    bool optionsEnded = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::u16string& arg = args[i];
-        if (optionsEnded || arg.empty() || arg[0] != u'-' || arg == u"-") {
-            folders.push_back(arg);
-            continue;
-        }
-        if (arg == u"--") {
-            optionsEnded = true;
-            continue;
-        }
-        const size_t equals = arg.compare(0, 2, u"--") == 0 ? arg.find(u'=') : std::u16string::npos;
-        const std::u16string name = arg.substr(0, equals);
-        if (TakesValue(name)) {
-            if (equals == std::u16string::npos && i + 1 >= args.size()) {
-                error = u"option " + name + u" needs a value";
-                return false;
-            }
-            if (!SetValue(name, equals == std::u16string::npos ? args[++i] : arg.substr(equals + 1), options, error))
-                return false;
-        } else if (equals != std::u16string::npos || !SetFlag(arg, options)) {
+    const auto addFolder = [&](const std::u16string& folder) {
+        folders.push_back(folder);
+        return true;
+    };
+    const auto setValue = [&](const std::u16string& name, const std::u16string& value) {
+        return SetValue(name, value, options, error);
+    };
+    const auto setSwitch = [&](const std::u16string& arg) {
+        const bool known = arg.find(u'=') == std::u16string::npos && SetFlag(arg, options);
+        if (!known)
             error = u"unknown option: " + arg;
-            return false;
-        }
-    }
+        return known;
+    };
+    if (!ReadArgs(args, TakesValue, addFolder, setValue, setSwitch, error))
+        return false;
     if (options.bHelp || options.bVersion)
         return true;
     if (folders.size() != 1) {

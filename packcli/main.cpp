@@ -1,12 +1,10 @@
 // vanto-pack: builds a custom file from a folder, against the manifest that
 // vanto-extract --manifest wrote beside it, or from the folder tree alone.
-#include <zlib.h>
-
 #include <exception>
 #include <string>
 #include <vector>
 
-#include "Version.h"
+#include "cli/ArgReader.h"
 #include "cli/Glob.h"
 #include "console/Console.h"
 #include "pack/PackVerify.h"
@@ -257,10 +255,8 @@ int Run(const std::vector<std::u16string>& args) {
         ConsoleWriteLine(PackUsageText());
         return 0;
     }
-    if (options.bVersion) {
-        const std::string text = "vanto-pack " VANTO_VERSION_STRING "\nzlib " + std::string(zlibVersion());
-        return ConsoleWriteLine(Utf8ToUtf16String(text.c_str()).c_str()) && ConsoleFlush() ? 0 : 1;
-    }
+    if (options.bVersion)
+        return ConsoleWriteLine(VersionText("vanto-pack").c_str()) && ConsoleFlush() ? 0 : 1;
 
     run.strFolder = TrimSeparators(options.strFolder);
     CPackReport report(options.bJson, options.bQuiet);
