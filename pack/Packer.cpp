@@ -14,6 +14,10 @@
 
 namespace {
 
+const char16_t* UnopenableText() {
+    return u"has a name Windows cannot open as it stands (it ends in a dot or a blank, or holds * ? \" < > |)";
+}
+
 // The largest entry a size field of nine digits can state.
 constexpr int64_t kMaxEntrySize = 999999999;
 // Name bytes that leave the name field its ending NUL.
@@ -177,11 +181,19 @@ uint8_t* CPacker::InflateBuffer() {
     return m_inflateBuffer.data();
 }
 
-bool CPacker::ReadSourceFile(const std::u16string& path, std::vector<uint8_t>& content, bool& missing) {
-    missing = false;
-    switch (m_source.ReadFile(path, content)) {
-    case ESourceResult::Ok: return true;
-    case ESourceResult::Missing: missing = true; return false;
+// Why something at path is not what the packer can read; false (Refuse or
+// Fail said so) for every result but Ok and Missing.
+bool CPacker::RefuseUnreadable(const std::u16string& path, ESourceResult result) {
+    switch (result) {
+    case ESourceResult::Ok:
+    case ESourceResult::Missing: return false;
+    case ESourceResult::Link:
+        return Refuse(path, u"is a link, or lies in a folder that is one (neither a regular file nor a folder): "
+                            u"links are never followed");
+    case ESourceResult::NotFile:
+        return Refuse(path, u"is neither a regular file nor a folder (a pipe, a device, ...)");
+    case ESourceResult::NotFolder: return Refuse(path, u"is not a folder");
+    case ESourceResult::Unopenable: return Refuse(path, UnopenableText());
     case ESourceResult::TooLarge:
         return Refuse(path, u"is too large: an entry holds at most 999,999,999 bytes with its 50-byte header");
     case ESourceResult::Failed: break;
@@ -189,14 +201,28 @@ bool CPacker::ReadSourceFile(const std::u16string& path, std::vector<uint8_t>& c
     return Fail(path, u"cannot be read");
 }
 
+bool CPacker::CheckItemKind(const std::u16string& path, EItemKind kind) {
+    switch (kind) {
+    case EItemKind::File:
+    case EItemKind::Folder: return true;
+    case EItemKind::Link: return RefuseUnreadable(path, ESourceResult::Link);
+    case EItemKind::Other: return RefuseUnreadable(path, ESourceResult::NotFile);
+    case EItemKind::Unopenable: break;
+    }
+    return RefuseUnreadable(path, ESourceResult::Unopenable);
+}
+
+bool CPacker::ReadSourceFile(const std::u16string& path, std::vector<uint8_t>& content, bool& missing) {
+    const ESourceResult result = m_source.ReadFile(path, content);
+    missing = result == ESourceResult::Missing;
+    return result == ESourceResult::Ok || RefuseUnreadable(path, result);
+}
+
 bool CPacker::ListSourceFolder(const std::u16string& path, std::vector<SFolderItem>& items, bool& missing) {
-    missing = false;
     items.clear();
     const ESourceResult result = m_source.ListFolder(path, items);
-    if (result == ESourceResult::Ok)
-        return true;
     missing = result == ESourceResult::Missing;
-    return missing ? false : Fail(path, u"cannot be read as a folder");
+    return result == ESourceResult::Ok || RefuseUnreadable(path, result);
 }
 
 bool CPacker::AppendEntry(const std::u16string& path, const std::vector<uint8_t>& name,
@@ -337,8 +363,8 @@ bool CPacker::CheckNoCaseCollision(const std::u16string& folder, const std::vect
 bool CPacker::MakeNewItem(const std::u16string& folder, const std::u16string& holding, const SFolderItem& item,
                           SNewItem& made) {
     const std::u16string path = Join(folder, Join(holding, item.strName));
-    if (item.eKind == EItemKind::Other)
-        return Refuse(path, u"is neither a regular file nor a folder (a link?)");
+    if (!CheckItemKind(path, item.eKind))
+        return false;
     made.strPath = path;
     made.strExpected = Join(holding, item.strName);
     made.bFolder = item.eKind == EItemKind::Folder;
@@ -424,6 +450,9 @@ bool CPacker::CollectNewItems(const std::u16string& folder, const std::u16string
         return missing ? Fail(path, u"is not a folder") : false;
     for (const SFolderItem& item : items) {
         const std::u16string itemPath = Join(path, item.strName);
+        // A link is refused wherever it stands, also at an entry's path.
+        if (!CheckItemKind(itemPath, item.eKind))
+            return false;
         if (m_pCoverage->Covers(itemPath)) {
             // A folder that only holds entries' files (cmap) may get new ones.
             if (item.eKind == EItemKind::Folder && !m_pCoverage->IsContainerFolder(itemPath) &&

@@ -126,6 +126,8 @@ private:
     void CopyBase(int64_t begin, int64_t end, bool withoutFile, SBuilt& out);
     void CopyEntry(const SManifestEntry& entry, bool withoutFile, SBuilt& out);
     bool DropIfMissing(const SManifestEntry& entry, bool missing);
+    bool CheckItemKind(const std::u16string& path, EItemKind kind);
+    bool RefuseUnreadable(const std::u16string& path, ESourceResult result);
     bool ReadSourceFile(const std::u16string& path, std::vector<uint8_t>& content, bool& missing);
     bool ListSourceFolder(const std::u16string& path, std::vector<SFolderItem>& items, bool& missing);
     bool Stop(EPackStatus status, const std::u16string& path, const std::u16string& why);

@@ -1,22 +1,24 @@
-// The folder source of vanto-pack: a folder on the disk. Links are never
-// followed: they are listed as EItemKind::Other.
+// The folder source of vanto-pack: a folder on the disk, read through
+// CFolderReader (every level relative to its parent's handle, links never
+// followed, pipes never opened).
 #pragma once
 
 #include "pack/FolderSource.h"
-#include "platform/Platform.h"
+#include "platform/FolderReader.h"
 
 class CDiskFolderSource final : public IFolderSource {
 public:
-    // root: the folder, without a trailing separator. The platform reads the
-    // files; it must outlive the object.
-    CDiskFolderSource(IPlatform& platform, const std::u16string& root) : m_platform(platform), m_strRoot(root) {}
+    // Opens the folder (its own path, without a trailing separator) and
+    // holds it for every read that follows.
+    ESourceResult Open(const std::u16string& root) { return m_reader.OpenRoot(root); }
 
-    ESourceResult ListFolder(const std::u16string& path, std::vector<SFolderItem>& items) override;
-    ESourceResult ReadFile(const std::u16string& path, std::vector<uint8_t>& bytes) override;
+    ESourceResult ListFolder(const std::u16string& path, std::vector<SFolderItem>& items) override {
+        return m_reader.ListFolder(path, items);
+    }
+    ESourceResult ReadFile(const std::u16string& path, std::vector<uint8_t>& bytes) override {
+        return m_reader.ReadFile(path, bytes, kMaxSourceFileSize);
+    }
 
 private:
-    std::u16string FullPath(const std::u16string& path) const;
-
-    IPlatform& m_platform;
-    std::u16string m_strRoot;
+    CFolderReader m_reader;
 };

@@ -202,7 +202,12 @@ int Pack(SRun& run, CSystemPlatform& platform, CPackReport& report, SPackSummary
                                    summary.strMessage))
         return 1;
 
-    CDiskFolderSource source(platform, run.strFolder);
+    // The folder is held from here on: what is read is what it holds now.
+    CDiskFolderSource source;
+    if (source.Open(run.strFolder) != ESourceResult::Ok) {
+        summary.strMessage = run.strFolder + u": cannot be opened as a folder (a link is never followed)";
+        return 1;
+    }
     const CGzipSelection gzip(options.gzipGlobs);
     SPackOptions packOptions;
     packOptions.nLevel = options.nLevel;

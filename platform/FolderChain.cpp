@@ -5,19 +5,21 @@
 
 namespace {
 
-bool IsSeparator(char16_t ch) { return ch == u'\\' || ch == u'/'; }
+bool IsSeparator(char16_t ch, ESeparators separators) {
+    return ch == u'/' || (ch == u'\\' && separators == ESeparators::BothSlashes);
+}
 
 bool IsDot(const SPathComponent& c) { return c.length == 1 && c.begin[0] == u'.'; }
 bool IsDotDot(const SPathComponent& c) { return c.length == 2 && c.begin[0] == u'.' && c.begin[1] == u'.'; }
 
 // The next non-empty component at or after p (stopping at end); false when none.
-bool NextComponent(const char16_t*& p, const char16_t* end, SPathComponent& c) {
-    while (p < end && IsSeparator(*p))
+bool NextComponent(const char16_t*& p, const char16_t* end, SPathComponent& c, ESeparators separators) {
+    while (p < end && IsSeparator(*p, separators))
         ++p;
     if (p == end)
         return false;
     c.begin = p;
-    while (p < end && !IsSeparator(*p))
+    while (p < end && !IsSeparator(*p, separators))
         ++p;
     c.length = size_t(p - c.begin);
     return true;
@@ -31,12 +33,13 @@ const char16_t* EndOf(const char16_t* p) {
 
 }  // namespace
 
-EPathSplit SplitRelativePath(const char16_t* path, size_t& folderLength, SPathComponent& name) {
+EPathSplit SplitRelativePath(const char16_t* path, size_t& folderLength, SPathComponent& name,
+                             ESeparators separators) {
     const char16_t* p = path;
     const char16_t* end = EndOf(path);
     bool found = false;
     SPathComponent c;
-    while (NextComponent(p, end, c)) {
+    while (NextComponent(p, end, c, separators)) {
         if (IsDotDot(c))
             return EPathSplit::Refused;
         if (IsDot(c))
@@ -86,7 +89,7 @@ CFolderChain::Handle CFolderChain::Folder(const char16_t* path, size_t length) {
     const char16_t* end = path + length;
     size_t level = 0;
     SPathComponent c;
-    while (NextComponent(p, end, c)) {
+    while (NextComponent(p, end, c, m_eSeparators)) {
         if (IsDotDot(c))
             return kNoHandle;
         if (IsDot(c))
@@ -113,6 +116,6 @@ CFolderChain::Handle CFolderChain::Folder(const char16_t* path, size_t length) {
 
 CFolderChain::Handle CFolderChain::OpenParent(const char16_t* path, SPathComponent& name, EPathSplit& split) {
     size_t folderLength = 0;
-    split = SplitRelativePath(path, folderLength, name);
+    split = SplitRelativePath(path, folderLength, name, m_eSeparators);
     return split == EPathSplit::Named ? Folder(path, folderLength) : kNoHandle;
 }

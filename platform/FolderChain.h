@@ -24,10 +24,15 @@ enum class EPathSplit {
     Refused,  // a ".." component
 };
 
+// How a relative path's components are separated: the engine composes its
+// paths with '\' (and takes '/' too); the reader's paths have '/' only, since
+// a '\' is a character of a POSIX name.
+enum class ESeparators { BothSlashes, SlashOnly };
+
 // Splits a relative path into the folder part (its first folderLength
-// characters) and its last component. '\' and '/' separate; empty and "."
-// components are skipped.
-EPathSplit SplitRelativePath(const char16_t* path, size_t& folderLength, SPathComponent& name);
+// characters) and its last component. Empty and "." components are skipped.
+EPathSplit SplitRelativePath(const char16_t* path, size_t& folderLength, SPathComponent& name,
+                             ESeparators separators = ESeparators::BothSlashes);
 
 // A temporary file name, ASCII: longer than any name an entry can produce
 // (at most 51 characters), so no entry can take it. Returns its length.
@@ -50,7 +55,8 @@ public:
         ~IOpener() = default;
     };
 
-    explicit CFolderChain(IOpener& opener) : m_opener(opener) {}
+    explicit CFolderChain(IOpener& opener, ESeparators separators = ESeparators::BothSlashes)
+        : m_opener(opener), m_eSeparators(separators) {}
     ~CFolderChain() { Close(); }
     CFolderChain(const CFolderChain&) = delete;
     CFolderChain& operator=(const CFolderChain&) = delete;
@@ -82,6 +88,7 @@ private:
     void CloseFrom(size_t level);
 
     IOpener& m_opener;
+    ESeparators m_eSeparators;
     Handle m_root = kNoHandle;
     SLevel m_levels[kMaxLevels] = {};
     size_t m_nLevels = 0;

@@ -20,22 +20,9 @@
 
 namespace {
 
-// File names are at most 259 UTF-16 characters, each at most 3 bytes (a
-// surrogate pair gives 4 bytes for 2 characters, an escaped byte 1).
-constexpr size_t kNativePathBytes = 260 * 3 + 1;
-
 const iconv_t kNoIconv = reinterpret_cast<iconv_t>(-1);
 
 bool ToNativePath(const char16_t* path, char* out) { return Utf16ToNativeName(path, out, kNativePathBytes); }
-
-bool ToNativeComponent(const SPathComponent& name, char* out) {
-    char16_t copy[260];
-    if (name.length >= 260)
-        return false;
-    std::memcpy(copy, name.begin, name.length * sizeof(char16_t));
-    copy[name.length] = 0;
-    return ToNativePath(copy, out);
-}
 
 // Fresh zero-filled memory from the kernel, or null.
 uint8_t* MapBlock(size_t size) {
@@ -204,6 +191,15 @@ EWriteResult WriteUnnamed(SSystemState& state, int folder, const char* name, con
 EWriteResult WriteNamed(SSystemState& state, int folder, const char* name, const uint8_t* data, size_t size);
 }  // namespace
 
+bool ComponentToNativeName(const SPathComponent& name, char* out) {
+    char16_t copy[260];
+    if (name.length >= 260)
+        return false;
+    std::memcpy(copy, name.begin, name.length * sizeof(char16_t));
+    copy[name.length] = 0;
+    return ToNativePath(copy, out);
+}
+
 CSystemPlatform::CSystemPlatform(unsigned codePage) : m_pState(new SSystemState(codePage, *this)) {}
 
 // The chain lets go of its folders while the object that closes them is whole.
@@ -288,7 +284,7 @@ void CSystemPlatform::CloseOutputRoot() { m_pState->m_chain.Close(); }
 
 CFolderChain::Handle CSystemPlatform::OpenFolder(CFolderChain::Handle parent, const SPathComponent& name) {
     char native[kNativePathBytes];
-    if (!ToNativeComponent(name, native))
+    if (!ComponentToNativeName(name, native))
         return CFolderChain::kNoHandle;
     const int fd = openat(int(parent), native, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     return fd < 0 ? CFolderChain::kNoHandle : fd;
@@ -303,7 +299,7 @@ EDirResult CSystemPlatform::CreateDir(const char16_t* relativePath) {
     if (split == EPathSplit::Root)
         return m_pState->m_chain.Root() == CFolderChain::kNoHandle ? EDirResult::Failed : EDirResult::Exists;
     char native[kNativePathBytes];
-    if (parent < 0 || !ToNativeComponent(name, native))
+    if (parent < 0 || !ComponentToNativeName(name, native))
         return EDirResult::Failed;
     if (mkdirat(parent, native, 0777) == 0)
         return EDirResult::Created;
@@ -320,7 +316,7 @@ EWriteResult CSystemPlatform::WriteNewFile(const char16_t* relativePath, const u
     EPathSplit split;
     const int folder = int(m_pState->m_chain.OpenParent(relativePath, name, split));
     char native[kNativePathBytes];
-    if (folder < 0 || !ToNativeComponent(name, native))
+    if (folder < 0 || !ComponentToNativeName(name, native))
         return EWriteResult::CannotCreate;
     // A name that is taken makes the link or the move fail (EEXIST): nothing
     // is ever replaced, and a duplicate entry costs its write only.

@@ -6,6 +6,14 @@
 
 #include "platform/SystemPlatform.h"
 
+// File names are at most 259 UTF-16 characters, each at most 3 bytes (a
+// surrogate pair gives 4 bytes for 2 characters, an escaped byte 1).
+constexpr size_t kNativePathBytes = 260 * 3 + 1;
+
+// One component of a relative path as the name's bytes (out holds
+// kNativePathBytes). False when it does not fit.
+bool ComponentToNativeName(const SPathComponent& name, char* out);
+
 // SIGINT, SIGTERM and SIGHUP first remove a file being written under a
 // temporary name, then end the process as they would have. For programs that
 // write files and want no litter when interrupted.
