@@ -44,9 +44,9 @@ bool ReadUtf8Line(char16_t* buf, size_t capacity);
 std::u16string DefaultLocaleName();
 
 // Reads a regular file whole into bytes, without following a link in its
-// last component: one open and plain reads, no mapping. False when it is not
-// a regular file, has limit bytes or more (at most 2 GiB - 1 are read), or
-// cannot be read whole.
+// last component: one open and plain reads, no mapping; a pipe is refused,
+// never waited on. False when it is not a regular file, has limit bytes or
+// more (at most 2 GiB - 1 are read), or cannot be read whole.
 bool ConsoleReadFile(const std::u16string& path, std::vector<uint8_t>& bytes, long long limit = 0x7FFFFFFF);
 
 // The size in bytes of a file, or -1 when it cannot be had.

@@ -94,7 +94,8 @@ bool ConsoleReadFile(const std::u16string& path, std::vector<uint8_t>& bytes, lo
     char native[PATH_MAX];
     if (!Utf16ToNativeName(path.c_str(), native, sizeof native))
         return false;
-    const int fd = open(native, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    // O_NONBLOCK: a pipe put in a file's place is refused below, not waited on.
+    const int fd = open(native, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return false;
     struct stat st;

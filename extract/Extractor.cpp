@@ -43,31 +43,12 @@ private:
     uint8_t* m_p;
 };
 
-// On a system where letter case matters, an entry named "CMAP\x.t" goes to the
-// "cmap" folder the walker created for it, as it does on Windows.
-void FoldCmapFolderCase(char16_t* name) {
-    static const char16_t kCmap[] = u"cmap";
-    if (StartsWithNoCase(name, kCmap) && (name[4] == u'\\' || name[4] == u'/')) {
-        for (int i = 0; i < 4; ++i)
-            name[i] = kCmap[i];
-    }
-}
-
-// folder then name into out (kReportPathCapacity characters), with '/'
-// between levels and none leading, doubled or trailing, for reports.
+// folder then name into out (kReportPathCapacity characters), in the form
+// the path is created in: '/' between levels and no empty or "." level (a
+// child container whose folder name is empty fills its parent's folder).
 void ComposeSlashPath(char16_t* out, const char16_t* folder, const char16_t* name) {
     FormatTextV(out, kReportPathCapacity, u"%s%s", folder, name);
-    // Empty levels (a child container whose folder name is empty fills its
-    // parent's folder) take no place in the path, as on disk.
-    size_t length = 0;
-    for (const char16_t* p = out; *p; ++p) {
-        const char16_t ch = *p == u'\\' ? u'/' : *p;
-        if (ch != u'/' || (length > 0 && out[length - 1] != u'/'))
-            out[length++] = ch;
-    }
-    if (length > 0 && out[length - 1] == u'/')
-        --length;
-    out[length] = 0;
+    NormalizeSlashPath(out);
 }
 
 }  // namespace
@@ -304,9 +285,9 @@ VANTO_NOINLINE CExtractor::EEntryStep CExtractor::ExtractEntry(const char16_t* r
 
     // The "cmap" folder is attempted at most once per container, before the
     // first entry that needs it.
-    if (!cmapTried && FindNoCase(entryName, u"cmap\\")) {
+    if (!cmapTried && NameMakesCmapFolder(entryName)) {
         if (Writes())
-            CreateFolder(m_szExtractRoot, relativeFolder, u"cmap");
+            CreateFolder(m_szExtractRoot, relativeFolder, kCmapFolderName);
         cmapTried = true;
     }
 

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "base/Text.h"
+
 namespace {
 
 bool Equals(const char16_t* a, const char16_t* b) {
@@ -59,4 +61,33 @@ const char16_t* ChooseExtension(const char16_t* nameExtension, const uint8_t* co
 
 bool ExtensionDependsOnContent(const char16_t* nameExtension) {
     return Equals(nameExtension, u".t") || Equals(nameExtension, u".bm") || Equals(nameExtension, u".tx");
+}
+
+void NormalizeSlashPath(char16_t* path) {
+    size_t length = 0;
+    const char16_t* p = path;
+    while (*p) {
+        while (*p == u'/' || *p == u'\\')
+            ++p;
+        const char16_t* begin = p;
+        while (*p && *p != u'/' && *p != u'\\')
+            ++p;
+        const size_t size = size_t(p - begin);
+        if (size == 0 || (size == 1 && *begin == u'.'))
+            continue;
+        if (length > 0)
+            path[length++] = u'/';
+        for (const char16_t* q = begin; q < p; ++q)
+            path[length++] = *q;  // never ahead of p: the form only shrinks
+    }
+    path[length] = 0;
+}
+
+bool NameMakesCmapFolder(const char16_t* entryName) { return FindNoCase(entryName, u"cmap\\") != nullptr; }
+
+void FoldCmapFolderCase(char16_t* name) {
+    if (StartsWithNoCase(name, kCmapFolderName) && (name[4] == u'\\' || name[4] == u'/')) {
+        for (int i = 0; i < 4; ++i)
+            name[i] = kCmapFolderName[i];
+    }
 }

@@ -15,3 +15,19 @@ const char16_t* ChooseExtension(const char16_t* nameExtension, const uint8_t* co
 
 // True when ChooseExtension looks at the content for this name extension.
 bool ExtensionDependsOnContent(const char16_t* nameExtension);
+
+// Rewrites a path inside a file (relative to the output folder) in place into
+// the one form it is created in: '/' between levels, and no empty or "."
+// levels (the system skips them when it creates the path: "x\.\y.txt" and
+// "x//y.txt" are both "x/y.txt", and "." alone is "").
+void NormalizeSlashPath(char16_t* path);
+
+// The folder an entry name holding "cmap\" (in any letter case) makes in its
+// container's folder, before the first such entry is written: always named
+// in lower case, and the entries' files go there (FoldCmapFolderCase).
+constexpr char16_t kCmapFolderName[] = u"cmap";
+bool NameMakesCmapFolder(const char16_t* entryName);
+// On a system where letter case matters, an entry named "CMAP\x" goes to the
+// "cmap" folder that was made for it: the name's first four letters are
+// folded in place when they name that folder.
+void FoldCmapFolderCase(char16_t* name);

@@ -4,8 +4,10 @@
 
 #include <limits>
 
+#include "base/Text.h"
 #include "extract/Container.h"
 #include "extract/NameSafety.h"
+#include "extract/OutputNaming.h"
 #include "platform/Utf.h"
 
 namespace {
@@ -98,13 +100,17 @@ bool ParseKind(const Json& object, EManifestKind& kind) {
     return false;
 }
 
-// A path read from the manifest only ever names something below the folder.
-bool IsPlainRelativePath(const std::u16string& path) {
-    if (path.empty() || path.front() == u'/' || path.back() == u'/' || path.find(u"//") != std::u16string::npos ||
-        path.find(u'\\') != std::u16string::npos)
+// A path read from the manifest only ever names something below the folder:
+// nothing absolute, no "..", no drive or stream. It is taken in the one form
+// extraction creates paths in (no empty or "." levels: "x/./y.txt" is
+// "x/y.txt"), which manifests of earlier versions did not always write.
+bool ReadRelativePath(std::u16string& path) {
+    if (path.empty())
+        return true;
+    if (path.front() == u'/' || path.find(u'\\') != std::u16string::npos || IsUnsafeName(path.c_str(), false))
         return false;
-    return !IsUnsafeName(path.c_str(), false) && path != u"." && path.find(u"./") != 0 &&
-           path.find(u"/./") == std::u16string::npos;
+    path = NormalizedPath(path);
+    return true;
 }
 
 class CManifestReader {
@@ -132,11 +138,13 @@ bool CManifestReader::ReadEntry(const Json& json, SManifestEntry& entry, int dep
         return Fail(u"an entry without payload_length or written");
     entry.bWritten = written->get<bool>();
     entry.bHasPath = GetText(json, "path", entry.strPath);
-    // A child container whose folder name is empty fills its parent's
-    // folder: at the top, that is the folder itself ("").
-    const bool topFolder = entry.eKind == EManifestKind::Child && entry.strPath.empty();
-    if (entry.bHasPath && !topFolder && !IsPlainRelativePath(entry.strPath))
+    if (entry.bHasPath && !ReadRelativePath(entry.strPath))
         return Fail(u"an entry's path leaves the folder: " + entry.strPath);
+    // A child container whose folder name is empty fills its parent's
+    // folder: at the top, that is the folder itself (""). A file entry with
+    // no path left was never written anywhere.
+    if (entry.strPath.empty() && entry.eKind != EManifestKind::Child)
+        entry.bHasPath = false;
     if (entry.bWritten && !entry.bHasPath)
         return Fail(u"a written entry without a path");
     if (entry.eKind != EManifestKind::Child) {
@@ -149,9 +157,13 @@ bool CManifestReader::ReadEntry(const Json& json, SManifestEntry& entry, int dep
     const Json* child = Field(json, "container");
     if (!child || child->is_null())
         return true;
+    // The child's bytes must lie inside the file: no offset computed from
+    // them may overflow.
+    const int64_t start = int64_t(entry.nOffset) + kEntryHeaderSize;
+    if (start + entry.nPayloadLength > INT32_MAX)
+        return Fail(u"a child container that runs past the end of the file");
     entry.pContainer = std::make_unique<SManifestContainer>();
-    return ReadContainer(*child, entry.nOffset + kEntryHeaderSize, entry.nPayloadLength, *entry.pContainer,
-                         depth + 1);
+    return ReadContainer(*child, int32_t(start), entry.nPayloadLength, *entry.pContainer, depth + 1);
 }
 
 bool CManifestReader::ReadContainer(const Json& json, int32_t offset, int32_t length, SManifestContainer& container,
@@ -191,6 +203,13 @@ bool CManifestReader::ReadContainer(const Json& json, int32_t offset, int32_t le
 }
 
 }  // namespace
+
+std::u16string NormalizedPath(std::u16string path) {
+    path.push_back(0);
+    NormalizeSlashPath(&path[0]);
+    path.resize(StrLen16(path.c_str()));
+    return path;
+}
 
 bool ReadManifest(const std::string& text, SManifest& manifest, std::u16string& error) {
     const Json json = Json::parse(text, nullptr, false);

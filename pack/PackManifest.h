@@ -45,3 +45,7 @@ struct SManifest {
 // Reads the manifest's text. False with a message (English, one line) when it
 // is no manifest of version 1 or does not hold together.
 bool ReadManifest(const std::string& text, SManifest& manifest, std::u16string& error);
+
+// A path inside the file in the one form extraction creates it in: '/'
+// between levels, no empty or "." levels (NormalizeSlashPath).
+std::u16string NormalizedPath(std::u16string path);

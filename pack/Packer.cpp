@@ -90,11 +90,9 @@ std::u16string WrittenFileName(IPlatform& platform, const std::u16string& entryN
     if (chosen != extension.c_str())
         name = name.substr(0, name.size() - extension.size()) + chosen;
     // Extraction writes "CMAP\x" into the "cmap" folder it made.
-    if (!rules.bIgnoresCase && StartsWithNoCase(name.c_str(), u"cmap") && name.size() > 4 &&
-        (name[4] == u'\\' || name[4] == u'/'))
-        name.replace(0, 4, u"cmap");
-    std::replace(name.begin(), name.end(), u'\\', u'/');
-    return name;
+    if (!rules.bIgnoresCase)
+        FoldCmapFolderCase(&name[0]);
+    return NormalizedPath(name);
 }
 
 std::u16string ChildFolderName(IPlatform& platform, const std::u16string& entryName) {
@@ -107,9 +105,7 @@ std::u16string ChildFolderName(IPlatform& platform, const std::u16string& entryN
     char16_t fitted[kPathCapacity];
     if (!FitNameToSystem(name.c_str(), fitted, kPathCapacity, platform.NameRules()))
         return std::u16string();
-    std::u16string result = fitted;
-    std::replace(result.begin(), result.end(), u'\\', u'/');
-    return result;
+    return NormalizedPath(fitted);
 }
 
 // What is being built: a container's bytes, the ranges of them copied without
@@ -117,6 +113,7 @@ std::u16string ChildFolderName(IPlatform& platform, const std::u16string& entryN
 struct CPacker::SBuilt {
     std::vector<uint8_t> bytes;
     std::vector<SByteRange> copied;
+    std::vector<SPlacedEntry> placed;
     int32_t nEntries = 0;
 };
 
@@ -226,7 +223,7 @@ bool CPacker::ListSourceFolder(const std::u16string& path, std::vector<SFolderIt
 }
 
 bool CPacker::AppendEntry(const std::u16string& path, const std::vector<uint8_t>& name,
-                          const std::vector<uint8_t>& payload, SBuilt& out) {
+                          const std::vector<uint8_t>& payload, EPlacement how, SBuilt& out) {
     const int64_t size = kEntryHeaderSize + int64_t(payload.size());
     if (size > kMaxEntrySize)
         return Refuse(path, u"would make an entry of " + DecimalText(size) +
@@ -235,6 +232,7 @@ bool CPacker::AppendEntry(const std::u16string& path, const std::vector<uint8_t>
         return Refuse(path, u"has an entry name that fills its name field: its size cannot change");
     if (int64_t(out.bytes.size()) + size > kMaxPackedSize)
         return Refuse(path, u"does not fit: a custom file holds at most 2 GiB - 1 bytes");
+    out.placed.push_back({int64_t(out.bytes.size()), how, path});
     uint8_t header[kEntryHeaderSize] = {};
     std::memcpy(header, name.data(), name.size());
     const std::string digits = std::to_string(size);
@@ -257,7 +255,7 @@ bool CPacker::AppendChild(const std::u16string& path, const std::vector<uint8_t>
     if (!CheckContainer(path, child))
         return false;
     const int64_t start = int64_t(out.bytes.size()) + kEntryHeaderSize;
-    if (!AppendEntry(path, name, child.bytes, out))
+    if (!AppendEntry(path, name, child.bytes, EPlacement::Folder, out))
         return false;
     AppendRanges(child, start, out);
     return true;
@@ -266,6 +264,8 @@ bool CPacker::AppendChild(const std::u16string& path, const std::vector<uint8_t>
 void CPacker::AppendRanges(const SBuilt& child, int64_t start, SBuilt& out) {
     for (const SByteRange& range : child.copied)
         out.copied.push_back({start + range.nBegin, start + range.nEnd});
+    for (const SPlacedEntry& placed : child.placed)
+        out.placed.push_back({start + placed.nOffset, placed.eHow, placed.strPath});
     out.nEntries += child.nEntries;
 }
 
@@ -312,15 +312,15 @@ bool CPacker::CheckReadsBack(const std::u16string& path, const std::vector<uint8
 }
 
 bool CPacker::CheckWrittenName(const std::u16string& path, const std::u16string& entryName,
-                               const std::vector<uint8_t>& content, const std::u16string& expected, bool lastOnly) {
-    std::u16string written = WrittenFileName(m_platform, entryName, content.data(), content.size());
-    if (lastOnly)
-        written = LastComponent(written);
-    if (written == expected)
-        return true;
+                               const std::vector<uint8_t>& content, const std::u16string& folder,
+                               const std::u16string& expected) {
+    const std::u16string written = WrittenFileName(m_platform, entryName, content.data(), content.size());
     if (written.empty())
         return Refuse(path, u"has a name that extraction refuses");
-    return Refuse(path, u"would be extracted as " + written +
+    const std::u16string whole = NormalizedPath(Join(folder, written));
+    if (whole == expected)
+        return true;
+    return Refuse(path, u"would be extracted as " + whole +
                             u": its name's extension does not fit its content; rename it");
 }
 
@@ -366,6 +366,7 @@ bool CPacker::MakeNewItem(const std::u16string& folder, const std::u16string& ho
     if (!CheckItemKind(path, item.eKind))
         return false;
     made.strPath = path;
+    made.strFolder = folder;
     made.strExpected = Join(holding, item.strName);
     made.bFolder = item.eKind == EItemKind::Folder;
     std::u16string entryName = made.strExpected;
@@ -391,8 +392,8 @@ bool CPacker::AddNewItem(const SNewItem& item, SBuilt& out) {
     std::vector<uint8_t> payload;
     const bool gzip = m_options.pGzip && m_options.pGzip->Selects(item.strPath.c_str());
     return MakeFilePayload(item.strPath, content, gzip, payload) &&
-           CheckWrittenName(item.strPath, item.strEntryName, content, item.strExpected, false) &&
-           AppendEntry(item.strPath, item.name, payload, out);
+           CheckWrittenName(item.strPath, item.strEntryName, content, item.strFolder, item.strPath) &&
+           AppendEntry(item.strPath, item.name, payload, EPlacement::File, out);
 }
 
 bool CPacker::AddSorted(std::vector<SNewItem>& items, bool report, SBuilt& out) {
@@ -436,12 +437,13 @@ SPackResult CPacker::Finish(SBuilt& top) {
     if (m_result.eStatus == EPackStatus::Done) {
         m_result.bytes = std::move(top.bytes);
         m_result.copiedRanges = std::move(top.copied);
+        m_result.placed = std::move(top.placed);
         m_result.nEntries = top.nEntries;
     }
     return std::move(m_result);
 }
 
-bool CPacker::CollectNewItems(const std::u16string& folder, const std::u16string& holding,
+bool CPacker::CollectNewItems(const std::u16string& folder, const std::u16string& holding, bool madeCmap,
                               std::vector<SNewItem>& found) {
     std::vector<SFolderItem> items;
     bool missing = false;
@@ -453,10 +455,14 @@ bool CPacker::CollectNewItems(const std::u16string& folder, const std::u16string
         // A link is refused wherever it stands, also at an entry's path.
         if (!CheckItemKind(itemPath, item.eKind))
             return false;
-        if (m_pCoverage->Covers(itemPath)) {
+        // The cmap folder extraction made stays, also when none of its
+        // entries was written there.
+        const bool cmap = madeCmap && holding.empty() && item.eKind == EItemKind::Folder &&
+                          FoldPath(item.strName, m_platform.NameRules().bIgnoresCase) == kCmapFolderName;
+        if (cmap || m_pCoverage->Covers(itemPath)) {
             // A folder that only holds entries' files (cmap) may get new ones.
             if (item.eKind == EItemKind::Folder && !m_pCoverage->IsContainerFolder(itemPath) &&
-                !CollectNewItems(folder, Join(holding, item.strName), found))
+                !CollectNewItems(folder, Join(holding, item.strName), false, found))
                 return false;
             continue;
         }
@@ -473,6 +479,8 @@ bool CPacker::CollectNewItems(const std::u16string& folder, const std::u16string
 }
 
 void CPacker::CopyEntry(const SManifestEntry& entry, bool withoutFile, SBuilt& out) {
+    out.placed.push_back({int64_t(out.bytes.size()), withoutFile ? EPlacement::Copied : EPlacement::File,
+                          entry.bHasPath ? entry.strPath : std::u16string()});
     CopyBase(entry.nOffset, int64_t(entry.nOffset) + kEntryHeaderSize + entry.nPayloadLength, withoutFile, out);
     ++out.nEntries;
     if (withoutFile && entry.bHasPath)
@@ -486,7 +494,7 @@ bool CPacker::DropIfMissing(const SManifestEntry& entry, bool missing) {
     return missing;
 }
 
-bool CPacker::AddManifestFile(const SManifestEntry& entry, SBuilt& out) {
+bool CPacker::AddManifestFile(const SManifestEntry& entry, const std::u16string& folder, SBuilt& out) {
     if (!entry.bWritten) {
         CopyEntry(entry, true, out);
         return true;
@@ -496,17 +504,21 @@ bool CPacker::AddManifestFile(const SManifestEntry& entry, SBuilt& out) {
     bool missing = false;
     if (!ReadSourceFile(entry.strPath, content, missing))
         return DropIfMissing(entry, missing);
-    if (content.size() == size_t(entry.nWrittenLength) &&
-        PackCrc32(content.data(), content.size()) == entry.nWrittenCrc) {
+    const std::u16string name = DecodedName(entry.nameBytes);
+    if (IsUnchanged(entry, content)) {
+        // Extraction of the base wrote this content there, or the manifest
+        // does not describe the base.
+        const std::u16string written =
+            NormalizedPath(Join(folder, WrittenFileName(m_platform, name, content.data(), content.size())));
+        if (written != entry.strPath)
+            return FailManifest(entry.strPath, entry.nOffset, u"extraction writes it as " + written);
         CopyEntry(entry, false, out);
         return true;
     }
-    char16_t name[kPathCapacity];
-    m_platform.DecodeName(entry.nameBytes.data(), entry.nameBytes.size(), name, kPathCapacity);
     std::vector<uint8_t> payload;
     if (!MakeFilePayload(entry.strPath, content, entry.eKind == EManifestKind::Gzip, payload) ||
-        !CheckWrittenName(entry.strPath, name, content, LastComponent(entry.strPath), true) ||
-        !AppendEntry(entry.strPath, entry.nameBytes, payload, out))
+        !CheckWrittenName(entry.strPath, name, content, folder, entry.strPath) ||
+        !AppendEntry(entry.strPath, entry.nameBytes, payload, EPlacement::File, out))
         return false;
     Report(entry.strPath, EPackChange::Changed, u"");
     return true;
@@ -518,6 +530,9 @@ bool CPacker::AddManifestChild(const SManifestEntry& entry, const std::u16string
         CopyEntry(entry, true, out);
         return true;
     }
+    const std::u16string made = NormalizedPath(Join(folder, ChildFolderName(m_platform, DecodedName(entry.nameBytes))));
+    if (made != entry.strPath)
+        return FailManifest(entry.strPath, entry.nOffset, u"extraction makes its folder " + made);
     std::vector<SFolderItem> items;
     bool missing = false;
     if (!ListSourceFolder(entry.strPath, items, missing))
@@ -536,6 +551,7 @@ bool CPacker::AddManifestChild(const SManifestEntry& entry, const std::u16string
         Report(entry.strPath, EPackChange::Changed, u"");
         return true;
     }
+    out.placed.push_back({int64_t(out.bytes.size()), EPlacement::Folder, entry.strPath});
     CopyBase(begin, begin + kEntryHeaderSize, false, out);
     const int64_t start = int64_t(out.bytes.size());
     out.bytes.insert(out.bytes.end(), child.bytes.begin(), child.bytes.end());
@@ -544,21 +560,104 @@ bool CPacker::AddManifestChild(const SManifestEntry& entry, const std::u16string
     return true;
 }
 
+// Whether extraction made the container's cmap folder: an entry it walked
+// named one.
+bool CPacker::MadeCmapFolder(const SManifestContainer& container) {
+    for (const SManifestEntry& entry : container.entries) {
+        char16_t name[kPathCapacity];
+        m_platform.DecodeName(entry.nameBytes.data(), entry.nameBytes.size(), name, kPathCapacity);
+        if (entry.eKind != EManifestKind::Damaged && NameMakesCmapFolder(name))
+            return true;
+    }
+    return false;
+}
+
 bool CPacker::BuildManifestContainer(const SManifestContainer& container, const std::u16string& folder,
                                      bool collectNew, SBuilt& out) {
     for (const SManifestEntry& entry : container.entries) {
+        if (!CheckBaseEntry(entry, container))
+            return false;
         if (entry.eKind == EManifestKind::Damaged)
             continue;  // part of the unexamined tail, copied below
         const bool added = entry.eKind == EManifestKind::Child ? AddManifestChild(entry, folder, out)
-                                                               : AddManifestFile(entry, out);
+                                                               : AddManifestFile(entry, folder, out);
         if (!added)
             return false;
     }
+    if (!CheckBaseStop(container))
+        return false;
     std::vector<SNewItem> found;
-    if (collectNew && (!CollectNewItems(folder, u"", found) || !AddSorted(found, true, out)))
+    if (collectNew && (!CollectNewItems(folder, u"", MadeCmapFolder(container), found) || !AddSorted(found, true, out)))
         return false;
     CopyBase(container.nStop, int64_t(container.nOffset) + container.nLength, true, out);
     return true;
+}
+
+std::u16string CPacker::DecodedName(const std::vector<uint8_t>& bytes) {
+    char16_t name[kPathCapacity];
+    m_platform.DecodeName(bytes.data(), bytes.size(), name, kPathCapacity);
+    return name;
+}
+
+bool CPacker::FailManifest(const std::u16string& path, int64_t offset, const std::u16string& why) {
+    return Fail(path, u"the manifest does not describe the original file: of the entry at offset " +
+                          DecimalText(offset) + u", " + why);
+}
+
+bool CPacker::CheckBaseEntry(const SManifestEntry& entry, const SManifestContainer& container) {
+    // The reader placed every entry inside its container; a damaged one may
+    // stand where no header fits.
+    const int64_t left = int64_t(container.nOffset) + container.nLength - entry.nOffset;
+    if (left < kEntryHeaderSize)
+        return FailManifest(entry.strPath, entry.nOffset, u"no header fits there");
+    const uint8_t* header = m_pBase + entry.nOffset;
+    const size_t nameLength = size_t(EntryNameLength(header));
+    if (nameLength != entry.nameBytes.size() || std::memcmp(header, entry.nameBytes.data(), nameLength) != 0)
+        return FailManifest(entry.strPath, entry.nOffset, u"the name differs");
+    int32_t size = 0;
+    if (!ParseSizeField(header + kSizeFieldOffset, &size))
+        return FailManifest(entry.strPath, entry.nOffset, u"the size field is no size");
+    if (entry.eKind == EManifestKind::Damaged) {
+        if (size >= kEntryHeaderSize && size <= left)
+            return FailManifest(entry.strPath, entry.nOffset, u"it is sound, not damaged");
+        return true;
+    }
+    if (int64_t(size) != kEntryHeaderSize + int64_t(entry.nPayloadLength))
+        return FailManifest(entry.strPath, entry.nOffset, u"the size differs");
+    const uint8_t* payload = header + kEntryHeaderSize;
+    const bool child = IsValidEntryHeader(payload, entry.nPayloadLength);
+    const bool gzip = !child && IsCompressedPayload(payload, entry.nPayloadLength);
+    const bool said = entry.eKind == EManifestKind::Child ? child
+                    : entry.eKind == EManifestKind::Stored ? !child && !gzip
+                                                           : gzip;
+    return said || FailManifest(entry.strPath, entry.nOffset, u"its payload is of another kind");
+}
+
+bool CPacker::CheckBaseStop(const SManifestContainer& container) {
+    const int64_t left = int64_t(container.nOffset) + container.nLength - container.nStop;
+    int32_t size = 0;
+    const bool entryThere = left >= kEntryHeaderSize && container.nLength > kEntryHeaderSize &&
+                            ParseSizeField(m_pBase + container.nStop + kSizeFieldOffset, &size) &&
+                            size >= kEntryHeaderSize && size <= left;
+    return !entryThere || FailManifest(u"", container.nStop, u"the walk goes on there: an entry stands at it");
+}
+
+bool CPacker::IsUnchanged(const SManifestEntry& entry, const std::vector<uint8_t>& content) {
+    // The recorded length and checksum tell most changed files at once; an
+    // unchanged one is then compared byte for byte with what extraction
+    // writes for the base's entry: the payload, inflated when it inflates.
+    if (content.size() != size_t(entry.nWrittenLength) ||
+        PackCrc32(content.data(), content.size()) != entry.nWrittenCrc)
+        return false;
+    const uint8_t* payload = m_pBase + entry.nOffset + kEntryHeaderSize;
+    const int32_t length = entry.nPayloadLength;
+    if (IsCompressedPayload(payload, length)) {
+        const int32_t inflated = InflatePayload(InflateBuffer(), kDecompressionBufferSize, payload, length);
+        if (inflated != 0)
+            return size_t(inflated) == content.size() &&
+                   std::memcmp(InflateBuffer(), content.data(), content.size()) == 0;
+    }
+    return size_t(length) == content.size() && std::memcmp(payload, content.data(), content.size()) == 0;
 }
 
 SPackResult CPacker::PackWithManifest(const SManifest& manifest, const uint8_t* base, size_t baseSize) {

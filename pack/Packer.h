@@ -47,6 +47,20 @@ struct SByteRange {
     int64_t nEnd = 0;
 };
 
+// How an entry of the result was placed, for the read-back check: where it
+// must be written, and from what.
+enum class EPlacement {
+    File,    // its content is the folder's file at strPath (new, changed or unchanged)
+    Folder,  // a child container made from the folder at strPath
+    Copied,  // bytes of the base whose entry was never written (strPath: the manifest's, or empty)
+};
+
+struct SPlacedEntry {
+    int64_t nOffset = 0;  // the header's offset in the result
+    EPlacement eHow = EPlacement::File;
+    std::u16string strPath;
+};
+
 struct SPackResult {
     EPackStatus eStatus = EPackStatus::Done;
     std::u16string strPath;     // for Failed and Refused: where, relative to the folder ("" for itself)
@@ -57,6 +71,9 @@ struct SPackResult {
     // The paths of entries copied that were never written: whatever the
     // folder holds there is not theirs.
     std::vector<std::u16string> uncomparedPaths;
+    // Every entry of the result in walk order, entries inside bytes copied
+    // without a file excepted.
+    std::vector<SPlacedEntry> placed;
     int32_t nEntries = 0;  // entries in the result, at every level
 };
 
@@ -90,7 +107,8 @@ private:
         std::vector<uint8_t> name;  // the entry name's bytes
         std::u16string strEntryName;
         std::u16string strPath;      // relative to the packed folder
-        std::u16string strExpected;  // relative to its container's folder: what extraction must write
+        std::u16string strFolder;    // its container's folder
+        std::u16string strExpected;  // relative to that folder: what extraction must write
         bool bFolder = false;
     };
 
@@ -101,9 +119,12 @@ private:
     // parent's folder: they join the parent).
     bool BuildManifestContainer(const SManifestContainer& container, const std::u16string& folder, bool collectNew,
                                 SBuilt& out);
-    bool AddManifestFile(const SManifestEntry& entry, SBuilt& out);
+    bool AddManifestFile(const SManifestEntry& entry, const std::u16string& folder, SBuilt& out);
     bool AddManifestChild(const SManifestEntry& entry, const std::u16string& folder, SBuilt& out);
-    bool CollectNewItems(const std::u16string& folder, const std::u16string& holding, std::vector<SNewItem>& found);
+    // madeCmap: extraction made the container's cmap folder (MadeCmapFolder).
+    bool CollectNewItems(const std::u16string& folder, const std::u16string& holding, bool madeCmap,
+                         std::vector<SNewItem>& found);
+    bool MadeCmapFolder(const SManifestContainer& container);
     bool MakeNewItem(const std::u16string& folder, const std::u16string& holding, const SFolderItem& item,
                      SNewItem& made);
     bool AddSorted(std::vector<SNewItem>& items, bool report, SBuilt& out);
@@ -112,16 +133,28 @@ private:
                          std::vector<uint8_t>& payload);
     bool CheckReadsBack(const std::u16string& path, const std::vector<uint8_t>& payload, bool gzip,
                         const std::vector<uint8_t>& content);
+    // Refuses the file at path unless extraction writes its content, as the
+    // entry of that name in `folder`, at `expected`.
     bool CheckWrittenName(const std::u16string& path, const std::u16string& entryName,
-                          const std::vector<uint8_t>& content, const std::u16string& expected, bool lastOnly);
+                          const std::vector<uint8_t>& content, const std::u16string& folder,
+                          const std::u16string& expected);
+    // The manifest's word checked against the base: each entry's header
+    // (name, size, kind) and where each container's walk stops.
+    bool CheckBaseEntry(const SManifestEntry& entry, const SManifestContainer& container);
+    bool CheckBaseStop(const SManifestContainer& container);
+    bool FailManifest(const std::u16string& path, int64_t offset, const std::u16string& why);
+    // Whether the file holds exactly what extraction writes for the base's entry.
+    bool IsUnchanged(const SManifestEntry& entry, const std::vector<uint8_t>& content);
+    std::u16string DecodedName(const std::vector<uint8_t>& bytes);
     bool EncodeEntryName(const std::u16string& path, const std::u16string& name, const std::u16string& entryName,
                          std::vector<uint8_t>& bytes);
     bool CheckChildFolderName(const std::u16string& path, const std::u16string& name);
     bool CheckNoCaseCollision(const std::u16string& folder, const std::vector<SFolderItem>& items);
     bool CheckContainer(const std::u16string& path, const SBuilt& child);
     bool AppendEntry(const std::u16string& path, const std::vector<uint8_t>& name, const std::vector<uint8_t>& payload,
-                     SBuilt& out);
+                     EPlacement how, SBuilt& out);
     bool AppendChild(const std::u16string& path, const std::vector<uint8_t>& name, SBuilt& child, SBuilt& out);
+    // The child's copied ranges and placed entries, from `start` in out.
     void AppendRanges(const SBuilt& child, int64_t start, SBuilt& out);
     void CopyBase(int64_t begin, int64_t end, bool withoutFile, SBuilt& out);
     void CopyEntry(const SManifestEntry& entry, bool withoutFile, SBuilt& out);

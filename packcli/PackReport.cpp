@@ -26,11 +26,18 @@ Json Event(const char* name) {
     return event;
 }
 
-void Write(const Json& event) { ConsoleWriteUtf8Line(event.dump(-1, ' ', false, Json::error_handler_t::replace)); }
-
 std::string Utf8(const std::u16string& text) { return Utf16ToUtf8String(text.c_str()); }
 
 }  // namespace
+
+void CPackReport::Write(const Json& event) {
+    Checked(ConsoleWriteUtf8Line(event.dump(-1, ' ', false, Json::error_handler_t::replace)));
+}
+
+void CPackReport::Checked(bool written) {
+    if (!written && m_strOutputError.empty())
+        m_strOutputError = ConsoleErrorText();
+}
 
 void CPackReport::Say(const std::u16string& line) {
     if (m_bQuiet)
@@ -38,7 +45,7 @@ void CPackReport::Say(const std::u16string& line) {
     if (m_bJson)
         ConsoleWriteErrorLine(line.c_str());
     else
-        ConsoleWriteLine(line.c_str());
+        Checked(ConsoleWriteLine(line.c_str()));
 }
 
 void CPackReport::Problem(const std::u16string& message) {
@@ -75,7 +82,7 @@ int CPackReport::Finish(const SPackSummary& summary) {
         if (summary.bVerified)
             line += u"; verified";
         if (!m_bJson)
-            ConsoleWriteLine(line.c_str());
+            Checked(ConsoleWriteLine(line.c_str()));
         else if (!m_bQuiet)
             ConsoleWriteErrorLine(line.c_str());
     } else {
@@ -97,5 +104,11 @@ int CPackReport::Finish(const SPackSummary& summary) {
         event["message"] = summary.strMessage.empty() ? Json(nullptr) : Json(Utf8(summary.strMessage));
         Write(event);
     }
-    return ConsoleFlush() ? summary.nStatus : (summary.nStatus ? summary.nStatus : 1);
+    Checked(ConsoleFlush());
+    if (m_strOutputError.empty())
+        return summary.nStatus;
+    // Said once, and only here: the file itself is written (or not) all the same.
+    Problem(u"cannot write the report on standard output: " + m_strOutputError +
+            (summary.strOutput.empty() ? u"" : u"; " + summary.strOutput + u" is written"));
+    return summary.nStatus ? summary.nStatus : 1;
 }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include <nlohmann/json.hpp>
+
 #include "pack/Packer.h"
 
 struct SPackSummary {
@@ -31,10 +33,19 @@ public:
     void Say(const std::u16string& line);
     // "vanto-pack: MESSAGE" on standard error.
     void Problem(const std::u16string& message);
-    // The summary line and the "finished" event; returns the status.
+    // The summary line and the "finished" event; returns the status. When
+    // standard output failed (a closed pipe, a full device), standard error
+    // says so once and the status is at least 1, the output file being
+    // written all the same.
     int Finish(const SPackSummary& summary);
 
 private:
+    using Json = nlohmann::ordered_json;
+    void Write(const Json& event);
+    // Keeps the reason of the first failed write on standard output.
+    void Checked(bool written);
+
     bool m_bJson;
     bool m_bQuiet;
+    std::u16string m_strOutputError;
 };

@@ -114,7 +114,7 @@ bool FindBase(IPlatform& platform, const SPackCliOptions& options, const SManife
 
 // Writes the bytes as `output` without replacing anything, or with --force
 // under a free temporary name that then replaces it.
-bool WriteOutput(IPlatform& platform, const std::u16string& output, const std::vector<uint8_t>& bytes, bool force,
+bool WriteOutput(CSystemPlatform& platform, const std::u16string& output, const std::vector<uint8_t>& bytes, bool force,
                  std::u16string& error) {
     std::u16string folder;
     if (!ResolveExistingFolder(FolderOf(output), folder)) {
@@ -136,7 +136,7 @@ bool WriteOutput(IPlatform& platform, const std::u16string& output, const std::v
     for (int n = 1; n <= 100 && result == EWriteResult::Exists; ++n) {
         if (kind == EConsolePathKind::File)
             written = u"." + name + u".vanto-pack-" + DecimalText(n) + u".tmp";
-        result = platform.WriteNewFile(written.c_str(), bytes.data(), bytes.size());
+        result = platform.WriteNewFileInRoot(written.c_str(), bytes.data(), bytes.size());
         if (kind != EConsolePathKind::File)
             break;
     }

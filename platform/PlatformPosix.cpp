@@ -315,6 +315,24 @@ EWriteResult CSystemPlatform::WriteNewFile(const char16_t* relativePath, const u
     SPathComponent name;
     EPathSplit split;
     const int folder = int(m_pState->m_chain.OpenParent(relativePath, name, split));
+    return WriteNewFileIn(folder, name, data, size);
+}
+
+EWriteResult CSystemPlatform::WriteNewFileInRoot(const char16_t* name, const uint8_t* data, size_t size) {
+    const SPathComponent whole{name, StrLen16(name)};
+    for (size_t i = 0; i < whole.length; ++i) {
+        if (name[i] == u'/')
+            return EWriteResult::CannotCreate;
+    }
+    const bool dots = (whole.length == 1 && name[0] == u'.') || (whole.length == 2 && name[0] == u'.' && name[1] == u'.');
+    if (whole.length == 0 || dots)
+        return EWriteResult::CannotCreate;
+    return WriteNewFileIn(m_pState->m_chain.Root(), whole, data, size);
+}
+
+EWriteResult CSystemPlatform::WriteNewFileIn(intptr_t folderHandle, const SPathComponent& name, const uint8_t* data,
+                                             size_t size) {
+    const int folder = int(folderHandle);
     char native[kNativePathBytes];
     if (folder < 0 || !ComponentToNativeName(name, native))
         return EWriteResult::CannotCreate;

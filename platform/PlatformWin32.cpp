@@ -398,3 +398,13 @@ SNameRules CSystemPlatform::NameRules() const { return SNameRules{true, true, tr
 
 // Windows takes '\' as it is.
 void CSystemPlatform::ToNativeSeparators(char16_t*) {}
+
+EWriteResult CSystemPlatform::WriteNewFileInRoot(const char16_t* name, const uint8_t* data, size_t size) {
+    // Windows separates at both slashes: a name with neither is one level.
+    for (const char16_t* p = name; *p; ++p) {
+        if (*p == u'\\' || *p == u'/')
+            return EWriteResult::CannotCreate;
+    }
+    const bool dots = name[0] == u'.' && (name[1] == 0 || (name[1] == u'.' && name[2] == 0));
+    return name[0] == 0 || dots ? EWriteResult::CannotCreate : WriteNewFile(name, data, size);
+}

@@ -31,6 +31,11 @@ public:
     // For the system's own extras.
     SSystemState& State() { return *m_pState; }
 
+    // WriteNewFile for a file the user named, in the output root: the name is
+    // taken whole (on POSIX a '\' is a character of it, not a separator);
+    // one with a separator of the system, or "." or "..", cannot be created.
+    EWriteResult WriteNewFileInRoot(const char16_t* name, const uint8_t* data, size_t size);
+
     bool GetCurrentDir(char16_t* buf, size_t capacity) override;
     bool ReadWholeFile(const char16_t* path, SInputFile& file) override;
     void ReleaseInputFile(SInputFile& file) override;
@@ -47,6 +52,9 @@ public:
     [[noreturn]] void ExitProcessNow(int code) override;
 
 private:
+    // Creates the file `name` in the folder held by `folder` (see WriteNewFile).
+    EWriteResult WriteNewFileIn(intptr_t folder, const SPathComponent& name, const uint8_t* data, size_t size);
+
     // The folder chain opens and closes the levels below the output root
     // through these.
     CFolderChain::Handle OpenFolder(CFolderChain::Handle parent, const SPathComponent& name) override;

@@ -4,7 +4,9 @@
 
 #include "batch/BatchExtractor.h"
 #include "cli/Manifest.h"
+#include "pack/PackVerify.h"
 #include "pack/Packer.h"
+#include "platform/Utf.h"
 #include "tests/support/MemoryFolderSource.h"
 #include "tests/support/MemoryPlatform.h"
 
@@ -60,6 +62,13 @@ bool Extract(CMemoryPlatform& platform, const std::vector<uint8_t>& file, SManif
     return true;
 }
 
+// What the packer's read-back check finds wrong with the packed bytes: one
+// line for the first difference, or nothing.
+std::string Differences(CMemoryPlatform& platform, CMemoryFolderSource& source, const SPackResult& packed) {
+    const std::vector<std::u16string> differences = VerifyPacked(platform, source, packed);
+    return differences.empty() ? "" : "verify: " + Utf16ToUtf8String(differences[0].c_str());
+}
+
 }  // namespace
 
 bool PacksBackIdentically(const std::vector<uint8_t>& file, std::string& why) {
@@ -70,11 +79,11 @@ bool PacksBackIdentically(const std::vector<uint8_t>& file, std::string& why) {
     CMemoryFolderSource source = TreeOf(extracted);
     const SPackResult packed = CPacker(extracted, source, SPackOptions()).PackWithManifest(manifest, file.data(), file.size());
     if (packed.eStatus != EPackStatus::Done) {
-        why = "not packed: " + std::string(packed.strMessage.begin(), packed.strMessage.end());
+        why = "not packed: " + Utf16ToUtf8String(packed.strMessage.c_str());
         return false;
     }
-    why = packed.bytes == file ? "" : "other bytes";
-    return packed.bytes == file;
+    why = packed.bytes == file ? Differences(extracted, source, packed) : "other bytes";
+    return why.empty();
 }
 
 bool PacksChangesFaithfully(const std::vector<uint8_t>& file, unsigned pick, const std::vector<uint8_t>& content,
@@ -94,6 +103,9 @@ bool PacksChangesFaithfully(const std::vector<uint8_t>& file, unsigned pick, con
     refused = packed.eStatus == EPackStatus::Refused;
     if (refused)
         return true;
+    why = packed.eStatus == EPackStatus::Done ? Differences(extracted, source, packed) : "";
+    if (!why.empty())
+        return false;
     CMemoryPlatform again(CMemoryPlatform::EStyle::Posix);
     SManifest unused;
     if (packed.eStatus != EPackStatus::Done || !Extract(again, packed.bytes, unused, why)) {
