@@ -27,8 +27,13 @@ EItemKind KindOf(const struct stat& st) {
 
 // Why `name` in `folder` could not be opened as what was wanted.
 ESourceResult WhyNotOpened(int folder, const char* name, int error, bool wantFolder) {
+    // Told by the open itself: what stands there now may have changed since.
     if (error == ENOENT)
         return ESourceResult::Missing;
+    if (error == ELOOP)
+        return ESourceResult::Link;
+    if (error == ENOTDIR && wantFolder)
+        return ESourceResult::NotFolder;
     struct stat st;
     if (fstatat(folder, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT ? ESourceResult::Missing : ESourceResult::Failed;

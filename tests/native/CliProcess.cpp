@@ -102,8 +102,9 @@ SResult RunCli(const std::string& cwd, std::vector<std::string> args, const Env&
     return Run(VANTO_EXTRACT_BINARY, cwd, std::move(args), env, stdoutFd, removeCwd);
 }
 
-SResult RunTool(const std::string& binary, const std::string& cwd, std::vector<std::string> args, const Env& env) {
-    return Run(binary, cwd, std::move(args), env, -1, false);
+SResult RunTool(const std::string& binary, const std::string& cwd, std::vector<std::string> args, const Env& env,
+                int stdoutFd) {
+    return Run(binary, cwd, std::move(args), env, stdoutFd, false);
 }
 
 pid_t StartCli(const std::string& cwd, std::vector<std::string> args) {

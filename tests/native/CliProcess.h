@@ -21,10 +21,10 @@ using Env = std::map<std::string, std::string>;
 void ApplyEnv(const Env& env);
 std::vector<char*> Argv(std::vector<std::string>& args);
 
-// Runs the program `binary` in cwd with standard input and standard error
-// as RunCli gives them to vanto-extract.
+// Runs the program `binary` in cwd with its standard streams as RunCli
+// gives them to vanto-extract.
 SResult RunTool(const std::string& binary, const std::string& cwd, std::vector<std::string> args,
-                const Env& env = {});
+                const Env& env = {}, int stdoutFd = -1);
 
 // Runs vanto-extract in cwd with standard input from /dev/null. Standard
 // output goes to stdoutFd when one is given (out then stays empty). With
