@@ -560,13 +560,16 @@ bool CPacker::AddManifestChild(const SManifestEntry& entry, const std::u16string
     return true;
 }
 
-// Whether extraction made the container's cmap folder: an entry it walked
-// named one.
-bool CPacker::MadeCmapFolder(const SManifestContainer& container) {
+// Whether extraction made a cmap folder in `folder`: an entry of the
+// container it walked named one, or an entry of a child that fills the same
+// folder (its folder name being empty or ".").
+bool CPacker::MadeCmapFolder(const SManifestContainer& container, const std::u16string& folder) {
     for (const SManifestEntry& entry : container.entries) {
-        char16_t name[kPathCapacity];
-        m_platform.DecodeName(entry.nameBytes.data(), entry.nameBytes.size(), name, kPathCapacity);
-        if (entry.eKind != EManifestKind::Damaged && NameMakesCmapFolder(name))
+        if (entry.eKind == EManifestKind::Damaged)
+            continue;
+        if (NameMakesCmapFolder(DecodedName(entry.nameBytes).c_str()))
+            return true;
+        if (entry.pContainer && entry.bWritten && entry.strPath == folder && MadeCmapFolder(*entry.pContainer, folder))
             return true;
     }
     return false;
@@ -587,7 +590,7 @@ bool CPacker::BuildManifestContainer(const SManifestContainer& container, const 
     if (!CheckBaseStop(container))
         return false;
     std::vector<SNewItem> found;
-    if (collectNew && (!CollectNewItems(folder, u"", MadeCmapFolder(container), found) || !AddSorted(found, true, out)))
+    if (collectNew && (!CollectNewItems(folder, u"", MadeCmapFolder(container, folder), found) || !AddSorted(found, true, out)))
         return false;
     CopyBase(container.nStop, int64_t(container.nOffset) + container.nLength, true, out);
     return true;

@@ -124,7 +124,7 @@ private:
     // madeCmap: extraction made the container's cmap folder (MadeCmapFolder).
     bool CollectNewItems(const std::u16string& folder, const std::u16string& holding, bool madeCmap,
                          std::vector<SNewItem>& found);
-    bool MadeCmapFolder(const SManifestContainer& container);
+    bool MadeCmapFolder(const SManifestContainer& container, const std::u16string& folder);
     bool MakeNewItem(const std::u16string& folder, const std::u16string& holding, const SFolderItem& item,
                      SNewItem& made);
     bool AddSorted(std::vector<SNewItem>& items, bool report, SBuilt& out);
