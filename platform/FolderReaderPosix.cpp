@@ -25,23 +25,42 @@ EItemKind KindOf(const struct stat& st) {
                                  : EItemKind::Other;
 }
 
-// Why `name` in `folder` could not be opened as what was wanted.
-ESourceResult WhyNotOpened(int folder, const char* name, int error, bool wantFolder) {
-    // Told by the open itself: what stands there now may have changed since.
+// Why the file `name` in `folder` could not be opened: told by the open
+// itself where it can (what stands there now may have changed since).
+ESourceResult WhyNotOpened(int folder, const char* name, int error) {
     if (error == ENOENT)
         return ESourceResult::Missing;
     if (error == ELOOP)
         return ESourceResult::Link;
-    if (error == ENOTDIR && wantFolder)
-        return ESourceResult::NotFolder;
     struct stat st;
     if (fstatat(folder, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT ? ESourceResult::Missing : ESourceResult::Failed;
     if (S_ISLNK(st.st_mode))
         return ESourceResult::Link;
-    if (wantFolder && !S_ISDIR(st.st_mode))
-        return ESourceResult::NotFolder;
-    return !wantFolder && !S_ISREG(st.st_mode) ? ESourceResult::NotFile : ESourceResult::Failed;
+    return S_ISREG(st.st_mode) ? ESourceResult::Failed : ESourceResult::NotFile;
+}
+
+// Opens the folder `name` in `parent`. What stands there is opened as a path
+// first (which never follows a link, nor opens a device or a pipe) and
+// looked at by that handle; a real folder is then opened through it, so
+// that nothing swapped in meanwhile can take its place. -1 with `failure`
+// set when it is no folder.
+int OpenFolderAt(int parent, const char* name, ESourceResult& failure) {
+    const int path = openat(parent, name, O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (path < 0) {
+        failure = errno == ENOENT ? ESourceResult::Missing : ESourceResult::Failed;
+        return -1;
+    }
+    struct stat st;
+    int fd = -1;
+    if (fstat(path, &st) != 0)
+        failure = ESourceResult::Failed;
+    else if (!S_ISDIR(st.st_mode))
+        failure = S_ISLNK(st.st_mode) ? ESourceResult::Link : ESourceResult::NotFolder;
+    else if ((fd = openat(path, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)) < 0)
+        failure = ESourceResult::Failed;
+    close(path);
+    return fd;
 }
 
 // Reads exactly `size` bytes; false when the file ends earlier or fails.
@@ -72,9 +91,7 @@ struct CFolderReader::SState final : CFolderChain::IOpener {
             failure = ESourceResult::Failed;
             return CFolderChain::kNoHandle;
         }
-        const int fd = openat(int(parent), native, kOpenFlags | O_DIRECTORY);
-        if (fd < 0)
-            failure = WhyNotOpened(int(parent), native, errno, true);
+        const int fd = OpenFolderAt(int(parent), native, failure);
         return fd < 0 ? CFolderChain::kNoHandle : fd;
     }
     void CloseFolder(CFolderChain::Handle folder) override { close(int(folder)); }
@@ -100,9 +117,10 @@ ESourceResult CFolderReader::OpenRoot(const std::u16string& root) {
     char native[kNativePathBytes];
     if (!Utf16ToNativeName(root.c_str(), native, sizeof native))
         return ESourceResult::Failed;
-    const int fd = open(native, kOpenFlags | O_DIRECTORY);
+    ESourceResult failure = ESourceResult::Failed;
+    const int fd = OpenFolderAt(AT_FDCWD, native, failure);
     if (fd < 0)
-        return WhyNotOpened(AT_FDCWD, native, errno, true);
+        return failure;
     m_pState->chain.SetRoot(fd);
     return ESourceResult::Ok;
 }
@@ -164,7 +182,7 @@ ESourceResult CFolderReader::ReadFile(const std::u16string& path, std::vector<ui
         return KindOf(before) == EItemKind::Link ? ESourceResult::Link : ESourceResult::NotFile;
     const int fd = openat(folder, native, kOpenFlags);
     if (fd < 0)
-        return WhyNotOpened(folder, native, errno, false);
+        return WhyNotOpened(folder, native, errno);
     struct stat st;
     ESourceResult result = ESourceResult::Ok;
     if (fstat(fd, &st) != 0)
