@@ -19,6 +19,8 @@
 
 #include <string>
 
+#include "base/LetterCase.h"
+
 // Matches `path` (UTF-16, terminated, '/' separators, no leading '/') against
 // the glob `pattern` (terminated).
 bool MatchGlob(const char16_t* pattern, const char16_t* path);
@@ -28,10 +30,6 @@ bool MatchGlob(const char16_t* pattern, const char16_t* path);
 // "sub" selects "sub/a.txt". Only prefixes of up to 1023 characters are
 // tried: a longer path matches through its shorter folders or not at all.
 bool MatchGlobOrParent(const char16_t* pattern, const char16_t* path);
-
-// The lower case of a letter, as names compare on Windows (the letters listed
-// above); anything else as it is.
-char16_t FoldLetter(char16_t ch);
 
 // The rule of vanto-extract's --include and --exclude: a pattern with a folder
 // separator matches the path from its start (or a folder above the entry);

@@ -14,15 +14,6 @@
 
 namespace {
 
-const char16_t* FindLast(const char16_t* psz, char16_t ch) {
-    const char16_t* found = nullptr;
-    for (; *psz; ++psz) {
-        if (*psz == ch)
-            found = psz;
-    }
-    return found;
-}
-
 // Frees the decompression buffer when a file entry is done, on every path.
 class CBlockHolder {
 public:
@@ -339,18 +330,8 @@ void CExtractor::LogUnsafeName(SEntryEvent& event) {
 // child must not be walked: an unsafe folder name, a link where its folder
 // goes, or a path that does not fit (which also bounds the nesting depth).
 bool CExtractor::PrepareChildFolder(const char16_t* relativeFolder, SEntryEvent& event, char16_t* childRelative) {
-    // The folder is named after the entry without its last extension and
-    // without one trailing blank.
-    char16_t folderName[kPathCapacity];
-    CopyText(folderName, kPathCapacity, event.pszName);
-    if (const char16_t* dot = FindLast(folderName, u'.'))
-        folderName[dot - folderName] = 0;
-    const size_t folderLength = StrLen16(folderName);
-    if (folderLength > 0 && folderName[folderLength - 1] == u' ')
-        folderName[folderLength - 1] = 0;
-
     char16_t fitted[kPathCapacity];
-    if (!FitNameToSystem(folderName, fitted, kPathCapacity, m_platform.NameRules())) {
+    if (!MakeChildFolderName(event.pszName, m_platform.NameRules(), fitted, kPathCapacity)) {
         LogUnsafeName(event);
         return false;
     }
@@ -390,12 +371,11 @@ VANTO_NOINLINE void CExtractor::ExtractFileEntry(const char16_t* relativeFolder,
     // an unsafe entry is refused before its payload is inflated, and the name
     // fitted to the system here only gets its extension replaced.
     char16_t outputName[kPathCapacity];
-    if (!FitNameToSystem(event.pszName, outputName, kPathCapacity, rules)) {
+    if (!FitFileName(event.pszName, rules, outputName, kPathCapacity)) {
         LogUnsafeName(event);
         return;
     }
-    const char16_t* dot = FindLast(event.pszName, u'.');
-    const char16_t* nameExtension = dot ? dot : u"";
+    const char16_t* nameExtension = NameExtension(event.pszName);
     // The marking walk inflates only where the name depends on the content.
     const bool compressed = IsCompressedPayload(payload, payloadLength);
     const bool inflates = compressed && (!m_bPlanning || ExtensionDependsOnContent(nameExtension));
@@ -423,15 +403,7 @@ VANTO_NOINLINE void CExtractor::ExtractFileEntry(const char16_t* relativeFolder,
         }
     }
 
-    // Only the content-tested name extensions (".t", ".bm", ".tx") are ever
-    // replaced, and they end the fitted name as they end the entry name.
-    const char16_t* extension = ChooseExtension(nameExtension, content, contentLength);
-    if (extension != nameExtension) {
-        const size_t stem = StrLen16(outputName) - StrLen16(nameExtension);
-        CopyText(outputName + stem, kPathCapacity - stem, extension);
-    }
-    if (!rules.bIgnoresCase)
-        FoldCmapFolderCase(outputName);
+    FinishFileName(outputName, kPathCapacity, event.pszName, content, contentLength, rules);
 
     char16_t pathInFile[kReportPathCapacity];
     ComposePathInFile(pathInFile, relativeFolder, outputName);

@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "base/Text.h"
+#include "extract/NameSafety.h"
+#include "platform/Platform.h"
 
 namespace {
 
@@ -90,4 +92,43 @@ void FoldCmapFolderCase(char16_t* name) {
         for (int i = 0; i < 4; ++i)
             name[i] = kCmapFolderName[i];
     }
+}
+
+const char16_t* NameExtension(const char16_t* entryName) {
+    const char16_t* dot = nullptr;
+    for (const char16_t* p = entryName; *p; ++p) {
+        if (*p == u'.')
+            dot = p;
+    }
+    return dot ? dot : u"";
+}
+
+bool FitFileName(const char16_t* entryName, const SNameRules& rules, char16_t* out, size_t capacity) {
+    return FitNameToSystem(entryName, out, capacity, rules);
+}
+
+void FinishFileName(char16_t* fitted, size_t capacity, const char16_t* entryName, const uint8_t* content,
+                    int32_t length, const SNameRules& rules) {
+    // Only the content-tested name extensions (".t", ".bm", ".tx") are ever
+    // replaced, and they end the fitted name as they end the entry name.
+    const char16_t* nameExtension = NameExtension(entryName);
+    const char16_t* extension = ChooseExtension(nameExtension, content, length);
+    if (extension != nameExtension) {
+        const size_t stem = StrLen16(fitted) - StrLen16(nameExtension);
+        CopyText(fitted + stem, capacity - stem, extension);
+    }
+    if (!rules.bIgnoresCase)
+        FoldCmapFolderCase(fitted);
+}
+
+bool MakeChildFolderName(const char16_t* entryName, const SNameRules& rules, char16_t* out, size_t capacity) {
+    char16_t folderName[kPathCapacity];
+    CopyText(folderName, kPathCapacity, entryName);
+    const char16_t* dot = NameExtension(folderName);
+    if (*dot)
+        folderName[dot - folderName] = 0;
+    const size_t length = StrLen16(folderName);
+    if (length > 0 && folderName[length - 1] == u' ')
+        folderName[length - 1] = 0;
+    return FitNameToSystem(folderName, out, capacity, rules);
 }

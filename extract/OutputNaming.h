@@ -1,8 +1,23 @@
-// Output naming: the written file's extension from the entry's name extension
-// and the first bytes of the content about to be written.
+// Output naming: every rule that turns an entry into the name extraction
+// writes, in one place. The walker names its files and folders with these,
+// and the packer promises with the same calls that what it writes extracts
+// back to the names it read.
+//
+//   a file:    the entry name fitted to the system (FitNameToSystem), its
+//              extension chosen from the content (ChooseExtension), and on a
+//              system where letter case matters "CMAP\x" put in "cmap";
+//   a folder:  the entry name without its last extension and one trailing
+//              blank, fitted to the system;
+//   cmap:      an entry name holding "cmap\" makes its container's cmap folder.
+//
+// Names are relative to their container's folder, with '\' (and '/') between
+// levels as the entry name has them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+
+struct SNameRules;
 
 // True when the content is taken as binary: a control byte other than tab,
 // line feed or carriage return among its first 32 bytes.
@@ -31,3 +46,19 @@ bool NameMakesCmapFolder(const char16_t* entryName);
 // "cmap" folder that was made for it: the name's first four letters are
 // folded in place when they name that folder.
 void FoldCmapFolderCase(char16_t* name);
+
+// The first step of a file's name, before its content is known: the entry
+// name fitted to the system into out (capacity characters). False when
+// extraction refuses the name (it climbs out, names a device, or comes to
+// nothing); whether it is refused does not depend on the content.
+bool FitFileName(const char16_t* entryName, const SNameRules& rules, char16_t* out, size_t capacity);
+// The second step: `fitted` (FitFileName's result, capacity characters)
+// gets the extension the content chooses and the cmap folder's case.
+void FinishFileName(char16_t* fitted, size_t capacity, const char16_t* entryName, const uint8_t* content,
+                    int32_t length, const SNameRules& rules);
+// The name extension of an entry name: from its last '.', or "" without one.
+const char16_t* NameExtension(const char16_t* entryName);
+
+// The folder a child container entry of this name fills. False when
+// extraction refuses the name.
+bool MakeChildFolderName(const char16_t* entryName, const SNameRules& rules, char16_t* out, size_t capacity);

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <set>
 
-#include "cli/Glob.h"
+#include "base/LetterCase.h"
 #include "extract/Container.h"
 #include "extract/Inflate.h"
 #include "extract/NameSafety.h"
@@ -27,10 +27,6 @@ std::u16string Join(const std::u16string& folder, const std::u16string& name) {
     return folder.empty() ? name : name.empty() ? folder : folder + u'/' + name;
 }
 
-std::u16string LastComponent(const std::u16string& path) {
-    const size_t slash = path.find_last_of(u'/');
-    return slash == std::u16string::npos ? path : path.substr(slash + 1);
-}
 
 // A gzip member of the content with zlib's default header (no name, time 0),
 // its system byte set to Unix wherever the tool runs: one folder packs to the
@@ -79,33 +75,19 @@ std::u16string DecimalText(int64_t value) {
 std::u16string WrittenFileName(IPlatform& platform, const std::u16string& entryName, const uint8_t* content,
                                size_t length) {
     const SNameRules rules = platform.NameRules();
-    char16_t fitted[kPathCapacity];
-    if (!FitNameToSystem(entryName.c_str(), fitted, kPathCapacity, rules))
+    char16_t name[kPathCapacity];
+    if (!FitFileName(entryName.c_str(), rules, name, kPathCapacity))
         return std::u16string();
-    const size_t dot = entryName.find_last_of(u'.');
-    const std::u16string extension = dot == std::u16string::npos ? std::u16string() : entryName.substr(dot);
-    const int32_t examined = int32_t(std::min<size_t>(length, INT32_MAX));
-    const char16_t* chosen = ChooseExtension(extension.c_str(), content, examined);
-    std::u16string name = fitted;
-    if (chosen != extension.c_str())
-        name = name.substr(0, name.size() - extension.size()) + chosen;
-    // Extraction writes "CMAP\x" into the "cmap" folder it made.
-    if (!rules.bIgnoresCase)
-        FoldCmapFolderCase(&name[0]);
+    FinishFileName(name, kPathCapacity, entryName.c_str(), content, int32_t(std::min<size_t>(length, INT32_MAX)),
+                   rules);
     return NormalizedPath(name);
 }
 
 std::u16string ChildFolderName(IPlatform& platform, const std::u16string& entryName) {
-    std::u16string name = entryName;
-    const size_t dot = name.find_last_of(u'.');
-    if (dot != std::u16string::npos)
-        name.resize(dot);
-    if (!name.empty() && name.back() == u' ')
-        name.pop_back();
-    char16_t fitted[kPathCapacity];
-    if (!FitNameToSystem(name.c_str(), fitted, kPathCapacity, platform.NameRules()))
+    char16_t name[kPathCapacity];
+    if (!MakeChildFolderName(entryName.c_str(), platform.NameRules(), name, kPathCapacity))
         return std::u16string();
-    return NormalizedPath(fitted);
+    return NormalizedPath(name);
 }
 
 // What is being built: a container's bytes, the ranges of them copied without
