@@ -391,15 +391,14 @@ VANTO_NOINLINE void CExtractor::ExtractFileEntry(const char16_t* relativeFolder,
 
     const uint8_t* content = payload;
     int32_t contentLength = payloadLength;
-    SInflateCheck check;
+    SInflateResult inflated;
     if (inflates) {
         // A stream that fails, or inflates to nothing, is written as stored.
-        const int32_t inflated = InflatePayload(buffer.Get(), kDecompressionBufferSize, payload, payloadLength,
-                                                m_options.eMode == EJobMode::Test ? &check : nullptr);
-        event.eKind = inflated != 0 ? EEntryKind::Gzip : EEntryKind::GzipFailed;
-        if (inflated != 0) {
+        inflated = InflatePayload(buffer.Get(), kDecompressionBufferSize, payload, payloadLength);
+        event.eKind = inflated.Inflated() ? EEntryKind::Gzip : EEntryKind::GzipFailed;
+        if (inflated.Inflated()) {
             content = buffer.Get();
-            contentLength = inflated;
+            contentLength = inflated.nSize;
         }
     }
 
@@ -424,7 +423,7 @@ VANTO_NOINLINE void CExtractor::ExtractFileEntry(const char16_t* relativeFolder,
     if (m_options.eMode != EJobMode::Extract) {
         if (event.eKind == EEntryKind::GzipFailed && m_options.eMode == EJobMode::Test)
             event.nProblems |= kProblemGzipFails;
-        if (check.nTrailingBytes > 0)
+        if (m_options.eMode == EJobMode::Test && inflated.nTrailingBytes > 0)
             event.nProblems |= kProblemGzipTrailing;
         ReportEntry(event);
         return;

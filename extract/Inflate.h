@@ -6,17 +6,23 @@
 
 enum : size_t { kDecompressionBufferSize = 16u * 1024u * 1024u };
 
-// What a stream holds besides its first member's content, for checking it.
-struct SInflateCheck {
-    bool bTooLarge = false;       // the content does not fit `capacity`
-    int32_t nTrailingBytes = 0;   // bytes after the first member's end
+enum class EInflateResult {
+    Inflated,  // the first member inflated to nSize bytes (one or more)
+    Empty,     // it inflated to nothing: the payload is taken as stored
+    TooLarge,  // its content does not fit the buffer: not inflated at all
+    Damaged,   // the stream is damaged or cut short
+};
+
+struct SInflateResult {
+    EInflateResult eResult = EInflateResult::Damaged;
+    int32_t nSize = 0;            // bytes produced, for Inflated
+    int32_t nTrailingBytes = 0;   // bytes after the first member's end (Inflated, Empty)
     bool bAnotherMember = false;  // those bytes begin another gzip member
+    bool Inflated() const { return eResult == EInflateResult::Inflated; }
 };
 
 // Inflates the first member of the stream at source into destination with one
-// inflate(Z_FINISH) call. Returns the number of bytes produced, or 0 when the
-// stream is damaged, cut short, or does not fit `capacity` (content larger than
-// the buffer is not inflated at all). Bytes after the first member are ignored.
-// With `check`, also tells what follows the member and why it failed.
-int32_t InflatePayload(uint8_t* destination, size_t capacity, const uint8_t* source, int32_t sourceLength,
-                       SInflateCheck* check = nullptr);
+// inflate(Z_FINISH) call, and tells what follows the member. Bytes after the
+// first member are not inflated. Only what an Inflated result says was
+// produced may be read from destination.
+SInflateResult InflatePayload(uint8_t* destination, size_t capacity, const uint8_t* source, int32_t sourceLength);

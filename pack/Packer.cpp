@@ -284,11 +284,12 @@ bool CPacker::CheckReadsBack(const std::u16string& path, const std::vector<uint8
         return Refuse(path, u"would be read back as a child container: its bytes 40 to 49 form an entry size field");
     if (!IsCompressedPayload(payload.data(), length))
         return true;
-    const int32_t inflated = InflatePayload(InflateBuffer(), kDecompressionBufferSize, payload.data(), length);
-    if (!gzip && inflated != 0)
+    const SInflateResult inflated = InflatePayload(InflateBuffer(), kDecompressionBufferSize, payload.data(), length);
+    if (!gzip && inflated.Inflated())
         return Refuse(path, u"would be read back inflated: it is gzip data (it begins 1F 8B 08); compress it "
                             u"away or rename the entry to gzip it with --gzip");
-    if (gzip && (size_t(inflated) != content.size() || std::memcmp(InflateBuffer(), content.data(), content.size())))
+    if (gzip && (!inflated.Inflated() || size_t(inflated.nSize) != content.size() ||
+                 std::memcmp(InflateBuffer(), content.data(), content.size()) != 0))
         return Fail(path, u"does not inflate back to its content");
     return true;
 }
@@ -637,9 +638,9 @@ bool CPacker::IsUnchanged(const SManifestEntry& entry, const std::vector<uint8_t
     const uint8_t* payload = m_pBase + entry.nOffset + kEntryHeaderSize;
     const int32_t length = entry.nPayloadLength;
     if (IsCompressedPayload(payload, length)) {
-        const int32_t inflated = InflatePayload(InflateBuffer(), kDecompressionBufferSize, payload, length);
-        if (inflated != 0)
-            return size_t(inflated) == content.size() &&
+        const SInflateResult inflated = InflatePayload(InflateBuffer(), kDecompressionBufferSize, payload, length);
+        if (inflated.Inflated())
+            return size_t(inflated.nSize) == content.size() &&
                    std::memcmp(InflateBuffer(), content.data(), content.size()) == 0;
     }
     return size_t(length) == content.size() && std::memcmp(payload, content.data(), content.size()) == 0;
