@@ -1,7 +1,7 @@
 #include "cli/CliExtractor.h"
 
 #include "batch/FolderName.h"
-#include "cli/EntryWords.h"
+#include "extract/EntryWords.h"
 #include "cli/Glob.h"
 #include "console/Console.h"
 #include "extract/DisplayText.h"

@@ -11,7 +11,7 @@
 #include "batch/BatchExtractor.h"
 #include "cli/CliOptions.h"
 #include "cli/JsonEvents.h"
-#include "cli/Manifest.h"
+#include "manifest/ManifestWriter.h"
 #include "cli/ProgressLine.h"
 
 // The --include and --exclude patterns: an entry is taken when it, or a

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "cli/EntryWords.h"
+#include "extract/EntryWords.h"
 #include "console/Console.h"
 #include "platform/Utf.h"
 

@@ -143,9 +143,9 @@ void CVerifyTree::CompareWithFolder(const std::u16string& path, const uint8_t* d
     if (content.size() == size && std::memcmp(content.data(), data, size) == 0)
         return;
     differences.push_back(path + u": the packed file gives " + DecimalText(int64_t(size)) + u" bytes with CRC-32 " +
-                          DecimalText(PackCrc32(data, size)) + u", the folder's file has " +
+                          DecimalText(ManifestCrc32(data, size)) + u", the folder's file has " +
                           DecimalText(int64_t(content.size())) + u" with CRC-32 " +
-                          DecimalText(PackCrc32(content.data(), content.size())));
+                          DecimalText(ManifestCrc32(content.data(), content.size())));
 }
 
 struct SReadEntry {

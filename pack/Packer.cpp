@@ -63,10 +63,6 @@ std::u16string FoldPath(const std::u16string& path, bool ignoresCase) {
     return folded;
 }
 
-uint32_t PackCrc32(const uint8_t* bytes, size_t count) {
-    return uint32_t(crc32_z(crc32_z(0, nullptr, 0), bytes, count));
-}
-
 std::u16string DecimalText(int64_t value) {
     const std::string digits = std::to_string(value);
     return std::u16string(digits.begin(), digits.end());
@@ -633,7 +629,7 @@ bool CPacker::IsUnchanged(const SManifestEntry& entry, const std::vector<uint8_t
     // unchanged one is then compared byte for byte with what extraction
     // writes for the base's entry: the payload, inflated when it inflates.
     if (content.size() != size_t(entry.nWrittenLength) ||
-        PackCrc32(content.data(), content.size()) != entry.nWrittenCrc)
+        ManifestCrc32(content.data(), content.size()) != entry.nWrittenCrc)
         return false;
     const uint8_t* payload = m_pBase + entry.nOffset + kEntryHeaderSize;
     const int32_t length = entry.nPayloadLength;

@@ -19,7 +19,7 @@
 
 #include "extract/Extractor.h"
 #include "pack/FolderSource.h"
-#include "pack/PackManifest.h"
+#include "manifest/ManifestReader.h"
 
 enum class EPackStatus {
     Done = 0,     // the bytes are built
@@ -182,8 +182,6 @@ private:
     SPackResult m_result;
 };
 
-// CRC-32 as zlib computes it, the manifest's checksum.
-uint32_t PackCrc32(const uint8_t* bytes, size_t count);
 // The number in decimal digits, for messages.
 std::u16string DecimalText(int64_t value);
 

@@ -60,7 +60,7 @@ std::u16string NameOf(const std::u16string& path) {
     return separator == std::u16string::npos ? path : path.substr(separator + 1);
 }
 
-uint32_t Crc32Of(const std::vector<uint8_t>& bytes) { return PackCrc32(bytes.data(), bytes.size()); }
+uint32_t Crc32Of(const std::vector<uint8_t>& bytes) { return ManifestCrc32(bytes.data(), bytes.size()); }
 
 // --gzip: the paths that any of the patterns selects, as --include does.
 class CGzipSelection final : public IEntrySelection {

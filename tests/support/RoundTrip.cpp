@@ -3,7 +3,7 @@
 #include <iterator>
 
 #include "batch/BatchExtractor.h"
-#include "cli/Manifest.h"
+#include "manifest/ManifestWriter.h"
 #include "pack/PackVerify.h"
 #include "pack/Packer.h"
 #include "platform/Utf.h"

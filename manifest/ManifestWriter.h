@@ -12,11 +12,10 @@
 #include <nlohmann/json.hpp>
 
 #include "extract/ExtractCallback.h"
+#include "manifest/ManifestFormat.h"
 
 class CManifestBuilder {
 public:
-    static constexpr int kVersion = 1;
-
     // A new file: its path as given and as an absolute path (empty when it
     // cannot be had), and the code page of its entry names.
     void Begin(const std::u16string& path, const std::u16string& absolutePath, unsigned codePage);

@@ -1,11 +1,9 @@
-#include "cli/Manifest.h"
-
-#include <zlib.h>
+#include "manifest/ManifestWriter.h"
 
 #include <utility>
 
 #include "Version.h"
-#include "cli/EntryWords.h"
+#include "extract/EntryWords.h"
 #include "extract/Container.h"
 #include "platform/Utf.h"
 
@@ -13,8 +11,14 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-uint32_t Crc32(const uint8_t* bytes, size_t count) {
-    return uint32_t(crc32_z(crc32_z(0, nullptr, 0), bytes, count));
+EManifestKind ManifestKindOf(EEntryKind kind) {
+    switch (kind) {
+    case EEntryKind::Child: return EManifestKind::Child;
+    case EEntryKind::Gzip: return EManifestKind::Gzip;
+    case EEntryKind::GzipFailed: return EManifestKind::GzipFailed;
+    case EEntryKind::Stored: break;
+    }
+    return EManifestKind::Stored;
 }
 
 Json Container(int32_t offset, int32_t length) {
@@ -48,7 +52,7 @@ void CManifestBuilder::AddEntry(const SEntryEvent& entry) {
         if (!entries.empty()) {
             const Json& last = entries.back();
             const int32_t start = int32_t(last["offset"]) + kEntryHeaderSize;
-            if (last["kind"] == "child" && entry.nOffset >= start && entry.nOffset < start + int32_t(last["payload_length"]))
+            if (last["kind"] == ManifestKindWord(EManifestKind::Child) && entry.nOffset >= start && entry.nOffset < start + int32_t(last["payload_length"]))
                 m_open.push_back({Container(start, last["payload_length"]), start, start + int32_t(last["payload_length"])});
         }
     }
@@ -58,11 +62,11 @@ void CManifestBuilder::AddEntry(const SEntryEvent& entry) {
     record["name_hex"] = HexBytes(entry.pRawName, size_t(entry.nRawNameLength));
     record["size_hex"] = HexBytes(entry.pRawName + kSizeFieldOffset, kSizeFieldSize);
     if (entry.eStatus == EEntryStatus::Damaged) {
-        record["kind"] = "damaged";
+        record["kind"] = ManifestKindWord(EManifestKind::Damaged);
     } else {
-        record["kind"] = entry.eKind == EEntryKind::Child ? "child" : KindWord(entry.eKind);
+        record["kind"] = ManifestKindWord(ManifestKindOf(entry.eKind));
         record["payload_length"] = entry.nStoredSize;
-        record["payload_crc32"] = Crc32(entry.pPayload, size_t(entry.nStoredSize));
+        record["payload_crc32"] = ManifestCrc32(entry.pPayload, size_t(entry.nStoredSize));
     }
     const bool placed = entry.eStatus != EEntryStatus::Damaged && entry.eStatus != EEntryStatus::Unsafe;
     record["path"] = placed ? Json(Utf16ToUtf8String(entry.pszPath)) : Json(nullptr);
@@ -71,7 +75,7 @@ void CManifestBuilder::AddEntry(const SEntryEvent& entry) {
         record["reason"] = StatusWord(entry.eStatus);
     if (entry.eStatus == EEntryStatus::Written && entry.eKind != EEntryKind::Child && entry.pContent) {
         record["written_length"] = entry.nContentSize;
-        record["written_crc32"] = Crc32(entry.pContent, size_t(entry.nContentSize));
+        record["written_crc32"] = ManifestCrc32(entry.pContent, size_t(entry.nContentSize));
     }
     m_open.back().container["entries"].push_back(std::move(record));
 }
@@ -86,7 +90,7 @@ void CManifestBuilder::EndContainer(const SContainerEnd& end) {
     container["unexamined"] = end.nOffset + end.nLength - end.nStopOffset;
     if (m_open.empty()) {
         m_source["size"] = end.nLength;
-        m_source["crc32"] = Crc32(end.pData, size_t(end.nLength));
+        m_source["crc32"] = ManifestCrc32(end.pData, size_t(end.nLength));
         m_root = std::move(container);
         m_bComplete = true;
     } else {
@@ -98,8 +102,8 @@ std::string CManifestBuilder::Finish(const char16_t* folder) {
     if (!m_bComplete)
         return std::string();
     Json manifest;
-    manifest["v"] = kVersion;
-    manifest["kind"] = "vanto-manifest";
+    manifest["v"] = kManifestVersion;
+    manifest["kind"] = kManifestKind;
     manifest["tool"] = "vanto-extract " VANTO_VERSION_STRING;
     manifest["source"] = m_source;
     manifest["codepage"] = m_nCodePage;

@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-enum class EManifestKind { Child, Stored, Gzip, GzipFailed, Damaged };
+#include "manifest/ManifestFormat.h"
+
 
 struct SManifestContainer;
 

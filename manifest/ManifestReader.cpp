@@ -1,4 +1,4 @@
-#include "pack/PackManifest.h"
+#include "manifest/ManifestReader.h"
 
 #include <nlohmann/json.hpp>
 
@@ -80,24 +80,7 @@ bool GetHex(const Json& object, const char* key, std::vector<uint8_t>& bytes) {
 
 bool ParseKind(const Json& object, EManifestKind& kind) {
     const Json* field = Field(object, "kind");
-    if (!field || !field->is_string())
-        return false;
-    const std::string& word = field->get_ref<const std::string&>();
-    static const struct {
-        const char* pszWord;
-        EManifestKind eKind;
-    } kKinds[] = {{"child", EManifestKind::Child},
-                  {"stored", EManifestKind::Stored},
-                  {"gzip", EManifestKind::Gzip},
-                  {"gzip-failed", EManifestKind::GzipFailed},
-                  {"damaged", EManifestKind::Damaged}};
-    for (const auto& known : kKinds) {
-        if (word == known.pszWord) {
-            kind = known.eKind;
-            return true;
-        }
-    }
-    return false;
+    return field && field->is_string() && ParseManifestKind(field->get_ref<const std::string&>(), kind);
 }
 
 // A path read from the manifest only ever names something below the folder:
@@ -218,12 +201,12 @@ bool ReadManifest(const std::string& text, SManifest& manifest, std::u16string& 
         return false;
     }
     const Json* kind = Field(json, "kind");
-    if (!kind || *kind != "vanto-manifest") {
+    if (!kind || *kind != kManifestKind) {
         error = u"not a manifest: \"kind\" is not \"vanto-manifest\"";
         return false;
     }
     int64_t version = 0;
-    if (!GetInteger(json, "v", 0, INT32_MAX, version) || version != 1) {
+    if (!GetInteger(json, "v", 0, INT32_MAX, version) || version != kManifestVersion) {
         error = u"a manifest of another version than 1: this vanto-pack reads version 1";
         return false;
     }

@@ -1,4 +1,4 @@
-#include "cli/EntryWords.h"
+#include "extract/EntryWords.h"
 
 const char* KindWord(EEntryKind kind) {
     switch (kind) {
