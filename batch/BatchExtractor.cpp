@@ -22,8 +22,13 @@ private:
 
 }  // namespace
 
-CBatchExtractor::CBatchExtractor(IPlatform& platform, const SExtractOptions& options)
-    : CExtractor(platform, options) {}
+CBatchExtractor::CBatchExtractor(IPlatform& platform, IExtractCallback& callback, const SExtractOptions& options)
+    : CExtractor(platform, callback, options) {}
+
+void CBatchExtractor::ReportFile(const SFileEvent& event) {
+    if (!m_bOutOfMemory)
+        m_callback.OnFileEvent(event);
+}
 
 bool CBatchExtractor::ReadExtractionRoot(char16_t* root) {
     const char16_t* folder = m_options.pszExtractionFolder;
@@ -47,7 +52,7 @@ bool CBatchExtractor::ExtractFile(const char16_t* path) {
     SFileEvent event;
     event.pszPath = path;
     event.pszFolder = baseName;
-    OnFileEvent(event);
+    ReportFile(event);
 
     bool extracted = false;
     m_progress.pszPath = path;
@@ -103,7 +108,7 @@ bool CBatchExtractor::ExtractFile(const char16_t* path) {
     CopyText(folder, kPathCapacity, nameBuffer);
     CutAtFirstBackslash(folder);
     event.pszFolder = folder;
-    OnFileEvent(event);
+    ReportFile(event);
     return extracted;
 }
 
@@ -117,14 +122,10 @@ bool CBatchExtractor::WalkFile(const char16_t* nameBuffer, const SInputFile& fil
     CutAtFirstBackslash(m_szFileFolder);
     m_pFileData = file.pData;
     m_progress.nBytesTotal = file.nSize;
-    const bool marked = MarkSelectedEntries(relativeFolder, file.pData, file.nSize);
-    if (!marked) {
-        const CProblemLines problem(*this);
-        LogJa(u"メモリの確保に失敗しました。プログラムを終了します。");
-        LogEn(u"Failed: VirtualAlloc function.");
-        m_platform.ExitProcessNow(m_options.nFatalExitCode);
-    }
-    ExtractData(relativeFolder, file.pData, file.nSize);
+    if (!MarkSelectedEntries(relativeFolder, file.pData, file.nSize))
+        StopForLackOfMemory();
+    if (!m_bOutOfMemory)
+        ExtractData(relativeFolder, file.pData, file.nSize);
     ReleaseMarks();
     m_pFileData = nullptr;
     m_nFileFolderLength = 0;
@@ -149,7 +150,7 @@ bool CBatchExtractor::CreateOutputFolder(char16_t* nameBuffer) {
         // The name comes from a file name: nothing in it may reorder or
         // control what the prompt shows.
         ReplaceUnsafeToShow(nameBuffer);
-        if (AskFolderName(nameBuffer, kPathCapacity, caption) != 1)
+        if (m_callback.AskFolderName(nameBuffer, kPathCapacity, caption) != EFolderAnswer::Given)
             return false;
         if (CreateFolderChecked(ExtractionRoot(), u"", nameBuffer) == EFolderResult::Created)
             return true;
@@ -222,7 +223,7 @@ int32_t CBatchExtractor::ExtractDroppedFiles(IDropList& drop) {
     LogEn(u"%d file%s extracted.", extracted, extracted == 1 ? u" has been" : u"s have been");
     LogAny(u"----------------");
 
-    if (extracted >= 1)
-        PlayCompletionSound();
+    if (extracted >= 1 && !m_bOutOfMemory)
+        m_callback.PlayCompletionSound();
     return extracted;
 }

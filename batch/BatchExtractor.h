@@ -1,7 +1,7 @@
-// CBatchExtractor: the per-file job and the batch run over a list of paths.
-//
-// CMainDlg derives from it and feeds it the paths of a drop (DragQueryFileW);
-// the command-line tool feeds it its arguments. Runs synchronously.
+// CBatchExtractor: the per-file job and the batch run over a list of paths:
+// the engine object each front end holds. CMainDlg feeds it the paths of a
+// drop (DragQueryFileW); the command-line tool feeds it its arguments. Runs
+// synchronously.
 #pragma once
 
 #include <cstdint>
@@ -23,7 +23,8 @@ protected:
 
 class CBatchExtractor : public CExtractor {
 public:
-    CBatchExtractor(IPlatform& platform, const SExtractOptions& options);
+    // The platform and the front end must outlive the object.
+    CBatchExtractor(IPlatform& platform, IExtractCallback& callback, const SExtractOptions& options);
 
     // One custom file: read it whole, test it, create its output folder in the
     // extraction folder or the current directory (asking for another name
@@ -36,7 +37,9 @@ public:
     // Returns the number of files extracted.
     int32_t ExtractDroppedFiles(IDropList& drop);
 
-protected:
+private:
+    // OnFileEvent, unless the memory ran out.
+    void ReportFile(const SFileEvent& event);
     // Creates the output folder named by nameBuffer (name and '\') below the
     // extraction root, asking for another name after each failure. False
     // when the user gave up.

@@ -71,7 +71,7 @@ bool CGlobSelection::Selects(const char16_t* pathInFile) const {
 
 CCliExtractor::CCliExtractor(IPlatform& platform, const SExtractOptions& engineOptions, const SCliOptions& options,
                              CProgressLine& progress)
-    : CBatchExtractor(platform, engineOptions), m_options(options), m_progressLine(progress),
+    : m_platform(platform), m_engine(platform, *this, engineOptions), m_options(options), m_progressLine(progress),
       m_json(options.eMode), m_bSharesTerminal(options.bJson || ConsoleOutputIsTerminal()) {}
 
 void CCliExtractor::Say(const std::u16string& line) {
@@ -95,7 +95,7 @@ void CCliExtractor::OnLogLine(const char16_t* line) {
     // The engine has shown control and direction characters as '?' already.
     if (m_options.nQuiet == 0)
         Say(line);
-    else if (IsProblemLine())
+    else if (m_engine.IsProblemLine())
         Say(m_strFile.empty() ? std::u16string(line) : m_strFile + u": " + line);
 }
 
@@ -108,12 +108,12 @@ void CCliExtractor::ReportLogFailure() {
                           .c_str());
 }
 
-int CCliExtractor::AskFolderName(char16_t* nameBuffer, size_t capacity, const char16_t* caption) {
+EFolderAnswer CCliExtractor::AskFolderName(char16_t* nameBuffer, size_t capacity, const char16_t* caption) {
     // Without a person to ask (or told not to), the question counts as cancelled.
     const bool ask = m_options.eExisting == SCliOptions::EExisting::Ask ||
                      (m_options.eExisting == SCliOptions::EExisting::Default && ConsoleIsInteractive());
     if (!ask)
-        return 2;
+        return EFolderAnswer::GaveUp;
     if (!ConsoleFlush())
         ReportLogFailure();
     m_progressLine.Clear();
@@ -130,10 +130,10 @@ int CCliExtractor::AskFolderName(char16_t* nameBuffer, size_t capacity, const ch
     char16_t answer[kPathCapacity];
     if (!ConsoleReadLine(answer, kPathCapacity)) {
         ConsoleWriteError(u"\n");
-        return 2;
+        return EFolderAnswer::GaveUp;
     }
     StoreFolderAnswer(nameBuffer, capacity, answer);
-    return 1;
+    return EFolderAnswer::Given;
 }
 
 bool CCliExtractor::ContinueJob(const SJobProgress& progress) {
@@ -167,7 +167,7 @@ void CCliExtractor::OnFileEvent(const SFileEvent& event) {
 }
 
 void CCliExtractor::SayFileSummary(const SFileEvent& event) {
-    const bool ja = IsJapanese();
+    const bool ja = m_engine.IsJapanese();
     const std::u16string file = event.pszPath + std::u16string(u": ");
     if (m_options.eMode == EJobMode::Extract) {
         // The full log has its own verdict lines.
@@ -264,12 +264,12 @@ void CCliExtractor::OnContainerEnd(const SContainerEnd& end) {
 }
 
 bool CCliExtractor::WriteManifest(const char16_t* folder) {
-    const bool ja = IsJapanese();
+    const bool ja = m_engine.IsJapanese();
     char16_t name[kPathCapacity];
     const std::string text = m_manifest.Finish(folder);
     bool written = false;
     if (FormatTextV(name, kPathCapacity, u"%s.vanto.json", folder) == EFormatResult::Ok && !text.empty() &&
-        m_platform.OpenOutputRoot(ExtractionRoot())) {
+        m_platform.OpenOutputRoot(m_engine.ExtractionRoot())) {
         written = m_platform.WriteNewFile(name, reinterpret_cast<const uint8_t*>(text.data()), text.size()) ==
                   EWriteResult::Written;
         m_platform.CloseOutputRoot();
@@ -310,7 +310,7 @@ int CCliExtractor::FinishRun(int32_t filesDone) {
     int status = 0;
     if (!LogWritten() || filesDone != files || m_bManifestFailed)
         status = 1;
-    else if (m_options.eMode == EJobMode::Extract ? EntryProblemCount() > 0 : m_nRunProblems > 0)
+    else if (m_options.eMode == EJobMode::Extract ? m_engine.EntryProblemCount() > 0 : m_nRunProblems > 0)
         status = 3;
     if (m_options.bJson && !m_json.RunFinished(files, filesDone, status)) {
         ReportLogFailure();

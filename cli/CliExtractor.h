@@ -30,14 +30,21 @@ private:
     std::vector<std::u16string> m_excludes;
 };
 
-class CCliExtractor final : public CBatchExtractor {
+class CCliExtractor final : public IExtractCallback {
 public:
-    // The options and the progress line must outlive the object.
+    // The platform, the options and the progress line must outlive the object.
     CCliExtractor(IPlatform& platform, const SExtractOptions& engineOptions, const SCliOptions& options,
                   CProgressLine& progress);
 
+    // The files, as one drop on the window would be. Returns how many were
+    // extracted (listed, tested).
+    int32_t ExtractFiles(IDropList& files) { return m_engine.ExtractDroppedFiles(files); }
+    // True when the engine stopped for lack of memory (the log said so):
+    // the run ends with status 1 at once.
+    bool RanOutOfMemory() const { return m_engine.RanOutOfMemory(); }
+
     void OnLogLine(const char16_t* line) override;
-    int AskFolderName(char16_t* nameBuffer, size_t capacity, const char16_t* caption) override;
+    EFolderAnswer AskFolderName(char16_t* nameBuffer, size_t capacity, const char16_t* caption) override;
     void PlayCompletionSound() override {}
     bool ContinueJob(const SJobProgress& progress) override;
     void OnFileEvent(const SFileEvent& event) override;
@@ -66,6 +73,8 @@ private:
     // over anything. False when it could not be written.
     bool WriteManifest(const char16_t* folder);
 
+    IPlatform& m_platform;
+    CBatchExtractor m_engine;
     const SCliOptions& m_options;
     CProgressLine& m_progressLine;
     CJsonEvents m_json;

@@ -63,9 +63,6 @@ int Run(const std::vector<std::u16string>& args) {
     SExtractOptions engineOptions;
     engineOptions.pszLocaleName = localeName.c_str();
     engineOptions.pszExtractionFolder = extractionFolder.c_str();
-    // Running out of memory ends the process before every file is extracted;
-    // a script must not read that as success.
-    engineOptions.nFatalExitCode = 1;
     engineOptions.eMode = options.eMode;
     if (!options.includes.empty() || !options.excludes.empty())
         engineOptions.pSelection = &selection;
@@ -83,7 +80,14 @@ int Run(const std::vector<std::u16string>& args) {
         ConsoleBufferErrors();  // the log goes there
     CCliExtractor extractor(platform, engineOptions, options, progress);
     CPathList drop(options.files);  // the files, read as the paths of one drop
-    const int32_t done = extractor.ExtractDroppedFiles(drop);
+    const int32_t done = extractor.ExtractFiles(drop);
+    // Running out of memory ends the run before every file is extracted: a
+    // script must not read that as success. The log has said so; nothing
+    // more is said.
+    if (extractor.RanOutOfMemory()) {
+        ConsoleFlush();
+        return 1;
+    }
     progress.Finish();
     const int status = extractor.FinishRun(done);
     if (!ConsoleFlush()) {

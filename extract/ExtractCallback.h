@@ -1,9 +1,11 @@
 // The one interface through which the engine talks to whoever drives it.
 //
-// Implemented by:
+// Each front end implements it and holds an engine object (CBatchExtractor)
+// that it hands itself to:
 //   CMainDlg        (ui/)    list box lines, CInputDlg, PlaySoundW
 //   CCliExtractor   (cli/)   standard output, the terminal, no sound; the
 //                            listing, JSON events and progress line
+//   CReadBack       (pack/)  the packer's read-back check: entries only
 //   CRecordingHost  (tests/) records lines, answers and sounds for assertions
 //
 // All calls come from the thread that runs the extraction, synchronously.
@@ -92,6 +94,12 @@ struct SContainerEnd {
     int32_t nStopOffset = 0;         // the first byte not walked; nOffset + nLength when all were
 };
 
+// How the folder-name question ended.
+enum class EFolderAnswer {
+    Given,   // a new name is in the buffer
+    GaveUp,  // cancelled, or nobody to ask
+};
+
 // One file of a job, when it starts and when it ends.
 struct SFileEvent {
     enum class EResult {
@@ -123,10 +131,9 @@ public:
     virtual void OnLogLine(const char16_t* line) = 0;
 
     // Asks for another output folder name. nameBuffer (capacity characters,
-    // terminator included) holds the last tried name followed by '\'. Returns
-    // the prompt's end code: 1 when confirmed, the buffer then holding the new
-    // name followed by exactly one '\'; anything else means the user gave up.
-    virtual int AskFolderName(char16_t* nameBuffer, size_t capacity, const char16_t* caption) = 0;
+    // terminator included) holds the last tried name followed by '\'. Given:
+    // the buffer holds the new name followed by exactly one '\'.
+    virtual EFolderAnswer AskFolderName(char16_t* nameBuffer, size_t capacity, const char16_t* caption) = 0;
 
     // The batch run extracted at least one file.
     virtual void PlayCompletionSound() = 0;

@@ -44,8 +44,8 @@ void ComposeSlashPath(char16_t* out, const char16_t* folder, const char16_t* nam
 
 }  // namespace
 
-CExtractor::CExtractor(IPlatform& platform, const SExtractOptions& options)
-    : m_platform(platform), m_options(options) {}
+CExtractor::CExtractor(IPlatform& platform, IExtractCallback& callback, const SExtractOptions& options)
+    : m_platform(platform), m_callback(callback), m_options(options) {}
 
 bool CExtractor::IsJapanese() const { return IsJapaneseLocaleName(m_options.pszLocaleName); }
 
@@ -98,8 +98,22 @@ void CExtractor::CountProblem() {
 }
 
 void CExtractor::ReportEntry(const SEntryEvent& event) {
-    if (!m_bPlanning)
-        OnEntryEvent(event);
+    if (!m_bPlanning && !m_bOutOfMemory)
+        m_callback.OnEntryEvent(event);
+}
+
+VANTO_NOINLINE void CExtractor::StopForLackOfMemory() {
+    {
+        // Said also when the selection's silent first walk ran out.
+        const bool planning = m_bPlanning;
+        m_bPlanning = false;
+        const CProblemLines problem(*this);
+        LogJa(u"メモリの確保に失敗しました。プログラムを終了します。");
+        LogEn(u"Failed: VirtualAlloc function.");
+        m_bPlanning = planning;
+    }
+    m_bOutOfMemory = true;
+    m_bStopRequested = true;
 }
 
 void CExtractor::ComposePathInFile(char16_t* out, const char16_t* relativeFolder, const char16_t* name) const {
@@ -112,14 +126,15 @@ void CExtractor::CloseExtractionRoot() { m_platform.CloseOutputRoot(); }
 
 VANTO_NOINLINE bool CExtractor::ReportProgress(const uint8_t* position) {
     m_progress.nBytesWalked = m_pFileData && position ? int32_t(position - m_pFileData) : m_progress.nBytesTotal;
-    if (!m_bStopRequested && !ContinueJob(m_progress))
+    if (!m_bStopRequested && (m_bOutOfMemory || !m_callback.ContinueJob(m_progress)))
         m_bStopRequested = true;
     return !m_bStopRequested;
 }
 
 VANTO_NOINLINE void CExtractor::LogIf(bool show, const char16_t* format, const CLogArg* args, size_t count) {
-    // The List and Test modes report through entry events only.
-    if (!show || m_options.eMode != EJobMode::Extract || m_bPlanning)
+    // The List and Test modes report through entry events only; after the
+    // memory ran out, nothing is reported at all.
+    if (!show || m_options.eMode != EJobMode::Extract || m_bPlanning || m_bOutOfMemory)
         return;
     char16_t line[kLineCapacity];
     // A line that would not fit is cut at 1022 characters; none of the
@@ -128,7 +143,7 @@ VANTO_NOINLINE void CExtractor::LogIf(bool show, const char16_t* format, const C
     // Names come from untrusted files: no front end may get a character that
     // controls or reorders what it shows.
     ReplaceUnsafeToShow(line);
-    OnLogLine(line);
+    m_callback.OnLogLine(line);
 }
 
 bool CExtractor::ComposePathFrom(char16_t* buf, size_t nativeFrom, const char16_t* format, const CLogArg* args,
@@ -154,7 +169,7 @@ VANTO_NOINLINE CExtractor::EFolderResult CExtractor::CreateFolderChecked(const c
     const EDirResult result = safe && fits ? m_platform.CreateDir(path + rootLength) : EDirResult::Failed;
     char16_t reported[kReportPathCapacity];
     ComposeSlashPath(reported, relativeFolder, name);
-    OnFolderEvent(reported, result == EDirResult::Created   ? EFolderStatus::Created
+    m_callback.OnFolderEvent(reported, result == EDirResult::Created   ? EFolderStatus::Created
                             : result == EDirResult::Exists && safe && fits ? EFolderStatus::Exists
                                                                          : EFolderStatus::Refused);
     if (result == EDirResult::Created) {
@@ -203,21 +218,21 @@ void CExtractor::ExtractData(const char16_t* relativeFolder, const uint8_t* data
         offset += entrySize;  // entrySize <= length - offset: no overflow
         // The entry (or the child's whole tree) is complete: the one place a
         // stop takes effect.
-        if (!m_bPlanning && (m_bStopRequested || !ReportProgress(data + offset)))
+        if (m_bOutOfMemory || (!m_bPlanning && (m_bStopRequested || !ReportProgress(data + offset))))
             break;
     }
     ReportContainerEnd(data, length, offset);
 }
 
 VANTO_NOINLINE void CExtractor::ReportContainerEnd(const uint8_t* data, int32_t length, int32_t stop) {
-    if (m_bPlanning)
+    if (m_bPlanning || m_bOutOfMemory)
         return;
     SContainerEnd end;
     end.pData = data;
     end.nOffset = m_pFileData ? int32_t(data - m_pFileData) : 0;
     end.nLength = length;
     end.nStopOffset = end.nOffset + stop;
-    OnContainerEnd(end);
+    m_callback.OnContainerEnd(end);
 }
 
 VANTO_NOINLINE CExtractor::EEntryStep CExtractor::ExtractEntry(const char16_t* relativeFolder, const uint8_t* data,
@@ -383,10 +398,8 @@ VANTO_NOINLINE void CExtractor::ExtractFileEntry(const char16_t* relativeFolder,
     const size_t bufferSize = m_bPlanning && !inflates ? 0 : size_t(kDecompressionBufferSize);
     CBlockHolder buffer(m_platform, bufferSize);
     if (bufferSize && !buffer.Get()) {
-        const CProblemLines problem(*this);
-        LogJa(u"メモリの確保に失敗しました。プログラムを終了します。");
-        LogEn(u"Failed: VirtualAlloc function.");
-        m_platform.ExitProcessNow(m_options.nFatalExitCode);
+        StopForLackOfMemory();
+        return;
     }
 
     const uint8_t* content = payload;

@@ -1,8 +1,9 @@
 // CExtractor: the message log operations and the container walker.
 //
-// The portable half of the main window: CMainDlg derives from it (through
-// CBatchExtractor) and so do the command-line tool and the tests; each
-// implements IExtractCallback. Not thread-safe: one extraction at a time.
+// The engine: each front end (the window, the command-line tool, the
+// packer's read-back check, the tests) implements IExtractCallback and holds
+// an engine object (CBatchExtractor) made with it. Not thread-safe: one
+// extraction at a time.
 #pragma once
 
 #include <cstdint>
@@ -38,9 +39,6 @@ struct SExtractOptions {
     // The folder that receives each file's folder; null or empty means the
     // current folder, read anew for every file.
     const char16_t* pszExtractionFolder = nullptr;
-    // Exit code when the decompression buffer cannot be obtained: the window
-    // ends with 0; the command-line tool reports the failure with 1.
-    int nFatalExitCode = 0;
     EJobMode eMode = EJobMode::Extract;
     // Null takes every entry. A child folder with no selected entry below it
     // is not created.
@@ -48,10 +46,12 @@ struct SExtractOptions {
     EExistingFolder eExistingFolder = EExistingFolder::Ask;
 };
 
-class CExtractor : public IExtractCallback {
+class CExtractor {
 public:
-    // The platform must outlive the object.
-    CExtractor(IPlatform& platform, const SExtractOptions& options);
+    // The platform and the front end must outlive the object.
+    CExtractor(IPlatform& platform, IExtractCallback& callback, const SExtractOptions& options);
+    CExtractor(const CExtractor&) = delete;
+    CExtractor& operator=(const CExtractor&) = delete;
 
     // Log operations: a message is always LogJa (Japanese) then LogEn (English)
     // with the same event; exactly one of the pair appends a line.
@@ -89,6 +89,25 @@ public:
     // created or written.
     int32_t EntryProblemCount() const { return m_nEntryProblems; }
 
+    // True once a decompression buffer could not be had. The walk stopped
+    // at once, after its two log lines; from then on the engine reports
+    // nothing more, and every run it is asked for stops at once. Whether the
+    // process ends is the front end's to decide.
+    bool RanOutOfMemory() const { return m_bOutOfMemory; }
+
+    // While the front end's OnLogLine runs: whether the line tells a problem
+    // (for front ends that show only those).
+    bool IsProblemLine() const { return m_bProblemLines; }
+
+    // Takes root as the extraction root that paths are composed from and
+    // opens it as the platform's output root. False when it does not fit or
+    // cannot be opened. CloseExtractionRoot lets go of it. A job does both
+    // itself; a caller of ExtractData does them around it.
+    bool OpenExtractionRoot(const char16_t* root);
+    void CloseExtractionRoot();
+    // The root of the job under way, or of the last one.
+    const char16_t* ExtractionRoot() const { return m_szExtractRoot; }
+
 protected:
     enum class EFolderResult {
         Created,  // made now
@@ -102,13 +121,6 @@ protected:
     // system creates (trailing dots and blanks trimmed where the system does),
     // so that the caller goes on with the name that is on disk.
     EFolderResult CreateFolderChecked(const char16_t* root, const char16_t* relativeFolder, char16_t* name);
-
-    // Takes root as the extraction root that paths are composed from and
-    // opens it as the platform's output root. False when it does not fit or
-    // cannot be opened. CloseExtractionRoot lets go of it.
-    bool OpenExtractionRoot(const char16_t* root);
-    void CloseExtractionRoot();
-    const char16_t* ExtractionRoot() const { return m_szExtractRoot; }
 
     // Asks the front end whether to go on, telling it that the walk of the
     // current file has reached `position` (inside the file's data). False,
@@ -130,6 +142,10 @@ protected:
     // True in the mode that creates folders and writes files.
     bool Writes() const { return m_options.eMode == EJobMode::Extract && !m_bPlanning; }
 
+    // Logs the two lines of a decompression buffer that cannot be had and
+    // stops everything (RanOutOfMemory).
+    void StopForLackOfMemory();
+
     // Marks the log lines logged while it lives as telling a problem, for
     // front ends that show only those (IsProblemLine in OnLogLine).
     class CProblemLines {
@@ -146,9 +162,8 @@ protected:
         CExtractor& m_extractor;
         bool m_bBefore;
     };
-    bool IsProblemLine() const { return m_bProblemLines; }
-
     IPlatform& m_platform;
+    IExtractCallback& m_callback;
     const SExtractOptions m_options;
     // The drop's progress; the batch fills in the file, the walk the bytes.
     SJobProgress m_progress;
@@ -158,6 +173,7 @@ protected:
     size_t m_nFileFolderLength = 0;
     char16_t m_szFileFolder[kPathCapacity] = {};  // that folder's name, for reports
     bool m_bStopRequested = false;
+    bool m_bOutOfMemory = false;
 
 private:
     enum class EEntryStep { End, Done, Child };

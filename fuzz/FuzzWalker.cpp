@@ -15,10 +15,10 @@ public:
     bool Selects(const char16_t* path) const override { return StrLen16(path) % 2 == 0; }
 };
 
-class CFuzzHost final : public CBatchExtractor {
+class CFuzzHost final : public IExtractCallback {
 public:
     CFuzzHost(IPlatform& platform, const SExtractOptions& options, size_t size)
-        : CBatchExtractor(platform, options), m_nSize(size) {}
+        : engine(platform, *this, options), m_nSize(size) {}
 
     void OnEntryEvent(const SEntryEvent& event) override {
         // Every report lies inside the file and its texts fit their buffers.
@@ -32,8 +32,10 @@ public:
         if (StrLen16(line) > 1022)
             std::abort();
     }
-    int AskFolderName(char16_t*, size_t, const char16_t*) override { return 2; }
+    EFolderAnswer AskFolderName(char16_t*, size_t, const char16_t*) override { return EFolderAnswer::GaveUp; }
     void PlayCompletionSound() override {}
+
+    CBatchExtractor engine;
 
 private:
     size_t m_nSize;
@@ -48,7 +50,7 @@ void WalkOn(CMemoryPlatform::EStyle style, const uint8_t* data, size_t size, EJo
     options.eMode = mode;
     options.pSelection = selection;
     CFuzzHost host(platform, options, size);
-    host.ExtractFile(input);
+    host.engine.ExtractFile(input);
     if (platform.nLiveBlocks != 0 || platform.nOpenInputs != 0)
         std::abort();
 }

@@ -156,17 +156,18 @@ struct SReadEntry {
 };
 
 // Extracts the packed bytes onto the tree and keeps every entry's outcome.
-class CReadBack final : public CBatchExtractor {
+class CReadBack final : public IExtractCallback {
 public:
-    CReadBack(CVerifyTree& tree, const SExtractOptions& options) : CBatchExtractor(tree, options) {}
+    CReadBack(CVerifyTree& tree, const SExtractOptions& options) : engine(tree, *this, options) {}
 
     void OnLogLine(const char16_t*) override {}
-    int AskFolderName(char16_t*, size_t, const char16_t*) override { return 0; }
+    EFolderAnswer AskFolderName(char16_t*, size_t, const char16_t*) override { return EFolderAnswer::GaveUp; }
     void PlayCompletionSound() override {}
     void OnEntryEvent(const SEntryEvent& event) override {
         entries[event.nOffset] = {event.eStatus, event.nProblems, event.eKind == EEntryKind::Child, event.pszPath};
     }
 
+    CBatchExtractor engine;
     std::map<int64_t, SReadEntry> entries;  // by offset
 };
 
@@ -231,11 +232,11 @@ std::vector<std::u16string> VerifyPacked(IPlatform& platform, IFolderSource& sou
     SExtractOptions options;
     options.pszLocaleName = u"en-US";
     options.pszExtractionFolder = u"v";  // short: no path is judged too long for the root's sake
-    options.nFatalExitCode = 1;
     options.eExistingFolder = EExistingFolder::Rename;
     CReadBack back(tree, options);
-    if (!back.ExtractFile(kPackedName))
-        return {u"the packed file cannot be read back as a custom file"};
+    if (!back.engine.ExtractFile(kPackedName))
+        return {back.engine.RanOutOfMemory() ? u"no memory to read the packed file back"
+                                             : u"the packed file cannot be read back as a custom file"};
     std::vector<std::u16string> differences = std::move(tree.differences);
     CompareEntries(packed, tree, back, differences);
     CompareFolder(source, u"", tree, differences);

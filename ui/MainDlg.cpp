@@ -110,7 +110,7 @@ HGLOBAL JoinLines(HWND list, int first, int count, bool endLines) {
 
 }  // namespace
 
-CMainDlg::CMainDlg(IPlatform& platform) : CBatchExtractor(platform, SExtractOptions{LocaleNameForEngine()}) {}
+CMainDlg::CMainDlg(IPlatform& platform) : m_engine(platform, *this, SExtractOptions{LocaleNameForEngine()}) {}
 
 CMainDlg::~CMainDlg() {
     if (m_pTaskbar)
@@ -385,7 +385,11 @@ BOOL CMainDlg::OnIdle() {
 void CMainDlg::OnDropFiles(HDROP hDrop) {
     CDropFileList drop(hDrop);
     BeginJob();
-    ExtractDroppedFiles(drop);
+    m_engine.ExtractDroppedFiles(drop);
+    // The one fatal failure: no memory for a decompression buffer. The log
+    // has said so; nothing more is done.
+    if (m_engine.RanOutOfMemory())
+        ::ExitProcess(0);
     ::DragFinish(hDrop);
     EndJob();
     if (m_nCloseCode != 0)
@@ -516,10 +520,10 @@ void CMainDlg::OnLogLine(const char16_t* line) {
         RefreshLog();
 }
 
-int CMainDlg::AskFolderName(char16_t* nameBuffer, size_t capacity, const char16_t* caption) {
+EFolderAnswer CMainDlg::AskFolderName(char16_t* nameBuffer, size_t capacity, const char16_t* caption) {
     // The prompt writes up to its own capacity into the buffer.
     if (capacity < size_t(CInputDlg::kNameCapacity))
-        return -1;
+        return EFolderAnswer::GaveUp;
     CInputDlg dlg;
     dlg.m_pszCaption = AsWide(caption);
     // The log shows what led to the question before it is asked.
@@ -532,7 +536,7 @@ int CMainDlg::AskFolderName(char16_t* nameBuffer, size_t capacity, const char16_
     m_pPrompt = nullptr;
     if (m_bJobRunning)
         SetLogRedraw(false);
-    return code;
+    return code == IDOK ? EFolderAnswer::Given : EFolderAnswer::GaveUp;
 }
 
 bool CMainDlg::ComposeCompletionSoundPath(WCHAR* buf, size_t capacity) {

@@ -4,9 +4,11 @@
 // dropped from the shell. When the system moves it to a monitor of another
 // DPI, it takes the size the system suggests and lays the log out again.
 //
-// It is the portable engine (CBatchExtractor) with a window on top: the list
-// box is the engine's line sink, CInputDlg its folder-name prompt and
-// PlaySoundW its completion sound. Run constructs it with the platform seam,
+// It is the front end of the portable engine (CBatchExtractor), which it
+// holds: the list box is the engine's line sink, CInputDlg its folder-name
+// prompt and PlaySoundW its completion sound. When the engine runs out of
+// memory for a decompression buffer, the process ends at once with exit
+// code 0, after the log's two lines. Run constructs it with the platform seam,
 // creates it with CreateModeless and runs the thread's message loop while it
 // exists; the window adds itself to that loop as message filter (the dialog
 // keyboard interface) and idle handler, and leaves it when destroyed.
@@ -45,7 +47,7 @@ class CMainDlg : public CIndirectDialogImpl<CMainDlg>,
                  public CUpdateUI<CMainDlg>,
                  public CMessageFilter,
                  public CIdleHandler,
-                 public CBatchExtractor {
+                 public IExtractCallback {
 public:
     enum : int {
         IDC_LOG_LIST = 1000,
@@ -71,9 +73,24 @@ public:
     // One drop: the whole batch runs here; the handle is released at the end.
     void OnDropFiles(HDROP hDrop);
 
+    // The message log's operations, as the engine has them.
+    template <class... Args>
+    void LogJa(const char16_t* format, const Args&... args) {
+        m_engine.LogJa(format, args...);
+    }
+    template <class... Args>
+    void LogEn(const char16_t* format, const Args&... args) {
+        m_engine.LogEn(format, args...);
+    }
+    template <class... Args>
+    void LogAny(const char16_t* format, const Args&... args) {
+        m_engine.LogAny(format, args...);
+    }
+    bool IsJapanese() const { return m_engine.IsJapanese(); }
+
     // The engine's hooks.
     void OnLogLine(const char16_t* line) override;
-    int AskFolderName(char16_t* nameBuffer, size_t capacity, const char16_t* caption) override;
+    EFolderAnswer AskFolderName(char16_t* nameBuffer, size_t capacity, const char16_t* caption) override;
     void PlayCompletionSound() override;
     bool ContinueJob(const SJobProgress& progress) override;
 
@@ -117,6 +134,7 @@ private:
     // the window's title, or its Japanese form. False when it does not fit.
     bool ComposeProgressTitle(const SJobProgress& progress, WCHAR* buf, size_t capacity) const;
 
+    CBatchExtractor m_engine;
     HICON m_hIconBig = nullptr;
     HICON m_hIconSmall = nullptr;
 

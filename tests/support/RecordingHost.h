@@ -1,5 +1,6 @@
-// CRecordingHost: the tests' side of the engine. Records every log line and
-// every sound, and answers folder-name questions from a prepared list.
+// CRecordingHost: the tests' front end of the engine. Records every log line
+// and every sound, answers folder-name questions from a prepared list, and
+// holds the engine object, whose operations it offers under their names.
 #pragma once
 
 #include <deque>
@@ -9,7 +10,7 @@
 #include "batch/BatchExtractor.h"
 #include "batch/FolderName.h"
 
-class CRecordingHost final : public CBatchExtractor {
+class CRecordingHost final : public IExtractCallback {
 public:
     struct SAnswer {
         int nEndCode;          // 1: OK, anything else: cancelled
@@ -17,21 +18,22 @@ public:
     };
 
     CRecordingHost(IPlatform& platform, const char16_t* localeName)
-        : CBatchExtractor(platform, SExtractOptions{localeName}) {}
-    CRecordingHost(IPlatform& platform, const SExtractOptions& options) : CBatchExtractor(platform, options) {}
+        : engine(platform, *this, SExtractOptions{localeName}) {}
+    CRecordingHost(IPlatform& platform, const SExtractOptions& options) : engine(platform, *this, options) {}
 
     void OnLogLine(const char16_t* line) override { lines.emplace_back(line); }
 
-    int AskFolderName(char16_t* nameBuffer, size_t capacity, const char16_t* caption) override {
+    EFolderAnswer AskFolderName(char16_t* nameBuffer, size_t capacity, const char16_t* caption) override {
         questions.emplace_back(nameBuffer);
         captions.emplace_back(caption);
         if (answers.empty())
-            return 2;
+            return EFolderAnswer::GaveUp;
         const SAnswer answer = answers.front();
         answers.pop_front();
-        if (answer.nEndCode == 1)
-            StoreFolderAnswer(nameBuffer, capacity, answer.text.c_str());
-        return answer.nEndCode;
+        if (answer.nEndCode != 1)
+            return EFolderAnswer::GaveUp;
+        StoreFolderAnswer(nameBuffer, capacity, answer.text.c_str());
+        return EFolderAnswer::Given;
     }
 
     void PlayCompletionSound() override { ++nSounds; }
@@ -42,10 +44,35 @@ public:
         return int(reports.size()) != nStopAt;
     }
 
+    // The engine's operations.
+    bool ExtractFile(const char16_t* path) { return engine.ExtractFile(path); }
+    int32_t ExtractDroppedFiles(IDropList& drop) { return engine.ExtractDroppedFiles(drop); }
+    void ExtractData(const char16_t* relativeFolder, const uint8_t* data, int32_t length) {
+        engine.ExtractData(relativeFolder, data, length);
+    }
+    bool CreateFolder(const char16_t* root, const char16_t* relativeFolder, const char16_t* name) {
+        return engine.CreateFolder(root, relativeFolder, name);
+    }
+    template <class... Args>
+    void LogJa(const char16_t* format, const Args&... args) {
+        engine.LogJa(format, args...);
+    }
+    template <class... Args>
+    void LogEn(const char16_t* format, const Args&... args) {
+        engine.LogEn(format, args...);
+    }
+    template <class... Args>
+    void LogAny(const char16_t* format, const Args&... args) {
+        engine.LogAny(format, args...);
+    }
+    int32_t EntryProblemCount() const { return engine.EntryProblemCount(); }
+    bool StopRequested() const { return engine.StopRequested(); }
+
     // Gives the tests the root a job would use, opened as a job opens it,
     // without running a job.
-    void SetExtractionRoot(const std::u16string& root) { OpenExtractionRoot(root.c_str()); }
+    void SetExtractionRoot(const std::u16string& root) { engine.OpenExtractionRoot(root.c_str()); }
 
+    CBatchExtractor engine;
     std::vector<std::u16string> lines;
     std::vector<std::u16string> questions;  // name buffer when asked
     std::vector<std::u16string> captions;

@@ -32,14 +32,15 @@ CMemoryFolderSource TreeOf(const CMemoryPlatform& platform) {
 }
 
 // Extracts with the manifest's events recorded.
-class CHost final : public CBatchExtractor {
+class CHost final : public IExtractCallback {
 public:
-    using CBatchExtractor::CBatchExtractor;
+    CHost(IPlatform& platform, const SExtractOptions& options) : engine(platform, *this, options) {}
     void OnLogLine(const char16_t*) override {}
-    int AskFolderName(char16_t*, size_t, const char16_t*) override { return 2; }
+    EFolderAnswer AskFolderName(char16_t*, size_t, const char16_t*) override { return EFolderAnswer::GaveUp; }
     void PlayCompletionSound() override {}
     void OnEntryEvent(const SEntryEvent& event) override { manifest.AddEntry(event); }
     void OnContainerEnd(const SContainerEnd& end) override { manifest.EndContainer(end); }
+    CBatchExtractor engine;
     CManifestBuilder manifest;
 };
 
@@ -50,7 +51,7 @@ bool Extract(CMemoryPlatform& platform, const std::vector<uint8_t>& file, SManif
     platform.AddInputFile(kInput, file);
     CHost host(platform, SExtractOptions{u"en-US"});
     host.manifest.Begin(kInput, kInput, 932);
-    if (!host.ExtractFile(kInput)) {
+    if (!host.engine.ExtractFile(kInput)) {
         why = "not extracted";
         return false;
     }
