@@ -1,6 +1,5 @@
 #include "pack/PackVerify.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <set>
@@ -66,10 +65,6 @@ public:
     }
     void ToNativeSeparators(char16_t* path) override { m_platform.ToNativeSeparators(path); }
     SNameRules NameRules() const override { return m_platform.NameRules(); }
-    [[noreturn]] void ExitProcessNow(int code) override {
-        m_platform.ExitProcessNow(code);
-        std::abort();  // not reached: the call through the seam does not say so
-    }
 
 private:
     // The path below the packed file's own folder ('/' between levels), and

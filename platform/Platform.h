@@ -105,9 +105,6 @@ public:
 
     virtual SNameRules NameRules() const = 0;
 
-    // Ends the process at once with the given code, after flushing standard streams.
-    [[noreturn]] virtual void ExitProcessNow(int code) = 0;
-
 protected:
     ~IPlatform() = default;
 };

@@ -529,9 +529,5 @@ void CSystemPlatform::ToNativeSeparators(char16_t* path) {
     }
 }
 
-void CSystemPlatform::ExitProcessNow(int code) {
-    std::fflush(nullptr);
-    _exit(code);
-}
 
 void SetWriteMethod(CSystemPlatform& platform, EWriteMethod method) { platform.State().m_eWriteMethod = method; }

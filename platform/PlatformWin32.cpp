@@ -389,10 +389,6 @@ void CSystemPlatform::DecodeName(const uint8_t* bytes, size_t count, char16_t* o
     out[n > 0 ? n : 0] = 0;
 }
 
-void CSystemPlatform::ExitProcessNow(int code) {
-    std::fflush(nullptr);
-    ExitProcess(UINT(code));
-}
 
 SNameRules CSystemPlatform::NameRules() const { return SNameRules{true, true, true}; }
 

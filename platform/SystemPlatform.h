@@ -49,7 +49,6 @@ public:
     bool EncodeName(const char16_t* name, uint8_t* out, size_t capacity, size_t& length) override;
     void ToNativeSeparators(char16_t* path) override;
     SNameRules NameRules() const override;
-    [[noreturn]] void ExitProcessNow(int code) override;
 
 private:
     // Creates the file `name` in the folder held by `folder` (see WriteNewFile).

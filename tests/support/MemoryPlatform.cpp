@@ -229,7 +229,3 @@ void CMemoryPlatform::ToNativeSeparators(char16_t* path) {
     }
 }
 
-void CMemoryPlatform::ExitProcessNow(int code) {
-    std::fflush(nullptr);
-    _exit(code);
-}

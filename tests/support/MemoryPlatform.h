@@ -108,8 +108,6 @@ public:
         const bool windows = m_eStyle == EStyle::Windows;
         return SNameRules{windows, windows, windows};
     }
-    // Flushes the streams and ends the process with the code (death tests).
-    [[noreturn]] void ExitProcessNow(int code) override;
 
 private:
     // The path's components as the system resolves them (the lookup key);
