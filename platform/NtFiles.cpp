@@ -3,7 +3,7 @@
 namespace ntfiles {
 
 NTSTATUS OpenRelative(HANDLE parent, const WCHAR* name, size_t length, ACCESS_MASK access, ULONG share,
-                      ULONG disposition, ULONG options, HANDLE* handle) {
+                      ULONG disposition, ULONG options, HANDLE* handle, EReparse reparse) {
     *handle = nullptr;
     if (length == 0 || length > 32767)
         return kNameInvalid;
@@ -13,8 +13,10 @@ NTSTATUS OpenRelative(HANDLE parent, const WCHAR* name, size_t length, ACCESS_MA
     OBJECT_ATTRIBUTES attributes;
     InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, parent, nullptr);
     IO_STATUS_BLOCK status;
+    if (reparse == EReparse::OpenPoint)
+        options |= FILE_OPEN_REPARSE_POINT;
     return NtCreateFile(handle, access | SYNCHRONIZE, &attributes, &status, nullptr, FILE_ATTRIBUTE_NORMAL, share,
-                        disposition, options | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT, nullptr, 0);
+                        disposition, options | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
 }
 
 // From the basic information, which every file system answers (FAT refuses

@@ -23,13 +23,20 @@ const ULONG kAnyShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 const NTSTATUS kNameInvalid = NTSTATUS(0xC0000033L);     // STATUS_OBJECT_NAME_INVALID
 const NTSTATUS kNameNotFound = NTSTATUS(0xC0000034L);    // STATUS_OBJECT_NAME_NOT_FOUND
 const NTSTATUS kNameCollision = NTSTATUS(0xC0000035L);   // STATUS_OBJECT_NAME_COLLISION
+const NTSTATUS kPathNotFound = NTSTATUS(0xC000003AL);    // STATUS_OBJECT_PATH_NOT_FOUND
 const NTSTATUS kSharingViolation = NTSTATUS(0xC0000043L);
 
+enum class EReparse {
+    OpenPoint,      // a reparse point itself is opened, never what it names
+    ThroughFilter,  // resolved as Windows resolves it, links too: only for a
+                    // name already held open by a handle that showed no link
+};
+
 // Opens or creates `name` (length characters, no separator) relative to the
-// folder `parent`, never through a reparse point (the point itself is
-// opened), with Windows' letter-case rules, for synchronous use.
+// folder `parent`, with Windows' letter-case rules, for synchronous use; a
+// reparse point there is opened itself unless `reparse` says otherwise.
 NTSTATUS OpenRelative(HANDLE parent, const WCHAR* name, size_t length, ACCESS_MASK access, ULONG share,
-                      ULONG disposition, ULONG options, HANDLE* handle);
+                      ULONG disposition, ULONG options, HANDLE* handle, EReparse reparse = EReparse::OpenPoint);
 
 // The attributes of an open file or folder; false when they cannot be read.
 bool ReadAttributes(HANDLE h, DWORD& attributes);
