@@ -15,7 +15,8 @@
 namespace {
 
 const char16_t* UnopenableText() {
-    return u"has a name Windows cannot open as it stands (it ends in a dot or a blank, or holds * ? \" < > |)";
+    return u"has a name Windows cannot open as it stands (it ends in a dot or a blank, or holds * ? \" < > | \\ : "
+           u"or a control character)";
 }
 
 // The largest entry a size field of nine digits can state.

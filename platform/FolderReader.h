@@ -23,7 +23,8 @@ enum class EItemKind {
     Link,        // a symbolic link, a junction, ...: never followed
     Other,       // a pipe, a device, a socket: nothing a file can hold
     Unopenable,  // a name the system lists but cannot open as it stands
-                 // (Windows: it ends in a dot or a blank, or holds * ? " < > |)
+                 // (Windows: it ends in a dot or a blank, or holds * ? " < > |,
+                 // \ or : or a control character; Wine lists such Unix names)
 };
 
 struct SFolderItem {
@@ -62,7 +63,9 @@ public:
     // itself); a ".." level is refused (Failed).
 
     // The folder's items without "." and "..", in no particular order. A link
-    // among them is listed as Link, never looked through.
+    // among them is listed as Link, never looked through; where the system
+    // shows a link to a file as that file (Wine does, for a Unix symbolic
+    // link), it is listed as File and ReadFile says Link.
     ESourceResult ListFolder(const std::u16string& path, std::vector<SFolderItem>& items);
     // The regular file's whole content. Opening never blocks (a pipe is
     // refused as NotFile); a file that shrinks while it is read fails.

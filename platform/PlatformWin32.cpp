@@ -7,6 +7,19 @@
 #include <cstring>
 
 #include "base/Text.h"
+#include "platform/NtFiles.h"
+
+using ntfiles::AsHandle;
+using ntfiles::EndsInDotOrBlank;
+using ntfiles::IsDirectory;
+using ntfiles::IsLink;
+using ntfiles::kAnyShare;
+using ntfiles::kHoldShare;
+using ntfiles::kNameCollision;
+using ntfiles::kNameInvalid;
+using ntfiles::kNameNotFound;
+using ntfiles::kSharingViolation;
+using ntfiles::OpenRelative;
 
 namespace {
 
@@ -14,66 +27,6 @@ namespace {
 bool TakesNoFlags(unsigned codePage) {
     return (codePage >= 50220 && codePage <= 50229) || (codePage >= 57002 && codePage <= 57011) ||
            codePage == 65000 || codePage == 65001 || codePage == 54936 || codePage == 42;
-}
-
-// The folders below the root are held without delete sharing while they are
-// filled, so no other program can rename them or swap them for links. One
-// held elsewhere with delete access is still opened, with delete sharing.
-const ULONG kHoldShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
-const ULONG kAnyShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-const NTSTATUS kSharingViolation = NTSTATUS(0xC0000043L);
-const NTSTATUS kNameCollision = NTSTATUS(0xC0000035L);
-
-// Opens or creates `name` relative to the folder `parent`, never through a
-// reparse point (the point itself is opened), with Windows' letter-case rules.
-NTSTATUS OpenRelative(HANDLE parent, const WCHAR* name, size_t length, ACCESS_MASK access, ULONG share,
-                      ULONG disposition, ULONG options, HANDLE* handle) {
-    *handle = nullptr;
-    if (length == 0 || length > 32767)
-        return NTSTATUS(0xC0000033L);  // STATUS_OBJECT_NAME_INVALID
-    UNICODE_STRING text;
-    text.Buffer = const_cast<PWSTR>(name);
-    text.Length = text.MaximumLength = USHORT(length * sizeof(WCHAR));
-    OBJECT_ATTRIBUTES attributes;
-    InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, parent, nullptr);
-    IO_STATUS_BLOCK status;
-    return NtCreateFile(handle, access | SYNCHRONIZE, &attributes, &status, nullptr, FILE_ATTRIBUTE_NORMAL, share,
-                        disposition, options | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT, nullptr, 0);
-}
-
-// The attributes of an open file or folder, from its basic information,
-// which every file system answers (FAT refuses the attribute-and-tag query).
-// False when they cannot be read.
-bool ReadAttributes(HANDLE h, DWORD& attributes) {
-    FILE_BASIC_INFO basic = {};
-    if (!GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic))
-        return false;
-    attributes = basic.FileAttributes;
-    return true;
-}
-
-// A symbolic link, a junction or any other reparse point that names another
-// place (a name surrogate) is never entered. Other reparse points stay usable:
-// the folders of cloud storage such as OneDrive are reparse points too. Where
-// the tag cannot be read (FAT answers no such query, and has no reparse
-// points), any reparse point counts as a link, and so do unreadable attributes.
-bool IsLink(HANDLE h) {
-    FILE_ATTRIBUTE_TAG_INFO tag = {};
-    if (GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag))
-        return (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && IsReparseTagNameSurrogate(tag.ReparseTag);
-    DWORD attributes = 0;
-    return !ReadAttributes(h, attributes) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-}
-
-bool IsDirectory(HANDLE h) {
-    DWORD attributes = 0;
-    return ReadAttributes(h, attributes) && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-// Windows would not open again a name it would trim.
-bool EndsInDotOrBlank(const SPathComponent& name) {
-    const char16_t last = name.begin[name.length - 1];
-    return last == u'.' || last == u' ';
 }
 
 bool SetDeleteOnClose(HANDLE h, bool remove) {
@@ -91,7 +44,7 @@ NTSTATUS NameWithoutReplacing(HANDLE file, HANDLE folder, const SPathComponent& 
         char bytes[sizeof(FILE_RENAME_INFORMATION) + 260 * sizeof(WCHAR)];
     } rename = {};
     if (name.length >= 260)
-        return NTSTATUS(0xC0000033L);
+        return kNameInvalid;
     rename.info.ReplaceIfExists = FALSE;
     rename.info.RootDirectory = folder;
     rename.info.FileNameLength = ULONG(name.length * sizeof(WCHAR));
@@ -137,8 +90,6 @@ NTSTATUS CreateTemporaryFile(HANDLE folder, ULONG options, unsigned long& sequen
     }
     return status;
 }
-
-HANDLE AsHandle(CFolderChain::Handle h) { return reinterpret_cast<HANDLE>(h); }
 
 }  // namespace
 
@@ -286,7 +237,7 @@ EWriteResult CSystemPlatform::WriteNewFile(const char16_t* relativePath, const u
         CloseHandle(h);
         return EWriteResult::Exists;
     }
-    if (probe != NTSTATUS(0xC0000034L))  // anything but STATUS_OBJECT_NAME_NOT_FOUND
+    if (probe != kNameNotFound)
         return EWriteResult::CannotCreate;
 
     // Where the volume keeps links, the content goes to a temporary file

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/FolderReader.h"
 #include "platform/SystemPlatform.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/wine/WinFiles.h"
@@ -309,6 +310,180 @@ TEST(Win32ReadWholeFile, RefusesWhatCannotBeExtracted) {
     CloseHandle(exclusive);
     CloseHandle(writer);
     EXPECT_EQ(ReadBytes(scratch / u"locked.god"), Text("locked content"));
+}
+
+// --- CFolderReader -----------------------------------------------------------------
+
+// root\ holds a small tree and what only the Unix side of Wine can put there:
+// symbolic links to outside\ (at the top and in the middle of a path) and to
+// a file in it, and names Windows cannot open. No read may reach outside\.
+class Win32FolderReaderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(scratch.Path().empty());
+        for (const char16_t* folder : {u"root", u"root\\a", u"root\\a\\b", u"outside", u"outside\\in"})
+            ASSERT_TRUE(CreateDirectoryW(W(scratch / folder), nullptr));
+        ASSERT_TRUE(WriteBytes(scratch / u"root\\top.txt", Text("top")));
+        ASSERT_TRUE(WriteBytes(scratch / u"root\\a\\b\\deep.txt", Text("deep")));
+        ASSERT_TRUE(WriteBytes(scratch / u"root\\big.bin", Bytes(64, 'x')));
+        ASSERT_TRUE(WriteBytes(scratch / u"outside\\secret.txt", Text("secret")));
+        ASSERT_TRUE(WriteBytes(scratch / u"outside\\in\\x.txt", Text("x")));
+        ASSERT_TRUE(RunUnixScript(scratch.Path(), R"sh(
+            ln -s ../outside root/up
+            ln -s ../../outside root/a/up
+            ln -s ../outside/secret.txt root/secret.txt
+            for name in 'a*b' 'q?' 'x"y' 'l<' 'g>' 'p|' 'dot.' 'blank ' 'back\slash' 'co:lon' "$(printf 'c\001')"; do
+                printf x > "root/a/$name"
+            done
+            mkdir 'root/dir*' 'root/dir.'
+            printf x > 'root/dir*/in'
+            printf x > 'root/dir./in')sh"));
+    }
+    // What Windows calls cannot remove is removed on the Unix side.
+    void TearDown() override { EXPECT_TRUE(RunUnixScript(scratch.Path(), "rm -rf root outside")); }
+
+    CScratchFolder scratch;
+};
+
+// Items as "name kind [size]", sorted.
+Lines Described(const std::vector<SFolderItem>& items) {
+    const char16_t* kinds[] = {u"file", u"folder", u"link", u"other", u"unopenable"};
+    Lines lines;
+    for (const SFolderItem& item : items)
+        lines.push_back(item.strName + u" " + kinds[int(item.eKind)] +
+                        (item.eKind == EItemKind::File ? u" " + Num(item.nSize) : u""));
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+TEST_F(Win32FolderReaderTest, OpensTheRootAsTheUserNamesIt) {
+    struct SCase {
+        std::u16string root;
+        ESourceResult expected;
+        Lines items;  // the root's listing once it is open
+    };
+    const SCase cases[] = {
+        {u"root\\a\\b", ESourceResult::Ok, {u"deep.txt file 4"}},
+        {u"root\\up\\in", ESourceResult::Ok, {u"x.txt file 1"}},  // a link above the root is the user's
+        {u"root\\up", ESourceResult::Link, {}},
+        {u"root\\a\\up\\", ESourceResult::Link, {}},
+        {u"root\\top.txt", ESourceResult::NotFolder, {}},
+        {u"root\\missing", ESourceResult::Missing, {}},
+        {u"root\\dir*", ESourceResult::Unopenable, {}},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(std::string(c.root.begin(), c.root.end()));
+        CFolderReader reader;
+        EXPECT_EQ(reader.OpenRoot(scratch / c.root), c.expected);
+        std::vector<SFolderItem> items;
+        EXPECT_EQ(reader.ListFolder(u"", items), c.items.empty() ? ESourceResult::Failed : ESourceResult::Ok);
+        EXPECT_EQ(Described(items), c.items);
+    }
+}
+
+TEST_F(Win32FolderReaderTest, ListsFoldersAndTellsLinksAndUnopenableNames) {
+    struct SCase {
+        std::u16string path;
+        ESourceResult expected;
+        Lines items;
+    };
+    const SCase cases[] = {
+        // Wine shows a link to a file as that file: ReadFile tells it.
+        {u"", ESourceResult::Ok,
+         {u"a folder", u"big.bin file 64", u"dir* unopenable", u"dir. unopenable", u"secret.txt file 6",
+          u"top.txt file 3", u"up link"}},
+        {u"a", ESourceResult::Ok,
+         {u"a*b unopenable", u"b folder", u"back\\slash unopenable", u"blank  unopenable", u"c\x01 unopenable",
+          u"co:lon unopenable", u"dot. unopenable", u"g> unopenable", u"l< unopenable", u"p| unopenable",
+          u"q? unopenable", u"up link", u"x\"y unopenable"}},
+        {u"a/b/", ESourceResult::Ok, {u"deep.txt file 4"}},
+        {u"up", ESourceResult::Link, {}},
+        {u"up/in", ESourceResult::Link, {}},
+        {u"a/up/in", ESourceResult::Link, {}},
+        {u"secret.txt", ESourceResult::Link, {}},
+        {u"top.txt", ESourceResult::NotFolder, {}},
+        {u"missing", ESourceResult::Missing, {}},
+        {u"a/missing/deeper", ESourceResult::Missing, {}},
+        {u"dir*", ESourceResult::Unopenable, {}},
+        {u"dir.", ESourceResult::Unopenable, {}},
+        {u"..", ESourceResult::Failed, {}},
+        {u"a/../a", ESourceResult::Failed, {}},
+    };
+    CFolderReader reader;
+    ASSERT_EQ(reader.OpenRoot(scratch / u"root"), ESourceResult::Ok);
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(std::string(c.path.begin(), c.path.end()));
+        std::vector<SFolderItem> items;
+        EXPECT_EQ(reader.ListFolder(c.path, items), c.expected);
+        EXPECT_EQ(Described(items), c.items);
+    }
+}
+
+TEST_F(Win32FolderReaderTest, ReadsRegularFilesOnlyAndNeverThroughALink) {
+    struct SCase {
+        std::u16string path;
+        int64_t limit;
+        ESourceResult expected;
+        Bytes content;
+    };
+    const SCase cases[] = {
+        {u"top.txt", 100, ESourceResult::Ok, Text("top")},
+        {u"a/b/deep.txt", 100, ESourceResult::Ok, Text("deep")},
+        {u"big.bin", 65, ESourceResult::Ok, Bytes(64, 'x')},
+        {u"big.bin", 64, ESourceResult::TooLarge, {}},
+        {u"missing.txt", 100, ESourceResult::Missing, {}},
+        {u"missing/x.txt", 100, ESourceResult::Missing, {}},
+        {u"secret.txt", 100, ESourceResult::Link, {}},
+        {u"up", 100, ESourceResult::Link, {}},
+        {u"up/secret.txt", 100, ESourceResult::Link, {}},
+        {u"a/up/in/x.txt", 100, ESourceResult::Link, {}},
+        {u"a", 100, ESourceResult::NotFile, {}},
+        {u"", 100, ESourceResult::NotFile, {}},
+        {u"../outside/secret.txt", 100, ESourceResult::Failed, {}},
+        {u"a/../top.txt", 100, ESourceResult::Failed, {}},
+        {u"a/a*b", 100, ESourceResult::Unopenable, {}},
+        {u"a/q?", 100, ESourceResult::Unopenable, {}},
+        {u"a/x\"y", 100, ESourceResult::Unopenable, {}},
+        {u"a/l<", 100, ESourceResult::Unopenable, {}},
+        {u"a/g>", 100, ESourceResult::Unopenable, {}},
+        {u"a/p|", 100, ESourceResult::Unopenable, {}},
+        {u"a/dot.", 100, ESourceResult::Unopenable, {}},
+        {u"a/blank ", 100, ESourceResult::Unopenable, {}},
+        {u"a/back\\slash", 100, ESourceResult::Unopenable, {}},
+        {u"dir*/in", 100, ESourceResult::Unopenable, {}},
+        {u"dir./in", 100, ESourceResult::Unopenable, {}},
+    };
+    CFolderReader reader;
+    ASSERT_EQ(reader.OpenRoot(scratch / u"root"), ESourceResult::Ok);
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(std::string(c.path.begin(), c.path.end()));
+        Bytes bytes = Text("left over");
+        EXPECT_EQ(reader.ReadFile(c.path, bytes, c.limit), c.expected);
+        EXPECT_EQ(bytes, c.content);
+    }
+}
+
+TEST_F(Win32FolderReaderTest, FoldersBeingReadCannotBeMovedUntilLetGo) {
+    CFolderReader reader;
+    ASSERT_EQ(reader.OpenRoot(scratch / u"root"), ESourceResult::Ok);
+    Bytes bytes;
+    ASSERT_EQ(reader.ReadFile(u"a/b/deep.txt", bytes, 100), ESourceResult::Ok);
+    const std::u16string root = scratch / u"root";
+    struct SAttempt {
+        const char* what;
+        std::u16string from, to;
+    };
+    const SAttempt attempts[] = {
+        {"rename the root", root, root + u"2"},
+        {"rename a", root + u"\\a", root + u"\\a2"},
+        {"move a\\b out of a", root + u"\\a\\b", root + u"\\b"},
+    };
+    for (const SAttempt& attempt : attempts) {
+        SCOPED_TRACE(attempt.what);
+        EXPECT_FALSE(OnAnotherThread([&] { return MoveFileW(W(attempt.from), W(attempt.to)) != FALSE; }));
+    }
+    reader.Close();
+    EXPECT_TRUE(MoveFileW(W(root + u"\\a\\b"), W(root + u"\\b"))) << "let go";
 }
 
 // --- GetCurrentDir ---------------------------------------------------------------

@@ -108,7 +108,10 @@ void RemoveTree(const std::u16string& path) {
             if (name == u"." || name == u"..")
                 continue;
             const std::u16string child = path + u"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                if (!RemoveDirectoryW(W(u"\\\\?\\" + child)))
+                    DeleteFileW(W(u"\\\\?\\" + child));
+            } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 RemoveTree(child);
             } else {
                 SetFileAttributesW(W(u"\\\\?\\" + child), FILE_ATTRIBUTE_NORMAL);
@@ -118,6 +121,76 @@ void RemoveTree(const std::u16string& path) {
         FindClose(find);
     }
     RemoveDirectoryW(W(whole));
+}
+
+namespace {
+
+std::u16string FromUtf8(const std::string& text) {
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0);
+    std::u16string out(size_t(size > 0 ? size : 0), u'\0');
+    if (size > 0)
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), reinterpret_cast<WCHAR*>(&out[0]), size);
+    return out;
+}
+
+// The Unix path Wine keeps `path` at; empty outside Wine.
+std::string UnixPath(const std::u16string& path) {
+    using ConvertFn = char*(CDECL*)(LPCWSTR);
+    static const auto convert = reinterpret_cast<ConvertFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* unixPath = convert ? convert(W(path)) : nullptr;
+    if (!unixPath)
+        return std::string();
+    std::string result = unixPath;
+    HeapFree(GetProcessHeap(), 0, unixPath);
+    while (result.size() > 1 && result.back() == '/')
+        result.pop_back();
+    return result;
+}
+
+std::string ShellQuoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+}  // namespace
+
+::testing::AssertionResult RunUnixScript(const std::u16string& folder, const std::string& script) {
+    const std::string unixFolder = UnixPath(folder);
+    if (unixFolder.empty())
+        return ::testing::AssertionFailure() << "no Unix path for the folder: not running under Wine?";
+    // Beside the folder, so that its content stays the script's alone.
+    const std::u16string file = folder + u".sh", done = folder + u".done";
+    const std::string whole = "set -e\nPATH=/usr/bin:/bin\ncd " + ShellQuoted(unixFolder) + "\n" + script +
+                              "\n: > " + ShellQuoted(unixFolder + ".done") + "\n";
+    if (!WriteBytes(file, Text(whole)))
+        return ::testing::AssertionFailure() << "cannot write the script";
+    // Wine starts a Unix program as one, from the Z: drive that maps "/".
+    std::u16string commandLine = u"/bin/sh \"" + FromUtf8(UnixPath(file)) + u"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    const bool started = CreateProcessW(L"Z:\\bin\\sh", const_cast<WCHAR*>(W(commandLine)), nullptr, nullptr, FALSE,
+                                        0, nullptr, nullptr, &startup, &info) != FALSE;
+    if (info.hThread)
+        CloseHandle(info.hThread);
+    if (info.hProcess)
+        CloseHandle(info.hProcess);
+    bool finished = false;
+    for (int waited = 0; started && !finished && waited < 10000; waited += 20) {
+        finished = Exists(done);
+        if (!finished)
+            Sleep(20);
+    }
+    DeleteFileW(W(file));
+    DeleteFileW(W(done));
+    if (!started)
+        return ::testing::AssertionFailure() << "/bin/sh did not start";
+    if (!finished)
+        return ::testing::AssertionFailure() << "the Unix script failed or did not end within 10 s:\n" << whole;
+    return ::testing::AssertionSuccess();
 }
 
 CScratchFolder::CScratchFolder() {

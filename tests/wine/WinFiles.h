@@ -37,8 +37,16 @@ using Tree = std::map<std::u16string, Bytes>;
 Tree TreeOf(const std::u16string& root);
 Lines NamesOf(const Tree& tree);
 
-// Removes a folder and everything in it.
+// Removes a folder and everything in it; links are removed, never entered.
 void RemoveTree(const std::u16string& path);
+
+// What only the Unix side of Wine can make: symbolic links (Wine 8's
+// CreateSymbolicLinkW makes nothing and reports success; junctions are
+// refused) and names with * ? " < > |. Runs the POSIX shell script in the
+// Unix folder of `folder` and waits up to 10 s for it to end. Wine gives no
+// exit status for a Unix program: the script stops at its first failing
+// command, and a file it makes last tells that it got through.
+::testing::AssertionResult RunUnixScript(const std::u16string& folder, const std::string& script);
 
 // A fresh, empty folder below GetTempPathW with a name no other run uses;
 // removed with its content when the object goes.
