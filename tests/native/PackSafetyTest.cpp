@@ -210,8 +210,9 @@ TEST(PackSafety, AFolderSwappedForALinkWhilePackingNeverBringsOutsideBytes) {
         const CTempFolder temp("vanto-pack-race");
         const std::string dir = temp.Path();
         ExtractSample(dir);
-        if (!manifest)
+        if (!manifest) {
             ASSERT_EQ(unlink((dir + "/sample.vanto.json").c_str()), 0);
+        }
         MakeOutside(dir, "sample/textures");
         ASSERT_EQ(symlink((dir + "/outside").c_str(), (dir + "/swap").c_str()), 0);
         const pid_t swapper = StartSwapping(dir + "/sample/textures", dir + "/swap");
