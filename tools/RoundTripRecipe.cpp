@@ -9,10 +9,28 @@ namespace {
 std::string Name(CRecipe& recipe, int index) {
     static const char* const kExtensions[] = {".t", ".bm", ".tx", ".txt", ".bin", "", ".", " "};
     static const char kLetters[] = "abcXYZ_-. ~";
+    // What extraction takes apart in a name: dots, separators, cmap folders
+    // (also before names it refuses), blanks, nothing at all.
+    static const char* const kParts[] = {
+        "", ".", "..", "...", ".\\", "\\", "\\\\", "\\.", "\\.\\", "cmap\\", "CMAP\\", "x\\", "x\\.\\", "x\\log\\.",
+        "cmap\\..\\", "cmap\\CON", "cmap\\.\\", " ", "a.", ".a"};
+    const size_t kPartCount = sizeof kParts / sizeof kParts[0];
     std::string name(1, char('a' + index % 26));
     for (unsigned n = recipe.Next() % 6; n > 0; --n)
         name.push_back(kLetters[recipe.Next() % (sizeof kLetters - 1)]);
-    return name + std::to_string(index) + kExtensions[recipe.Next() % 8];
+    name += std::to_string(index) + kExtensions[recipe.Next() % 8];
+    const unsigned odd = recipe.Next();
+    if (odd % 3 != 1)
+        return name;
+    // One name in three in place of such a part, after, before or between two.
+    const std::string part = kParts[(odd / 3) % kPartCount];
+    switch (recipe.Next() % 4) {
+    case 0: name = part; break;
+    case 1: name = part + name; break;
+    case 2: name += part; break;
+    default: name = part + name + kParts[recipe.Next() % kPartCount];
+    }
+    return name.substr(0, 40);
 }
 
 Bytes Content(CRecipe& recipe) {

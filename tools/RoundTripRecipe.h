@@ -1,6 +1,7 @@
 // The round-trip fuzzer's inputs: recipes whose bytes choose the entries of a
 // well-formed custom file (children, gzip and stored payloads, names that are
-// refused or renamed on the way out). Also for turning the fuzzer's corpus
+// refused or renamed on the way out, names with dots, separators and cmap
+// folders in every place). Also for turning the fuzzer's corpus
 // into custom files that tests/check-round-trip runs through the programs.
 #pragma once
 

@@ -1,6 +1,7 @@
-// The hostile-name files the round-trip check runs on: the same bytes for a
-// seed and number, well-formed and small, and among the first 300 of seed 1
-// every kind of name they are there for.
+// The files the round-trip checks run on. The hostile-name files: the same
+// bytes for a seed and number, well-formed and small, and among the first
+// 300 of seed 1 every kind of name they are there for. The round-trip
+// fuzzer's recipes: names that extraction takes apart among theirs.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 
 #include "extract/Container.h"
 #include "tools/HostileFiles.h"
+#include "tools/RoundTripRecipe.h"
 
 namespace {
 
@@ -72,6 +74,31 @@ TEST(HostileFiles, WellFormedSmallAndEveryKindOfName) {
         lengths.insert(name.size());
     for (size_t length : {39u, 42u, 49u})
         EXPECT_EQ(lengths.count(length), 1u) << "no name of " << length << " bytes";
+}
+
+TEST(RoundTripRecipe, NamesExtractionTakesApart) {
+    std::set<std::string> all;
+    uint32_t state = 12345;
+    int deepest = 0;
+    for (int n = 0; n < 2000; ++n) {
+        Bytes bytes(64);
+        for (uint8_t& b : bytes)
+            b = uint8_t((state = state * 1103515245u + 12345u) >> 24);
+        CRecipe recipe(bytes.data(), bytes.size());
+        const Bytes file = BuildRecipeFile(recipe);
+        ASSERT_TRUE(CollectNames(file.data(), int32_t(file.size()), 0, all, deepest)) << n;
+    }
+    for (const char* name : {"", ".", "..", "cmap\\..\\", "cmap\\CON", "x\\log\\."})
+        EXPECT_EQ(all.count(name), 1u) << "no entry named [" << name << "]";
+    const auto anyHolds = [&](const std::string& part) {
+        for (const std::string& name : all) {
+            if (name.size() > part.size() && name.find(part) != std::string::npos)
+                return true;
+        }
+        return false;
+    };
+    for (const char* part : {".\\", "\\.\\", "cmap\\..\\", "cmap\\CON", "\\\\"})
+        EXPECT_TRUE(anyHolds(part)) << "no longer name holds [" << part << "]";
 }
 
 }  // namespace
