@@ -14,6 +14,20 @@ enum : size_t {
     kLineLimit = 1023,     // what the formatter may use of it: 1022 characters and the NUL
 };
 
+// '\' and '/' both separate levels in the paths the engine composes and in
+// entry names, on every system.
+inline bool IsSeparator(char16_t ch) { return ch == u'\\' || ch == u'/'; }
+
+// The separators of the system's own paths, as the user gives them: on
+// POSIX only '/' ('\' is a character of a name there).
+inline bool IsSystemSeparator(char16_t ch) {
+#ifdef _WIN32
+    return IsSeparator(ch);
+#else
+    return ch == u'/';
+#endif
+}
+
 // Length of a terminated UTF-16 string.
 inline size_t StrLen16(const char16_t* psz) {
     size_t n = 0;

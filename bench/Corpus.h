@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "bench/ZipWriter.h"
-#include "tools/ContainerWriter.h"
+#include "tests/fixtures/ContainerWriter.h"
 
 struct SCorpusShape {
     int nFiles;            // file entries in all

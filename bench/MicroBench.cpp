@@ -12,7 +12,7 @@
 #include "extract/OutputNaming.h"
 #include "platform/SystemPlatform.h"
 #include "tests/support/MemoryPlatform.h"
-#include "tools/ContainerWriter.h"
+#include "tests/fixtures/ContainerWriter.h"
 
 namespace {
 

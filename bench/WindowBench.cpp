@@ -24,8 +24,8 @@
 #include <cwchar>
 #include <string>
 
-#include "tools/ChildProcess.h"
-#include "tools/ProcessDrop.h"
+#include "tests/fixtures/ChildProcess.h"
+#include "tests/fixtures/ProcessDrop.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/ContainerWriter.h"
+#include "tests/fixtures/ContainerWriter.h"
 
 class CZipWriter {
 public:

@@ -2,10 +2,10 @@
 
 #include "batch/FolderName.h"
 #include "extract/EntryWords.h"
-#include "cli/Glob.h"
+#include "cmdline/Glob.h"
 #include "console/Console.h"
 #include "extract/DisplayText.h"
-#include "platform/Utf.h"
+#include "base/Utf.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "cli/CliOptions.h"
 
-#include "cli/ArgReader.h"
+#include "cmdline/ArgReader.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "extract/EntryWords.h"
 #include "console/Console.h"
-#include "platform/Utf.h"
+#include "base/Utf.h"
 
 namespace {
 

@@ -3,14 +3,14 @@
 #include <string>
 #include <vector>
 
-#include "cli/ArgReader.h"
+#include "cmdline/ArgReader.h"
 #include "base/Text.h"
 #include "batch/PathList.h"
 #include "cli/CliExtractor.h"
 #include "cli/CliOptions.h"
 #include "cli/ProgressLine.h"
 #include "console/Console.h"
-#include "platform/Utf.h"
+#include "base/Utf.h"
 
 #include "platform/SystemPlatform.h"
 

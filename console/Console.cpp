@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "base/Text.h"
-#include "platform/Utf.h"
+#include "base/Utf.h"
 
 void ConsoleBufferErrors() {
     static char buffer[64 * 1024];

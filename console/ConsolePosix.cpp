@@ -12,7 +12,7 @@
 #include "base/Text.h"
 #include "console/Console.h"
 #include "platform/PlatformPosix.h"
-#include "platform/Utf.h"
+#include "base/Utf.h"
 
 bool ConsoleWriteLine(const char16_t* line) { return ConsoleWriteUtf8Line(Utf16ToUtf8String(line)); }
 

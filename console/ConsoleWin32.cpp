@@ -6,7 +6,7 @@
 
 #include "base/Text.h"
 #include "console/Console.h"
-#include "platform/Utf.h"
+#include "base/Utf.h"
 
 namespace {
 

@@ -7,8 +7,6 @@
 
 namespace {
 
-bool IsSeparator(char16_t ch) { return ch == u'\\' || ch == u'/'; }
-
 // A component of dots and blanks only, with two dots or more.
 bool ClimbsUp(const char16_t* begin, const char16_t* end) {
     size_t dots = 0;

@@ -69,10 +69,10 @@ void NormalizeSlashPath(char16_t* path) {
     size_t length = 0;
     const char16_t* p = path;
     while (*p) {
-        while (*p == u'/' || *p == u'\\')
+        while (IsSeparator(*p))
             ++p;
         const char16_t* begin = p;
-        while (*p && *p != u'/' && *p != u'\\')
+        while (*p && !IsSeparator(*p))
             ++p;
         const size_t size = size_t(p - begin);
         if (size == 0 || (size == 1 && *begin == u'.'))

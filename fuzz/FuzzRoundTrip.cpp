@@ -9,7 +9,7 @@
 #include <string>
 
 #include "tests/support/RoundTrip.h"
-#include "tools/RoundTripRecipe.h"
+#include "tests/fixtures/RoundTripRecipe.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CRecipe recipe(data, size);

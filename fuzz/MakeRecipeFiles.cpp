@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tools/RoundTripRecipe.h"
+#include "tests/fixtures/RoundTripRecipe.h"
 
 namespace {
 

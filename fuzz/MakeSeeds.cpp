@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tools/FuzzSeeds.h"
+#include "tests/fixtures/FuzzSeeds.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "extract/Container.h"
 #include "extract/NameSafety.h"
 #include "extract/OutputNaming.h"
-#include "platform/Utf.h"
+#include "base/Utf.h"
 
 namespace {
 

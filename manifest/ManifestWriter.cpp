@@ -5,7 +5,7 @@
 #include "Version.h"
 #include "extract/EntryWords.h"
 #include "extract/Container.h"
-#include "platform/Utf.h"
+#include "base/Utf.h"
 
 namespace {
 

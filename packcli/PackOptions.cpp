@@ -1,6 +1,6 @@
 #include "packcli/PackOptions.h"
 
-#include "cli/ArgReader.h"
+#include "cmdline/ArgReader.h"
 
 namespace {
 

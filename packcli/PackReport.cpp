@@ -3,7 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "console/Console.h"
-#include "platform/Utf.h"
+#include "base/Utf.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/ArgReader.h"
-#include "cli/Glob.h"
+#include "cmdline/ArgReader.h"
+#include "cmdline/Glob.h"
 #include "console/Console.h"
 #include "pack/PackVerify.h"
 #include "pack/Packer.h"
@@ -13,7 +13,7 @@
 #include "packcli/PackOptions.h"
 #include "packcli/PackReport.h"
 #include "platform/SystemPlatform.h"
-#include "platform/Utf.h"
+#include "base/Utf.h"
 
 
 namespace {
@@ -28,23 +28,16 @@ int UsageError(const std::u16string& message) {
     return 2;
 }
 
-bool IsSeparator(char16_t ch) {
-#ifdef _WIN32
-    return ch == u'/' || ch == u'\\';
-#else
-    return ch == u'/';
-#endif
-}
 
 std::u16string TrimSeparators(std::u16string path) {
-    while (path.size() > 1 && IsSeparator(path.back()))
+    while (path.size() > 1 && IsSystemSeparator(path.back()))
         path.pop_back();
     return path;
 }
 
 size_t LastSeparator(const std::u16string& path) {
     for (size_t i = path.size(); i > 0; --i) {
-        if (IsSeparator(path[i - 1]))
+        if (IsSystemSeparator(path[i - 1]))
             return i - 1;
     }
     return std::u16string::npos;

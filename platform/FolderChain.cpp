@@ -3,10 +3,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/Text.h"
+
 namespace {
 
-bool IsSeparator(char16_t ch, ESeparators separators) {
-    return ch == u'/' || (ch == u'\\' && separators == ESeparators::BothSlashes);
+bool Separates(char16_t ch, ESeparators separators) {
+    return separators == ESeparators::BothSlashes ? IsSeparator(ch) : ch == u'/';
 }
 
 bool IsDot(const SPathComponent& c) { return c.length == 1 && c.begin[0] == u'.'; }
@@ -14,12 +16,12 @@ bool IsDotDot(const SPathComponent& c) { return c.length == 2 && c.begin[0] == u
 
 // The next non-empty component at or after p (stopping at end); false when none.
 bool NextComponent(const char16_t*& p, const char16_t* end, SPathComponent& c, ESeparators separators) {
-    while (p < end && IsSeparator(*p, separators))
+    while (p < end && Separates(*p, separators))
         ++p;
     if (p == end)
         return false;
     c.begin = p;
-    while (p < end && !IsSeparator(*p, separators))
+    while (p < end && !Separates(*p, separators))
         ++p;
     c.length = size_t(p - c.begin);
     return true;
@@ -112,6 +114,17 @@ CFolderChain::Handle CFolderChain::Folder(const char16_t* path, size_t length) {
     }
     CloseFrom(level);
     return level == 0 ? m_root : m_levels[level - 1].handle;
+}
+
+bool CFolderChain::OpenParentToCreate(const char16_t* path, SPathComponent& name, Handle& parent,
+                                      EDirResult& result) {
+    EPathSplit split;
+    parent = OpenParent(path, name, split);
+    if (split == EPathSplit::Root)
+        result = m_root == kNoHandle ? EDirResult::Failed : EDirResult::Exists;
+    else if (parent == kNoHandle)
+        result = EDirResult::Failed;
+    return parent != kNoHandle;
 }
 
 CFolderChain::Handle CFolderChain::OpenParent(const char16_t* path, SPathComponent& name, EPathSplit& split) {

@@ -12,6 +12,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/Platform.h"
+
 // One component of a relative path: characters [begin, begin + length).
 struct SPathComponent {
     const char16_t* begin = nullptr;
@@ -77,6 +79,12 @@ public:
     // Splits path (SplitRelativePath) and opens the folder that holds its
     // last component, `name`. kNoHandle unless split is Named.
     Handle OpenParent(const char16_t* path, SPathComponent& name, EPathSplit& split);
+
+    // How CreateDir begins on every system: opens the folder that is to hold
+    // path's last component, `name`. False, with the outcome in `result`,
+    // when there is nothing to create: the path names the root (Exists, or
+    // Failed without a root) or a level above cannot be opened (Failed).
+    bool OpenParentToCreate(const char16_t* path, SPathComponent& name, Handle& parent, EDirResult& result);
 
 private:
     struct SLevel {

@@ -10,7 +10,7 @@
 
 #include "platform/FolderChain.h"
 #include "platform/PlatformPosix.h"
-#include "platform/Utf.h"
+#include "base/Utf.h"
 
 namespace {
 

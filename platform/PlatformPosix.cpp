@@ -16,7 +16,7 @@
 #include <cstring>
 
 #include "base/Text.h"
-#include "platform/Utf.h"
+#include "base/Utf.h"
 
 namespace {
 
@@ -294,12 +294,13 @@ void CSystemPlatform::CloseFolder(CFolderChain::Handle folder) { close(int(folde
 
 EDirResult CSystemPlatform::CreateDir(const char16_t* relativePath) {
     SPathComponent name;
-    EPathSplit split;
-    const int parent = int(m_pState->m_chain.OpenParent(relativePath, name, split));
-    if (split == EPathSplit::Root)
-        return m_pState->m_chain.Root() == CFolderChain::kNoHandle ? EDirResult::Failed : EDirResult::Exists;
+    CFolderChain::Handle held;
+    EDirResult early;
+    if (!m_pState->m_chain.OpenParentToCreate(relativePath, name, held, early))
+        return early;
+    const int parent = int(held);
     char native[kNativePathBytes];
-    if (parent < 0 || !ComponentToNativeName(name, native))
+    if (!ComponentToNativeName(name, native))
         return EDirResult::Failed;
     if (mkdirat(parent, native, 0777) == 0)
         return EDirResult::Created;

@@ -199,11 +199,12 @@ void CSystemPlatform::CloseFolder(CFolderChain::Handle folder) { CloseHandle(AsH
 
 EDirResult CSystemPlatform::CreateDir(const char16_t* relativePath) {
     SPathComponent name;
-    EPathSplit split;
-    const HANDLE parent = AsHandle(m_pState->m_chain.OpenParent(relativePath, name, split));
-    if (split == EPathSplit::Root)
-        return m_pState->m_chain.Root() == CFolderChain::kNoHandle ? EDirResult::Failed : EDirResult::Exists;
-    if (parent == AsHandle(CFolderChain::kNoHandle) || EndsInDotOrBlank(name))
+    CFolderChain::Handle held;
+    EDirResult early;
+    if (!m_pState->m_chain.OpenParentToCreate(relativePath, name, held, early))
+        return early;
+    const HANDLE parent = AsHandle(held);
+    if (EndsInDotOrBlank(name))
         return EDirResult::Failed;
     HANDLE h;
     const NTSTATUS status = OpenRelative(parent, AsWide(name.begin), name.length, FILE_LIST_DIRECTORY, kAnyShare,

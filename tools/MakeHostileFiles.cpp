@@ -13,8 +13,8 @@
 #include <cstring>
 #include <string>
 
-#include "tools/FuzzSeeds.h"
-#include "tools/HostileFiles.h"
+#include "tests/fixtures/FuzzSeeds.h"
+#include "tests/fixtures/HostileFiles.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <numeric>
 #include <vector>
 
-#include "tools/Bytes.h"
+#include "tests/fixtures/Bytes.h"
 #include "tools/PngFile.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Writes the project's sample custom file: make-sample OUTPUT
 #include <cstdio>
 
-#include "tools/ContainerWriter.h"
+#include "tests/fixtures/ContainerWriter.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

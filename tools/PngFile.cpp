@@ -2,7 +2,7 @@
 
 #include <zlib.h>
 
-#include "tools/Bytes.h"
+#include "tests/fixtures/Bytes.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "batch/PathList.h"
 #include "tests/support/MemoryPlatform.h"
 #include "tests/support/RecordingHost.h"
-#include "tools/ContainerWriter.h"
+#include "tests/fixtures/ContainerWriter.h"
 
 namespace {
 

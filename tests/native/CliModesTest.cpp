@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "tests/native/CliProcess.h"
-#include "tools/ContainerWriter.h"
-#include "tools/FuzzSeeds.h"
+#include "tests/fixtures/ContainerWriter.h"
+#include "tests/fixtures/FuzzSeeds.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "tests/native/CliProcess.h"
-#include "tools/ContainerWriter.h"
+#include "tests/fixtures/ContainerWriter.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/CommandLine.h"
-#include "platform/Utf.h"
+#include "base/Utf.h"
 
 namespace {
 

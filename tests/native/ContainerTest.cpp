@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "extract/Container.h"
-#include "tools/ContainerWriter.h"
+#include "tests/fixtures/ContainerWriter.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "cli/Glob.h"
+#include "cmdline/Glob.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "extract/Container.h"
-#include "tools/HostileFiles.h"
-#include "tools/RoundTripRecipe.h"
+#include "tests/fixtures/HostileFiles.h"
+#include "tests/fixtures/RoundTripRecipe.h"
 
 namespace {
 

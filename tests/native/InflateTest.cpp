@@ -5,7 +5,7 @@
 #include <string>
 
 #include "extract/Inflate.h"
-#include "tools/ContainerWriter.h"
+#include "tests/fixtures/ContainerWriter.h"
 
 namespace {
 

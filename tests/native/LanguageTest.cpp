@@ -8,10 +8,10 @@
 
 #include "batch/PathList.h"
 #include "extract/UiLanguage.h"
-#include "platform/Utf.h"
+#include "base/Utf.h"
 #include "tests/support/MemoryPlatform.h"
 #include "tests/support/RecordingHost.h"
-#include "tools/ContainerWriter.h"
+#include "tests/fixtures/ContainerWriter.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "extract/NameSafety.h"
 #include "platform/Platform.h"
-#include "platform/Utf.h"
+#include "base/Utf.h"
 
 namespace {
 

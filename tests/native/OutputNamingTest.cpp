@@ -4,7 +4,7 @@
 #include <string>
 
 #include "extract/OutputNaming.h"
-#include "tools/ContainerWriter.h"
+#include "tests/fixtures/ContainerWriter.h"
 
 namespace {
 

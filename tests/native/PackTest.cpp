@@ -16,11 +16,11 @@
 
 #include "pack/PackVerify.h"
 #include "pack/Packer.h"
-#include "platform/Utf.h"
+#include "base/Utf.h"
 #include "tests/native/CliProcess.h"
 #include "tests/support/MemoryFolderSource.h"
 #include "tests/support/MemoryPlatform.h"
-#include "tools/ContainerWriter.h"
+#include "tests/fixtures/ContainerWriter.h"
 
 namespace {
 

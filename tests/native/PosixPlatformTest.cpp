@@ -19,10 +19,10 @@
 #include <string>
 
 #include "platform/PlatformPosix.h"
-#include "platform/Utf.h"
+#include "base/Utf.h"
 #include "tests/native/CliProcess.h"
 #include "tests/support/RecordingHost.h"
-#include "tools/ContainerWriter.h"
+#include "tests/fixtures/ContainerWriter.h"
 
 namespace {
 

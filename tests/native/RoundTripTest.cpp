@@ -6,7 +6,7 @@
 #include <string>
 
 #include "tests/support/RoundTrip.h"
-#include "tools/FuzzSeeds.h"
+#include "tests/fixtures/FuzzSeeds.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "extract/Inflate.h"
-#include "platform/Utf.h"
+#include "base/Utf.h"
 #include "tests/support/MemoryPlatform.h"
 #include "tests/support/RecordingHost.h"
-#include "tools/ContainerWriter.h"
+#include "tests/fixtures/ContainerWriter.h"
 
 namespace {
 

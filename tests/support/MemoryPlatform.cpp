@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "base/Text.h"
-#include "platform/Utf.h"
+#include "base/Utf.h"
 
 namespace {
 

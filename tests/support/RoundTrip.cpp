@@ -6,7 +6,7 @@
 #include "manifest/ManifestWriter.h"
 #include "pack/PackVerify.h"
 #include "pack/Packer.h"
-#include "platform/Utf.h"
+#include "base/Utf.h"
 #include "tests/support/MemoryFolderSource.h"
 #include "tests/support/MemoryPlatform.h"
 

@@ -19,7 +19,7 @@
 #include "platform/SystemPlatform.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/wine/WinFiles.h"
-#include "tools/ContainerWriter.h"
+#include "tests/fixtures/ContainerWriter.h"
 
 using namespace winfiles;
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/Bytes.h"
+#include "tests/fixtures/Bytes.h"
 
 namespace winfiles {
 

@@ -17,8 +17,8 @@
 
 #include <cwchar>
 
-#include "tools/ProcessDrop.h"
-#include "tools/ShellDrop.h"
+#include "tests/fixtures/ProcessDrop.h"
+#include "tests/fixtures/ShellDrop.h"
 
 namespace {
 

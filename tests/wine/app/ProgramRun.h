@@ -7,7 +7,7 @@
 #include <string>
 
 #include "tests/wine/app/ProgramPath.h"
-#include "tools/ChildProcess.h"
+#include "tests/fixtures/ChildProcess.h"
 
 // One run of the program (or of another one: the command-line tool), in the
 // given working folder or in this one; ended, if still running, when the

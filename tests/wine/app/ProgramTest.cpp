@@ -22,8 +22,8 @@
 #include "tests/wine/app/ProgramRun.h"
 #include "tests/wine/ui/UiTestSupport.h"
 #include "tests/wine/WinFiles.h"
-#include "tools/ContainerWriter.h"
-#include "tools/ProcessDrop.h"
+#include "tests/fixtures/ContainerWriter.h"
+#include "tests/fixtures/ProcessDrop.h"
 
 namespace {
 

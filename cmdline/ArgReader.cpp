@@ -1,9 +1,9 @@
-#include "cli/ArgReader.h"
+#include "cmdline/ArgReader.h"
 
 #include <zlib.h>
 
 #include "Version.h"
-#include "platform/Utf.h"
+#include "base/Utf.h"
 
 bool ReadArgs(const std::vector<std::u16string>& args, bool (*takesValue)(const std::u16string& name),
               const std::function<bool(const std::u16string& operand)>& onOperand,

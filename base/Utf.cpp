@@ -1,4 +1,4 @@
-#include "platform/Utf.h"
+#include "base/Utf.h"
 
 #include <cstring>
 

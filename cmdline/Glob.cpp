@@ -1,4 +1,4 @@
-#include "cli/Glob.h"
+#include "cmdline/Glob.h"
 
 #include <cstddef>
 #include <iterator>
@@ -9,8 +9,6 @@
 namespace {
 
 enum : size_t { kPrefixCapacity = 1024 };  // MatchGlobOrParent's prefix, terminator included
-
-bool IsSeparator(char16_t ch) { return ch == u'/' || ch == u'\\'; }
 
 // One component, [begin, end); empty only at the terminator.
 struct SPart {
