@@ -4,6 +4,7 @@
 #include "extract/EntryWords.h"
 #include "cmdline/Glob.h"
 #include "console/Console.h"
+#include "console/ToolFiles.h"
 #include "extract/DisplayText.h"
 #include "base/Utf.h"
 
@@ -305,16 +306,16 @@ void CCliExtractor::SayEntry(const SEntryEvent& event, uint32_t problems) {
     Say(line);
 }
 
-int CCliExtractor::FinishRun(int32_t filesDone) {
+EExitStatus CCliExtractor::FinishRun(int32_t filesDone) {
     const int32_t files = int32_t(m_options.files.size());
-    int status = 0;
+    EExitStatus status = EExitStatus::Done;
     if (!LogWritten() || filesDone != files || m_bManifestFailed)
-        status = 1;
+        status = EExitStatus::Failed;
     else if (m_options.eMode == EJobMode::Extract ? m_engine.EntryProblemCount() > 0 : m_nRunProblems > 0)
-        status = 3;
-    if (m_options.bJson && !m_json.RunFinished(files, filesDone, status)) {
+        status = EExitStatus::Problem;
+    if (m_options.bJson && !m_json.RunFinished(files, filesDone, int(status))) {
         ReportLogFailure();
-        status = 1;
+        status = EExitStatus::Failed;
     }
     return status;
 }

@@ -13,6 +13,7 @@
 #include "cli/JsonEvents.h"
 #include "manifest/ManifestWriter.h"
 #include "cli/ProgressLine.h"
+#include "cmdline/ExitStatus.h"
 
 // The --include and --exclude patterns: an entry is taken when it, or a
 // folder above it, matches an include (or none is given) and neither it nor a
@@ -54,7 +55,7 @@ public:
 
     // The exit status of the run, once ExtractDroppedFiles is done; also
     // reported as the last JSON event.
-    int FinishRun(int32_t filesDone);
+    EExitStatus FinishRun(int32_t filesDone);
 
     // False once the log or the events could not be written. The run goes
     // on regardless; standard error has been told.

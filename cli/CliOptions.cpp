@@ -1,8 +1,53 @@
 #include "cli/CliOptions.h"
 
-#include "cmdline/ArgReader.h"
+#include "cmdline/OptionTable.h"
 
 namespace {
+
+enum EOption {
+    kList, kTest, kOutputFolder, kInclude, kExclude, kExisting, kQuiet, kManifest, kJson, kProgress,
+    kJapanese, kEnglish, kCodePage, kVersion, kHelp,
+};
+
+// Every option, once: what the parser matches and what --help shows.
+const std::vector<SOptionRow>& OptionTable() {
+    static const std::vector<SOptionRow> kTable = {
+        {u"-l, --list", nullptr, kList, u"list every entry as it would be written; write nothing",
+         u"Modes (extraction when none is given):"},
+        {u"-t, --test", nullptr, kTest, u"read every entry and check every gzip stream; write nothing"},
+        {u"-C", u"DIR", kOutputFolder, u"extract into DIR instead of the current folder", u"Options:"},
+        {u"--include", u"GLOB", kInclude, u"take only entries whose path inside the file matches GLOB"},
+        {u"--exclude", u"GLOB", kExclude,
+         u"leave out entries whose path matches GLOB (both repeatable;\n"
+         u"* ? [abc] within a folder, ** across folders, any letter case;\n"
+         u"without a '/' GLOB matches a name at any level; a folder's\n"
+         u"pattern takes or leaves all below it)"},
+        {u"--existing", u"WHAT", kExisting,
+         u"when the output folder exists: ask, skip or rename to\n"
+         u"\"NAME (2)\", ... (default: ask on a terminal, else skip)"},
+        {u"-q", nullptr, kQuiet, u"show only problems and one summary line per file"},
+        {u"-qq", nullptr, kHelpOnly, u"show only problems"},
+        {u"--manifest", nullptr, kManifest,
+         u"write NAME.vanto.json beside each folder NAME: what\n"
+         u"vanto-pack needs to build the file again"},
+        {u"--json", nullptr, kJson,
+         u"JSON Lines events on standard output; the log goes to\n"
+         u"standard error (nowhere with -q)"},
+        {u"--progress", nullptr, kProgress,
+         u"plain progress lines on standard error (a terminal gets a\n"
+         u"status line anyway, unless -q is given)"},
+        {u"-j", nullptr, kJapanese, nullptr},
+        {u"-e", nullptr, kEnglish, nullptr},
+        {u"-j, -e", nullptr, kHelpOnly, u"log in Japanese, in English"},
+        {u"--codepage", u"N", kCodePage,
+         u"decode entry names with Windows code page N\n"
+         u"(default: 932, as the game writes them on every system)"},
+        {u"--version", nullptr, kVersion, u"show the version of the tool and of zlib"},
+        {u"-h, --help", nullptr, kHelp, u"show this text"},
+        {u"--", nullptr, kHelpOnly, u"end of options"},
+    };
+    return kTable;
+}
 
 bool SetMode(SCliOptions& options, EJobMode mode, std::u16string& error) {
     if (options.eMode != EJobMode::Extract && options.eMode != mode) {
@@ -13,101 +58,69 @@ bool SetMode(SCliOptions& options, EJobMode mode, std::u16string& error) {
     return true;
 }
 
-// A switch without a value, short or long. False when it is not one.
-bool ParseFlag(const std::u16string& name, SCliOptions& options, std::u16string& error, bool& known) {
-    known = true;
-    if (name == u"j")
-        options.eLanguage = SCliOptions::ELanguage::Japanese;
-    else if (name == u"e")
-        options.eLanguage = SCliOptions::ELanguage::English;
-    else if (name == u"h" || name == u"-help")
-        options.bHelp = true;
-    else if (name == u"-version")
-        options.bVersion = true;
-    else if (name == u"l" || name == u"-list")
-        return SetMode(options, EJobMode::List, error);
-    else if (name == u"t" || name == u"-test")
-        return SetMode(options, EJobMode::Test, error);
-    else if (name == u"q")
-        options.nQuiet = options.nQuiet < 2 ? options.nQuiet + 1 : 2;
-    else if (name == u"-json")
-        options.bJson = true;
-    else if (name == u"-progress")
-        options.bProgress = true;
-    else if (name == u"-manifest")
-        options.bManifest = true;
-    else
-        known = false;
-    return true;
+bool SetExisting(SCliOptions& options, const std::u16string& value, std::u16string& error) {
+    static const struct {
+        const char16_t* pszWord;
+        SCliOptions::EExisting eExisting;
+    } kWords[] = {{u"ask", SCliOptions::EExisting::Ask},
+                  {u"skip", SCliOptions::EExisting::Skip},
+                  {u"rename", SCliOptions::EExisting::Rename}};
+    for (const auto& word : kWords) {
+        if (value == word.pszWord) {
+            options.eExisting = word.eExisting;
+            return true;
+        }
+    }
+    error = u"--existing takes ask, skip or rename, not: " + value;
+    return false;
 }
 
-// An option that takes a value. False with an error when the value is wrong.
-bool ParseValue(const std::u16string& name, const std::u16string& value, SCliOptions& options,
-                std::u16string& error) {
-    if (name == u"-C") {
-        if (value.empty()) {
-            error = u"option -C needs a folder";
-            return false;
-        }
+bool SetOption(SCliOptions& options, int id, const std::u16string& name, const std::u16string& value,
+               std::u16string& error) {
+    switch (id) {
+    case kList: return SetMode(options, EJobMode::List, error);
+    case kTest: return SetMode(options, EJobMode::Test, error);
+    case kQuiet: options.nQuiet = options.nQuiet < 2 ? options.nQuiet + 1 : 2; return true;
+    case kManifest: options.bManifest = true; return true;
+    case kJson: options.bJson = true; return true;
+    case kProgress: options.bProgress = true; return true;
+    case kJapanese: options.eLanguage = SCliOptions::ELanguage::Japanese; return true;
+    case kEnglish: options.eLanguage = SCliOptions::ELanguage::English; return true;
+    case kVersion: options.bVersion = true; return true;
+    case kHelp: options.bHelp = true; return true;
+    case kExisting: return SetExisting(options, value, error);
+    case kOutputFolder:
         options.strOutputFolder = value;
-    } else if (name == u"--codepage") {
-        if (!ParseDecimal(value, 1, 65535, options.nCodePage)) {
+        if (value.empty())
+            error = u"option -C needs a folder";
+        return !value.empty();
+    case kCodePage:
+        if (!ParseDecimal(value, 1, 65535, options.nCodePage))
             error = u"not a code page number: " + value;
-            return false;
-        }
-    } else if (name == u"--include" || name == u"--exclude") {
+        return error.empty();
+    case kInclude:
+    case kExclude:
         if (value.empty()) {
             error = u"option " + name + u" needs a pattern";
             return false;
         }
-        (name == u"--include" ? options.includes : options.excludes).push_back(value);
-    } else if (name == u"--existing") {
-        if (value == u"ask")
-            options.eExisting = SCliOptions::EExisting::Ask;
-        else if (value == u"skip")
-            options.eExisting = SCliOptions::EExisting::Skip;
-        else if (value == u"rename")
-            options.eExisting = SCliOptions::EExisting::Rename;
-        else {
-            error = u"--existing takes ask, skip or rename, not: " + value;
-            return false;
-        }
+        (id == kInclude ? options.includes : options.excludes).push_back(value);
+        return true;
     }
     return true;
-}
-
-bool TakesValue(const std::u16string& name) {
-    return name == u"-C" || name == u"--codepage" || name == u"--include" || name == u"--exclude" ||
-           name == u"--existing";
 }
 
 }  // namespace
 
 bool ParseCliOptions(const std::vector<std::u16string>& args, SCliOptions& options, std::u16string& error) {
-    const auto addFile = [&](const std::u16string& file) {
+    const auto set = [&](int id, const std::u16string& name, const std::u16string& value, std::u16string& why) {
+        return SetOption(options, id, name, value, why);
+    };
+    const auto take = [&](const std::u16string& file, std::u16string&) {
         options.files.push_back(file);
         return true;
     };
-    const auto setValue = [&](const std::u16string& name, const std::u16string& value) {
-        return ParseValue(name, value, options, error);
-    };
-    const auto setSwitch = [&](const std::u16string& arg) {
-        bool known = false;
-        if (arg.compare(0, 2, u"--") == 0) {
-            if (!ParseFlag(arg.substr(1), options, error, known))
-                return false;
-        } else {
-            // "-lq": every letter a switch of its own.
-            for (size_t k = 1; k < arg.size() && (k == 1 || known); ++k) {
-                if (!ParseFlag(arg.substr(k, 1), options, error, known))
-                    return false;
-            }
-        }
-        if (!known)
-            error = u"unknown option: " + arg;
-        return known;
-    };
-    if (!ReadArgs(args, TakesValue, addFile, setValue, setSwitch, error))
+    if (!ParseOptions(args, OptionTable(), set, take, error))
         return false;
     if (!options.bHelp && !options.bVersion && options.files.empty()) {
         error = u"no file given";
@@ -122,38 +135,11 @@ bool ParseCliOptions(const std::vector<std::u16string>& args, SCliOptions& optio
 
 const char16_t* CliUsageLine() { return u"Usage: vanto-extract [-l|-t] [options] FILE...\n"; }
 
-const char16_t* CliUsageText() {
-    return u"Usage: vanto-extract [-l|-t] [options] FILE...\n"
+std::u16string CliUsageText() {
+    return std::u16string(CliUsageLine()) +
            u"Extracts Vanto custom files (*.god, *.item, *.npc, ...) into folders named\n"
-           u"after them, below the current folder. Existing files are never overwritten.\n"
-           u"\n"
-           u"Modes (extraction when none is given):\n"
-           u"  -l, --list        list every entry as it would be written; write nothing\n"
-           u"  -t, --test        read every entry and check every gzip stream; write nothing\n"
-           u"\n"
-           u"Options:\n"
-           u"  -C DIR            extract into DIR instead of the current folder\n"
-           u"  --include GLOB    take only entries whose path inside the file matches GLOB\n"
-           u"  --exclude GLOB    leave out entries whose path matches GLOB (both repeatable;\n"
-           u"                    * ? [abc] within a folder, ** across folders, any letter case;\n"
-           u"                    without a '/' GLOB matches a name at any level; a folder's\n"
-           u"                    pattern takes or leaves all below it)\n"
-           u"  --existing WHAT   when the output folder exists: ask, skip or rename to\n"
-           u"                    \"NAME (2)\", ... (default: ask on a terminal, else skip)\n"
-           u"  -q                show only problems and one summary line per file\n"
-           u"  -qq               show only problems\n"
-           u"  --manifest        write NAME.vanto.json beside each folder NAME: what\n"
-           u"                    vanto-pack needs to build the file again\n"
-           u"  --json            JSON Lines events on standard output; the log goes to\n"
-           u"                    standard error (nowhere with -q)\n"
-           u"  --progress        plain progress lines on standard error (a terminal gets a\n"
-           u"                    status line anyway, unless -q is given)\n"
-           u"  -j, -e            log in Japanese, in English\n"
-           u"  --codepage N      decode entry names with Windows code page N\n"
-           u"                    (default: 932, as the game writes them on every system)\n"
-           u"  --version         show the version of the tool and of zlib\n"
-           u"  -h, --help        show this text\n"
-           u"  --                end of options\n"
+           u"after them, below the current folder. Existing files are never overwritten.\n" +
+           OptionsHelp(OptionTable()) +
            u"\n"
            u"Exit status:\n"
            u"  0  every file was extracted (listed, tested) and nothing was wrong\n"

@@ -38,6 +38,6 @@ struct SCliOptions {
 bool ParseCliOptions(const std::vector<std::u16string>& args, SCliOptions& options, std::u16string& error);
 
 // The help text, for standard output.
-const char16_t* CliUsageText();
+std::u16string CliUsageText();
 // The short usage line for a usage error, on standard error.
 const char16_t* CliUsageLine();

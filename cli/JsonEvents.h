@@ -1,9 +1,10 @@
-// JSON Lines events on standard output: one object a line, each with the
-// schema version "v" and its "event" name. docs/json-events.md describes them.
+// vanto-extract's JSON Lines events (the envelope: cmdline/JsonLines.h).
+// docs/json-events.md describes them.
 #pragma once
 
 #include <cstdint>
 
+#include "cmdline/JsonLines.h"
 #include "extract/ExtractCallback.h"
 
 // What became of a file's entries.
@@ -18,8 +19,6 @@ struct SFileCounts {
 
 class CJsonEvents {
 public:
-    static constexpr int kVersion = 1;
-
     explicit CJsonEvents(EJobMode mode) : m_eMode(mode) {}
 
     // Each returns false once standard output has failed.
@@ -32,4 +31,5 @@ public:
 
 private:
     EJobMode m_eMode;
+    CToolOutput m_output;
 };

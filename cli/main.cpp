@@ -3,13 +3,14 @@
 #include <string>
 #include <vector>
 
-#include "cmdline/ArgReader.h"
 #include "base/Text.h"
 #include "batch/PathList.h"
 #include "cli/CliExtractor.h"
 #include "cli/CliOptions.h"
 #include "cli/ProgressLine.h"
+#include "cmdline/ToolRunner.h"
 #include "console/Console.h"
+#include "console/ToolFiles.h"
 #include "base/Utf.h"
 
 #include "platform/SystemPlatform.h"
@@ -17,12 +18,9 @@
 
 namespace {
 
-int UsageError(const std::u16string& message) {
-    ConsoleWriteError((u"vanto-extract: " + message + u"\n").c_str());
-    ConsoleWriteError(CliUsageLine());
-    ConsoleWriteError(u"Try 'vanto-extract --help'.\n");
-    return 2;
-}
+const char16_t kTool[] = u"vanto-extract";
+
+EExitStatus UsageError(const std::u16string& message) { return ::UsageError(kTool, message, CliUsageLine()); }
 
 // Where the progress goes: a status line on a terminal unless -q is given;
 // plain lines with --progress; otherwise nowhere.
@@ -33,17 +31,18 @@ CProgressLine::EStyle ProgressStyle(const SCliOptions& options) {
                                                            : CProgressLine::EStyle::None;
 }
 
-int Run(const std::vector<std::u16string>& args) {
+EExitStatus Run(const std::vector<std::u16string>& args) {
     SCliOptions options;
     std::u16string error;
     if (!ParseCliOptions(args, options, error))
         return UsageError(error);
     if (options.bHelp) {
-        ConsoleWriteLine(CliUsageText());
-        return 0;
+        ConsoleWriteLine(CliUsageText().c_str());
+        return EExitStatus::Done;
     }
     if (options.bVersion)
-        return ConsoleWriteLine(VersionText("vanto-extract").c_str()) && ConsoleFlush() ? 0 : 1;
+        return ConsoleWriteLine(VersionText("vanto-extract").c_str()) && ConsoleFlush() ? EExitStatus::Done
+                                                                                         : EExitStatus::Failed;
 
     std::u16string localeName = DefaultLocaleName();
     if (options.eLanguage == SCliOptions::ELanguage::Japanese)
@@ -73,7 +72,7 @@ int Run(const std::vector<std::u16string>& args) {
     const CProgressLine::EStyle style = ProgressStyle(options);
     if (style != CProgressLine::EStyle::None) {
         for (const std::u16string& file : options.files)
-            sizes.push_back(ConsoleFileSize(file));
+            sizes.push_back(FileSizeAt(file));
     }
     CProgressLine progress(style, sizes);
     if (options.bJson)
@@ -86,21 +85,23 @@ int Run(const std::vector<std::u16string>& args) {
     // more is said.
     if (extractor.RanOutOfMemory()) {
         ConsoleFlush();
-        return 1;
+        return EExitStatus::Failed;
     }
     progress.Finish();
-    const int status = extractor.FinishRun(done);
+    const EExitStatus status = extractor.FinishRun(done);
     if (!ConsoleFlush()) {
         extractor.ReportLogFailure();
-        return 1;
+        return EExitStatus::Failed;
     }
     return status;
 }
 
+int RunExtract(const std::vector<std::u16string>& args) { return RunGuarded(kTool, Run, args); }
+
 }  // namespace
 
 #ifdef _WIN32
-int wmain(int argc, wchar_t** argv) { return ConsoleRunTool(argc, argv, Run); }
+int wmain(int argc, wchar_t** argv) { return ConsoleRunTool(argc, argv, RunExtract); }
 #else
-int main(int argc, char** argv) { return ConsoleRunTool(argc, argv, Run); }
+int main(int argc, char** argv) { return ConsoleRunTool(argc, argv, RunExtract); }
 #endif

@@ -14,10 +14,6 @@ void ConsoleBufferErrors() {
         std::setvbuf(stderr, buffer, _IOFBF, sizeof buffer);
 }
 
-bool ResolveExistingFolder(const std::u16string& folder, std::u16string& absolute) {
-    bool isFolder = false;
-    return ResolveExistingPath(folder, absolute, isFolder) && isFolder;
-}
 
 bool ConsoleFlush() { return std::fflush(stdout) == 0 && !std::ferror(stdout); }
 

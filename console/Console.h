@@ -1,6 +1,7 @@
-// What the command-line tool needs from the system besides the extraction
-// seam: its streams, the terminal, the default locale and folder resolution.
-// Implemented by Console.cpp with ConsolePosix.cpp or ConsoleWin32.cpp.
+// What the command-line tools need from the system besides the extraction
+// seam: their streams, the terminal, the default locale and the entry point.
+// Implemented by Console.cpp with ConsolePosix.cpp or ConsoleWin32.cpp; the
+// files the tools name by path are ToolFiles.h's.
 #pragma once
 
 #include <cstddef>
@@ -43,20 +44,6 @@ bool ReadUtf8Line(char16_t* buf, size_t capacity);
 // POSIX: LC_ALL, LC_MESSAGES, LANG in that order; Windows: the system default.
 std::u16string DefaultLocaleName();
 
-// Reads a regular file whole into bytes, without following a link in its
-// last component: one open and plain reads, no mapping; a pipe is refused,
-// never waited on. False when it is not a regular file, has limit bytes or
-// more (at most 2 GiB - 1 are read), or cannot be read whole.
-bool ConsoleReadFile(const std::u16string& path, std::vector<uint8_t>& bytes, long long limit = 0x7FFFFFFF);
-
-// The size in bytes of a file, or -1 when it cannot be had.
-long long ConsoleFileSize(const std::u16string& path);
-
-// The absolute form of an existing folder; false when it is not one.
-bool ResolveExistingFolder(const std::u16string& folder, std::u16string& absolute);
-// The absolute form of an existing file or folder; false when there is none.
-bool ResolveExistingPath(const std::u16string& path, std::u16string& absolute, bool& isFolder);
-
 // The work of a tool's entry point: the arguments after the program name
 // as UTF-16 (on Linux each taken whole, even when it is not UTF-8, since
 // file names are bytes), and on Linux SIGPIPE and SIGXFSZ ignored (a closed
@@ -69,19 +56,3 @@ int ConsoleRunTool(int argc, wchar_t** argv, ToolRun run);
 #else
 int ConsoleRunTool(int argc, char** argv, ToolRun run);
 #endif
-
-// What stands at a path; a link at its end is not followed.
-enum class EConsolePathKind { None, File, Folder, Other };
-struct SConsoleItem {
-    std::u16string strName;
-    EConsolePathKind eKind = EConsolePathKind::None;
-    long long nSize = 0;  // bytes, for a file
-};
-// The kind of what stands at path, and its size when it is a file.
-SConsoleItem ConsolePathItem(const std::u16string& path);
-// A folder's items, without "." and ".."; links are Other. False when it
-// cannot be read.
-bool ConsoleListFolder(const std::u16string& folder, std::vector<SConsoleItem>& items);
-// Moves the file `from` to `to`, replacing a file there (both in one folder).
-bool ConsoleReplaceFile(const std::u16string& from, const std::u16string& to);
-bool ConsoleRemoveFile(const std::u16string& path);

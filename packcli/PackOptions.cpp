@@ -1,70 +1,89 @@
 #include "packcli/PackOptions.h"
 
-#include "cmdline/ArgReader.h"
+#include "cmdline/OptionTable.h"
 
 namespace {
 
-bool SetFlag(const std::u16string& name, SPackCliOptions& options) {
-    bool* const flags[] = {&options.bVerify, &options.bForce, &options.bJson, &options.bQuiet,
-                           &options.bHelp,   &options.bHelp,  &options.bVersion};
-    const char16_t* const names[] = {u"--verify", u"--force", u"--json", u"-q", u"-h", u"--help", u"--version"};
-    for (size_t i = 0; i < sizeof names / sizeof names[0]; ++i) {
-        if (name == names[i]) {
-            *flags[i] = true;
-            return true;
-        }
+enum EOption { kOutput, kBase, kLevel, kGzip, kVerify, kForce, kJson, kQuiet, kCodePage, kVersion, kHelp };
+
+// Every option, once: what the parser matches and what --help shows.
+const std::vector<SOptionRow>& OptionTable() {
+    static const std::vector<SOptionRow> kTable = {
+        {u"-o", u"OUT", kOutput,
+         u"write OUT (default: FOLDER plus the original's extension,\n"
+         u"or .god without a manifest, beside FOLDER)",
+         u"Options:"},
+        {u"--base", u"ORIGINAL", kBase,
+         u"the original file (default: the manifest's source.path,\n"
+         u"else source.name beside the manifest); its size and\n"
+         u"CRC-32 must match the manifest's"},
+        {u"--level", u"N", kLevel, u"gzip compression level 0 to 9 (default 9)"},
+        {u"--gzip", u"GLOB", kGzip,
+         u"gzip new files whose path matches GLOB (repeatable; the\n"
+         u"rules of vanto-extract --include); changed files keep\n"
+         u"their entry's kind"},
+        {u"--verify", nullptr, kVerify,
+         u"read the result back in memory and compare it with FOLDER\n"
+         u"before writing it"},
+        {u"--force", nullptr, kForce, u"replace OUT when it exists"},
+        {u"--json", nullptr, kJson,
+         u"JSON Lines events on standard output; the report goes to\n"
+         u"standard error (nowhere with -q)"},
+        {u"-q", nullptr, kQuiet, u"show only problems and the summary line"},
+        {u"--codepage", u"N", kCodePage,
+         u"encode new entry names with Windows code page N (default:\n"
+         u"the manifest's, else 932)"},
+        {u"--version", nullptr, kVersion, u"show the version of the tool and of zlib"},
+        {u"-h, --help", nullptr, kHelp, u"show this text"},
+        {u"--", nullptr, kHelpOnly, u"end of options"},
+    };
+    return kTable;
+}
+
+bool SetOption(SPackCliOptions& options, int id, const std::u16string& name, const std::u16string& value,
+               std::u16string& error) {
+    unsigned number = 0;
+    switch (id) {
+    case kVerify: options.bVerify = true; return true;
+    case kForce: options.bForce = true; return true;
+    case kJson: options.bJson = true; return true;
+    case kQuiet: options.bQuiet = true; return true;
+    case kVersion: options.bVersion = true; return true;
+    case kHelp: options.bHelp = true; return true;
     }
-    return false;
-}
-
-bool TakesValue(const std::u16string& name) {
-    return name == u"-o" || name == u"--base" || name == u"--level" || name == u"--gzip" || name == u"--codepage";
-}
-
-bool SetValue(const std::u16string& name, const std::u16string& value, SPackCliOptions& options,
-              std::u16string& error) {
     if (value.empty()) {
         error = u"option " + name + u" needs a value";
         return false;
     }
-    unsigned number = 0;
-    if (name == u"-o") {
-        options.strOutput = value;
-    } else if (name == u"--base") {
-        options.strBase = value;
-    } else if (name == u"--gzip") {
-        options.gzipGlobs.push_back(value);
-    } else if (name == u"--level") {
-        if (!ParseDecimal(value, 0, 9, number)) {
+    switch (id) {
+    case kOutput: options.strOutput = value; break;
+    case kBase: options.strBase = value; break;
+    case kGzip: options.gzipGlobs.push_back(value); break;
+    case kLevel:
+        if (!ParseDecimal(value, 0, 9, number))
             error = u"--level takes 0 to 9, not: " + value;
-            return false;
-        }
         options.nLevel = int(number);
-    } else if (!ParseDecimal(value, 1, 65535, options.nCodePage)) {
-        error = u"not a code page number: " + value;
-        return false;
+        break;
+    case kCodePage:
+        if (!ParseDecimal(value, 1, 65535, options.nCodePage))
+            error = u"not a code page number: " + value;
+        break;
     }
-    return true;
+    return error.empty();
 }
 
 }  // namespace
 
 bool ParsePackOptions(const std::vector<std::u16string>& args, SPackCliOptions& options, std::u16string& error) {
     std::vector<std::u16string> folders;
-    const auto addFolder = [&](const std::u16string& folder) {
+    const auto set = [&](int id, const std::u16string& name, const std::u16string& value, std::u16string& why) {
+        return SetOption(options, id, name, value, why);
+    };
+    const auto take = [&](const std::u16string& folder, std::u16string&) {
         folders.push_back(folder);
         return true;
     };
-    const auto setValue = [&](const std::u16string& name, const std::u16string& value) {
-        return SetValue(name, value, options, error);
-    };
-    const auto setSwitch = [&](const std::u16string& arg) {
-        const bool known = arg.find(u'=') == std::u16string::npos && SetFlag(arg, options);
-        if (!known)
-            error = u"unknown option: " + arg;
-        return known;
-    };
-    if (!ReadArgs(args, TakesValue, addFolder, setValue, setSwitch, error))
+    if (!ParseOptions(args, OptionTable(), set, take, error))
         return false;
     if (options.bHelp || options.bVersion)
         return true;
@@ -78,8 +97,8 @@ bool ParsePackOptions(const std::vector<std::u16string>& args, SPackCliOptions& 
 
 const char16_t* PackUsageLine() { return u"Usage: vanto-pack [options] FOLDER\n"; }
 
-const char16_t* PackUsageText() {
-    return u"Usage: vanto-pack [options] FOLDER\n"
+std::u16string PackUsageText() {
+    return std::u16string(PackUsageLine()) +
            u"Builds a Vanto custom file from FOLDER, the inverse of vanto-extract.\n"
            u"\n"
            u"With FOLDER.vanto.json beside FOLDER (vanto-extract --manifest), the original\n"
@@ -88,33 +107,13 @@ const char16_t* PackUsageText() {
            u"the end of their container. Without it, the folder tree becomes a new file:\n"
            u"entries in name order, each folder a child container named NAME.pak.\n"
            u"Nothing is written when the folder holds something the format cannot hold\n"
-           u"or that extraction would read back differently.\n"
-           u"\n"
-           u"Options:\n"
-           u"  -o OUT            write OUT (default: FOLDER plus the original's extension,\n"
-           u"                    or .god without a manifest, beside FOLDER)\n"
-           u"  --base ORIGINAL   the original file (default: the manifest's source.path,\n"
-           u"                    else source.name beside the manifest); its size and\n"
-           u"                    CRC-32 must match the manifest's\n"
-           u"  --level N         gzip compression level 0 to 9 (default 9)\n"
-           u"  --gzip GLOB       gzip new files whose path matches GLOB (repeatable; the\n"
-           u"                    rules of vanto-extract --include); changed files keep\n"
-           u"                    their entry's kind\n"
-           u"  --verify          read the result back in memory and compare it with FOLDER\n"
-           u"                    before writing it\n"
-           u"  --force           replace OUT when it exists\n"
-           u"  --json            JSON Lines events on standard output; the report goes to\n"
-           u"                    standard error (nowhere with -q)\n"
-           u"  -q                show only problems and the summary line\n"
-           u"  --codepage N      encode new entry names with Windows code page N (default:\n"
-           u"                    the manifest's, else 932)\n"
-           u"  --version         show the version of the tool and of zlib\n"
-           u"  -h, --help        show this text\n"
-           u"  --                end of options\n"
+           u"or that extraction would read back differently.\n" +
+           OptionsHelp(OptionTable()) +
            u"\n"
            u"Exit status:\n"
            u"  0  the file was written (and verified, with --verify)\n"
-           u"  1  it could not be built, written or verified: nothing was written\n"
+           u"  1  it could not be built, written or verified: nothing was written; or the\n"
+           u"     report could not be written on standard output (the file is written)\n"
            u"  2  usage error\n"
            u"  3  refused: FOLDER holds something the format cannot hold, or that would\n"
            u"     read back differently; nothing was written";

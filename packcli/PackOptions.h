@@ -25,6 +25,6 @@ struct SPackCliOptions {
 bool ParsePackOptions(const std::vector<std::u16string>& args, SPackCliOptions& options, std::u16string& error);
 
 // The help text, for standard output.
-const char16_t* PackUsageText();
+std::u16string PackUsageText();
 // The short usage line for a usage error, on standard error.
 const char16_t* PackUsageLine();

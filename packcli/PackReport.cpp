@@ -7,8 +7,6 @@
 
 namespace {
 
-using Json = nlohmann::ordered_json;
-
 const char* ChangeWord(EPackChange change) {
     switch (change) {
     case EPackChange::Changed: return "changed";
@@ -19,25 +17,7 @@ const char* ChangeWord(EPackChange change) {
     return "changed";
 }
 
-Json Event(const char* name) {
-    Json event;
-    event["v"] = 1;
-    event["event"] = name;
-    return event;
-}
-
-std::string Utf8(const std::u16string& text) { return Utf16ToUtf8String(text.c_str()); }
-
 }  // namespace
-
-void CPackReport::Write(const Json& event) {
-    Checked(ConsoleWriteUtf8Line(event.dump(-1, ' ', false, Json::error_handler_t::replace)));
-}
-
-void CPackReport::Checked(bool written) {
-    if (!written && m_strOutputError.empty())
-        m_strOutputError = ConsoleErrorText();
-}
 
 void CPackReport::Say(const std::u16string& line) {
     if (m_bQuiet)
@@ -45,7 +25,7 @@ void CPackReport::Say(const std::u16string& line) {
     if (m_bJson)
         ConsoleWriteErrorLine(line.c_str());
     else
-        Checked(ConsoleWriteLine(line.c_str()));
+        m_output.WriteLine(line.c_str());
 }
 
 void CPackReport::Problem(const std::u16string& message) {
@@ -62,18 +42,18 @@ void CPackReport::Change(const SPackChange& change, SPackSummary& summary) {
         Say(Utf8ToUtf16String(ChangeWord(change.eChange)) + u": " + change.strPath);
     if (!m_bJson)
         return;
-    Json event = Event("entry");
-    event["path"] = Utf8(change.strPath);
+    Json event = NewEvent("entry");
+    event["path"] = JsonText(change.strPath);
     event["change"] = ChangeWord(change.eChange);
     if (!change.strNote.empty())
-        event["note"] = Utf8(change.strNote);
-    Write(event);
+        event["note"] = JsonText(change.strNote);
+    m_output.WriteEvent(event);
 }
 
-int CPackReport::Finish(const SPackSummary& summary) {
+EExitStatus CPackReport::Finish(const SPackSummary& summary) {
     if (summary.bIdentical)
         Say(u"identical to " + summary.strOriginal);
-    if (summary.nStatus == 0) {
+    if (summary.eStatus == EExitStatus::Done) {
         std::u16string line = summary.strOutput + u": " + DecimalText(summary.nEntries) + u" entries, " +
                               DecimalText(summary.nSize) + u" bytes";
         if (summary.bManifest)
@@ -82,16 +62,16 @@ int CPackReport::Finish(const SPackSummary& summary) {
         if (summary.bVerified)
             line += u"; verified";
         if (!m_bJson)
-            Checked(ConsoleWriteLine(line.c_str()));
+            m_output.WriteLine(line.c_str());
         else if (!m_bQuiet)
             ConsoleWriteErrorLine(line.c_str());
     } else {
         Problem(summary.strMessage + u" (nothing written)");
     }
     if (m_bJson) {
-        Json event = Event("finished");
-        event["folder"] = Utf8(summary.strFolder);
-        event["output"] = summary.strOutput.empty() ? Json(nullptr) : Json(Utf8(summary.strOutput));
+        Json event = NewEvent("finished");
+        event["folder"] = JsonText(summary.strFolder);
+        event["output"] = summary.strOutput.empty() ? Json(nullptr) : Json(JsonText(summary.strOutput));
         event["mode"] = summary.bManifest ? "manifest" : "plain";
         event["entries"] = summary.nEntries;
         event["size"] = summary.nSize >= 0 ? Json(summary.nSize) : Json(nullptr);
@@ -100,15 +80,15 @@ int CPackReport::Finish(const SPackSummary& summary) {
         event["deleted"] = summary.nDeleted;
         event["verified"] = summary.bVerified;
         event["identical"] = summary.bIdentical;
-        event["status"] = summary.nStatus;
-        event["message"] = summary.strMessage.empty() ? Json(nullptr) : Json(Utf8(summary.strMessage));
-        Write(event);
+        event["status"] = int(summary.eStatus);
+        event["message"] = summary.strMessage.empty() ? Json(nullptr) : Json(JsonText(summary.strMessage));
+        m_output.WriteEvent(event);
     }
-    Checked(ConsoleFlush());
-    if (m_strOutputError.empty())
-        return summary.nStatus;
+    m_output.Flush();
+    if (!m_output.Failed())
+        return summary.eStatus;
     // Said once, and only here: the file itself is written (or not) all the same.
-    Problem(u"cannot write the report on standard output: " + m_strOutputError +
+    Problem(u"cannot write the report on standard output: " + m_output.Failure() +
             (summary.strOutput.empty() ? u"" : u"; " + summary.strOutput + u" is written"));
-    return summary.nStatus ? summary.nStatus : 1;
+    return EExitStatus::Failed;
 }

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include <nlohmann/json.hpp>
-
+#include "cmdline/ExitStatus.h"
+#include "cmdline/JsonLines.h"
 #include "pack/Packer.h"
 
 struct SPackSummary {
@@ -20,8 +20,8 @@ struct SPackSummary {
     bool bVerified = false;
     bool bIdentical = false;     // the bytes equal the original's
     std::u16string strOriginal;  // that original, for the report
-    int nStatus = 0;
-    std::u16string strMessage;  // the reason for a status other than 0
+    EExitStatus eStatus = EExitStatus::Done;
+    std::u16string strMessage;  // the reason for a status other than Done
 };
 
 class CPackReport {
@@ -35,17 +35,12 @@ public:
     void Problem(const std::u16string& message);
     // The summary line and the "finished" event; returns the status. When
     // standard output failed (a closed pipe, a full device), standard error
-    // says so once and the status is at least 1, the output file being
-    // written all the same.
-    int Finish(const SPackSummary& summary);
+    // says so once and the status is Failed, the output file being written
+    // all the same.
+    EExitStatus Finish(const SPackSummary& summary);
 
 private:
-    using Json = nlohmann::ordered_json;
-    void Write(const Json& event);
-    // Keeps the reason of the first failed write on standard output.
-    void Checked(bool written);
-
     bool m_bJson;
     bool m_bQuiet;
-    std::u16string m_strOutputError;
+    CToolOutput m_output;
 };

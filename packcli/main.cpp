@@ -1,12 +1,12 @@
 // vanto-pack: builds a custom file from a folder, against the manifest that
 // vanto-extract --manifest wrote beside it, or from the folder tree alone.
-#include <exception>
 #include <string>
 #include <vector>
 
-#include "cmdline/ArgReader.h"
 #include "cmdline/Glob.h"
+#include "cmdline/ToolRunner.h"
 #include "console/Console.h"
+#include "console/ToolFiles.h"
 #include "pack/PackVerify.h"
 #include "pack/Packer.h"
 #include "packcli/DiskFolderSource.h"
@@ -21,11 +21,18 @@ namespace {
 constexpr unsigned kDefaultCodePage = 932;
 const char16_t kExistsText[] = u": exists; use --force to replace it";
 
-int UsageError(const std::u16string& message) {
-    ConsoleWriteError((u"vanto-pack: " + message + u"\n").c_str());
-    ConsoleWriteError(PackUsageLine());
-    ConsoleWriteError(u"Try 'vanto-pack --help'.\n");
-    return 2;
+const char16_t kTool[] = u"vanto-pack";
+
+EExitStatus UsageError(const std::u16string& message) { return ::UsageError(kTool, message, PackUsageLine()); }
+
+// The packer's outcome as the tool's exit status: the one place they meet.
+EExitStatus ExitStatusOf(EPackStatus status) {
+    switch (status) {
+    case EPackStatus::Done: return EExitStatus::Done;
+    case EPackStatus::Failed: return EExitStatus::Failed;
+    case EPackStatus::Refused: return EExitStatus::Problem;
+    }
+    return EExitStatus::Failed;
 }
 
 
@@ -78,7 +85,7 @@ bool FindBase(IPlatform& platform, const SPackCliOptions& options, const SManife
               const std::u16string& manifestPath, std::vector<uint8_t>& base, std::u16string& basePath,
               std::u16string& error) {
     const auto matches = [&](const std::u16string& path) {
-        return ConsoleReadFile(path, base) && base.size() == size_t(manifest.nSourceSize) &&
+        return ReadWholeFileAt(path, base) && base.size() == size_t(manifest.nSourceSize) &&
                Crc32Of(base) == manifest.nSourceCrc;
     };
     if (!options.strBase.empty()) {
@@ -115,9 +122,9 @@ bool WriteOutput(CSystemPlatform& platform, const std::u16string& output, const 
         return false;
     }
     const std::u16string name = NameOf(output);
-    const EConsolePathKind kind = ConsolePathItem(output).eKind;
-    if (kind != EConsolePathKind::None && (kind != EConsolePathKind::File || !force)) {
-        error = output + (kind == EConsolePathKind::File ? kExistsText : u": exists and is no file");
+    const EPathKind kind = PathItemAt(output).eKind;
+    if (kind != EPathKind::None && (kind != EPathKind::File || !force)) {
+        error = output + (kind == EPathKind::File ? kExistsText : u": exists and is no file");
         return false;
     }
     if (!platform.OpenOutputRoot(folder.c_str())) {
@@ -127,10 +134,10 @@ bool WriteOutput(CSystemPlatform& platform, const std::u16string& output, const 
     std::u16string written = name;
     EWriteResult result = EWriteResult::Exists;
     for (int n = 1; n <= 100 && result == EWriteResult::Exists; ++n) {
-        if (kind == EConsolePathKind::File)
+        if (kind == EPathKind::File)
             written = u"." + name + u".vanto-pack-" + DecimalText(n) + u".tmp";
         result = platform.WriteNewFileInRoot(written.c_str(), bytes.data(), bytes.size());
-        if (kind != EConsolePathKind::File)
+        if (kind != EPathKind::File)
             break;
     }
     platform.CloseOutputRoot();
@@ -139,9 +146,9 @@ bool WriteOutput(CSystemPlatform& platform, const std::u16string& output, const 
         return false;
     }
     const std::u16string temporary = folder + u'/' + written;
-    if (kind == EConsolePathKind::File && !ConsoleReplaceFile(temporary, folder + u'/' + name)) {
+    if (kind == EPathKind::File && !ReplaceFileAt(temporary, folder + u'/' + name)) {
         error = output + u": cannot be replaced: " + ConsoleErrorText();
-        ConsoleRemoveFile(temporary);
+        RemoveFileAt(temporary);
         return false;
     }
     return true;
@@ -160,11 +167,11 @@ struct SRun {
 // there but cannot be read or is no manifest.
 bool LoadManifest(SRun& run, std::u16string& error) {
     run.strManifestPath = run.strAbsoluteFolder + u".vanto.json";
-    if (ConsolePathItem(run.strManifestPath).eKind == EConsolePathKind::None)
+    if (PathItemAt(run.strManifestPath).eKind == EPathKind::None)
         return true;
     run.bManifest = true;
     std::vector<uint8_t> text;
-    if (!ConsoleReadFile(run.strManifestPath, text)) {
+    if (!ReadWholeFileAt(run.strManifestPath, text)) {
         error = run.strManifestPath + u": cannot be read";
         return false;
     }
@@ -187,19 +194,19 @@ std::u16string DefaultOutput(const SRun& run) {
     return run.strAbsoluteFolder + extension;
 }
 
-int Pack(SRun& run, CSystemPlatform& platform, CPackReport& report, SPackSummary& summary) {
+EExitStatus Pack(SRun& run, CSystemPlatform& platform, CPackReport& report, SPackSummary& summary) {
     const SPackCliOptions& options = run.options;
     std::vector<uint8_t> base;
     std::u16string basePath;
     if (run.bManifest && !FindBase(platform, options, run.manifest, run.strManifestPath, base, basePath,
                                    summary.strMessage))
-        return 1;
+        return EExitStatus::Failed;
 
     // The folder is held from here on: what is read is what it holds now.
     CDiskFolderSource source;
     if (source.Open(run.strFolder) != ESourceResult::Ok) {
         summary.strMessage = run.strFolder + u": cannot be opened as a folder (a link is never followed)";
-        return 1;
+        return EExitStatus::Failed;
     }
     const CGzipSelection gzip(options.gzipGlobs);
     SPackOptions packOptions;
@@ -213,7 +220,7 @@ int Pack(SRun& run, CSystemPlatform& platform, CPackReport& report, SPackSummary
     if (result.eStatus != EPackStatus::Done) {
         summary.strMessage = (result.strPath.empty() ? run.strFolder : run.strFolder + u'/' + result.strPath) + u": " +
                              result.strMessage;
-        return int(result.eStatus);
+        return ExitStatusOf(result.eStatus);
     }
     for (const SPackChange& change : result.changes)
         report.Change(change, summary);
@@ -228,7 +235,7 @@ int Pack(SRun& run, CSystemPlatform& platform, CPackReport& report, SPackSummary
             report.Problem(u"verify: " + difference);
         if (!differences.empty()) {
             summary.strMessage = u"the packed file does not read back as " + run.strFolder;
-            return 1;
+            return EExitStatus::Failed;
         }
         summary.bVerified = true;
         summary.bIdentical = unchanged;
@@ -237,37 +244,38 @@ int Pack(SRun& run, CSystemPlatform& platform, CPackReport& report, SPackSummary
 
     const std::u16string output = options.strOutput.empty() ? DefaultOutput(run) : options.strOutput;
     if (!WriteOutput(platform, output, result.bytes, options.bForce, summary.strMessage))
-        return 1;
+        return EExitStatus::Failed;
     summary.strOutput = output;
     summary.nSize = int64_t(result.bytes.size());
-    return 0;
+    return EExitStatus::Done;
 }
 
-int Run(const std::vector<std::u16string>& args) {
+EExitStatus Run(const std::vector<std::u16string>& args) {
     SRun run;
     std::u16string error;
     if (!ParsePackOptions(args, run.options, error))
         return UsageError(error);
     const SPackCliOptions& options = run.options;
     if (options.bHelp) {
-        ConsoleWriteLine(PackUsageText());
-        return 0;
+        ConsoleWriteLine(PackUsageText().c_str());
+        return EExitStatus::Done;
     }
     if (options.bVersion)
-        return ConsoleWriteLine(VersionText("vanto-pack").c_str()) && ConsoleFlush() ? 0 : 1;
+        return ConsoleWriteLine(VersionText("vanto-pack").c_str()) && ConsoleFlush() ? EExitStatus::Done
+                                                                                      : EExitStatus::Failed;
 
     run.strFolder = TrimSeparators(options.strFolder);
     CPackReport report(options.bJson, options.bQuiet);
     SPackSummary summary;
     summary.strFolder = run.strFolder;
-    if (ConsolePathItem(run.strFolder).eKind != EConsolePathKind::Folder ||
+    if (PathItemAt(run.strFolder).eKind != EPathKind::Folder ||
         !ResolveExistingFolder(run.strFolder, run.strAbsoluteFolder)) {
         summary.strMessage = run.strFolder + u": not a folder";
-        summary.nStatus = 1;
+        summary.eStatus = EExitStatus::Failed;
         return report.Finish(summary);
     }
     if (!LoadManifest(run, summary.strMessage)) {
-        summary.nStatus = 1;
+        summary.eStatus = EExitStatus::Failed;
         return report.Finish(summary);
     }
     summary.bManifest = run.bManifest;
@@ -283,25 +291,16 @@ int Run(const std::vector<std::u16string>& args) {
 
     if (options.bJson)
         ConsoleBufferErrors();
-    summary.nStatus = Pack(run, platform, report, summary);
+    summary.eStatus = Pack(run, platform, report, summary);
     return report.Finish(summary);
 }
 
-// The last resort: what the JSON library or the standard library throws
-// (memory, mostly) ends the run with status 1 and a message.
-int RunGuarded(const std::vector<std::u16string>& args) {
-    try {
-        return Run(args);
-    } catch (const std::exception& failure) {
-        ConsoleWriteError((u"vanto-pack: " + Utf8ToUtf16String(failure.what()) + u"\n").c_str());
-        return 1;
-    }
-}
+int RunPack(const std::vector<std::u16string>& args) { return RunGuarded(kTool, Run, args); }
 
 }  // namespace
 
 #ifdef _WIN32
-int wmain(int argc, wchar_t** argv) { return ConsoleRunTool(argc, argv, RunGuarded); }
+int wmain(int argc, wchar_t** argv) { return ConsoleRunTool(argc, argv, RunPack); }
 #else
-int main(int argc, char** argv) { return ConsoleRunTool(argc, argv, RunGuarded); }
+int main(int argc, char** argv) { return ConsoleRunTool(argc, argv, RunPack); }
 #endif

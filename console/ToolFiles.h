@@ -1,0 +1,39 @@
+// The files and folders the command-line tools name by their whole path (the
+// manifest, the original, the output beside a folder), as the user gave it.
+// Trees below a folder are read with CFolderReader and written through the
+// platform seam instead, level by level. Implemented by ToolFilesPosix.cpp or
+// ToolFilesWin32.cpp.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Reads a regular file whole into bytes, without following a link in its
+// last component: one open and plain reads, no mapping; a pipe is refused,
+// never waited on. False when it is not a regular file, has limit bytes or
+// more (at most 2 GiB - 1 are read), or cannot be read whole.
+bool ReadWholeFileAt(const std::u16string& path, std::vector<uint8_t>& bytes, long long limit = 0x7FFFFFFF);
+
+// The size in bytes of a file, or -1 when it cannot be had.
+long long FileSizeAt(const std::u16string& path);
+
+// The absolute form of an existing file or folder; false when there is none.
+bool ResolveExistingPath(const std::u16string& path, std::u16string& absolute, bool& isFolder);
+// The absolute form of an existing folder; false when it is not one.
+inline bool ResolveExistingFolder(const std::u16string& folder, std::u16string& absolute) {
+    bool isFolder = false;
+    return ResolveExistingPath(folder, absolute, isFolder) && isFolder;
+}
+
+// What stands at a path; a link at its end is not followed.
+enum class EPathKind { None, File, Folder, Other };
+struct SPathItem {
+    EPathKind eKind = EPathKind::None;
+    long long nSize = 0;  // bytes, for a file
+};
+SPathItem PathItemAt(const std::u16string& path);
+
+// Moves the file `from` to `to`, replacing a file there (both in one folder).
+bool ReplaceFileAt(const std::u16string& from, const std::u16string& to);
+bool RemoveFileAt(const std::u16string& path);

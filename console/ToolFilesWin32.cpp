@@ -1,0 +1,81 @@
+#include <windows.h>
+
+#include <vector>
+
+#include "base/Text.h"
+#include "console/ToolFiles.h"
+
+namespace {
+
+EPathKind KindOf(DWORD attributes) {
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return EPathKind::Other;
+    return attributes & FILE_ATTRIBUTE_DIRECTORY ? EPathKind::Folder : EPathKind::File;
+}
+
+}  // namespace
+
+bool ReadWholeFileAt(const std::u16string& path, std::vector<uint8_t>& bytes, long long limit) {
+    const HANDLE h = CreateFileW(AsWide(path.c_str()), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    bool ok = GetFileInformationByHandle(h, &info) &&
+              !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
+              info.nFileSizeHigh == 0 && info.nFileSizeLow < 0x7FFFFFFF && info.nFileSizeLow < limit;
+    if (ok) {
+        bytes.resize(info.nFileSizeLow);
+        DWORD done = 0;
+        while (ok && done < info.nFileSizeLow) {
+            DWORD got = 0;
+            ok = ReadFile(h, bytes.data() + done, info.nFileSizeLow - done, &got, nullptr) && got > 0;
+            done += got;
+        }
+    }
+    CloseHandle(h);
+    return ok;
+}
+
+long long FileSizeAt(const std::u16string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(AsWide(path.c_str()), GetFileExInfoStandard, &data))
+        return -1;
+    return (long long)data.nFileSizeHigh << 32 | data.nFileSizeLow;
+}
+
+bool ResolveExistingPath(const std::u16string& folder, std::u16string& absolute, bool& isFolder) {
+    const DWORD need = GetFullPathNameW(AsWide(folder.c_str()), 0, nullptr, nullptr);
+    if (need == 0)
+        return false;
+    std::vector<WCHAR> full(need);
+    const DWORD got = GetFullPathNameW(AsWide(folder.c_str()), need, full.data(), nullptr);
+    if (got == 0 || got >= need)
+        return false;
+    const DWORD attributes = GetFileAttributesW(full.data());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return false;
+    isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    // The extraction root never ends in a separator: paths append "\name".
+    std::u16string path(AsChar16(full.data()), got);
+    while (path.size() > 3 && path.back() == u'\\')
+        path.pop_back();
+    absolute = path;
+    return true;
+}
+
+SPathItem PathItemAt(const std::u16string& path) {
+    SPathItem item;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (GetFileAttributesExW(AsWide(path.c_str()), GetFileExInfoStandard, &data)) {
+        item.eKind = KindOf(data.dwFileAttributes);
+        item.nSize = (long long)(uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow);
+    }
+    return item;
+}
+
+bool ReplaceFileAt(const std::u16string& from, const std::u16string& to) {
+    return MoveFileExW(AsWide(from.c_str()), AsWide(to.c_str()), MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
+
+bool RemoveFileAt(const std::u16string& path) { return DeleteFileW(AsWide(path.c_str())) != FALSE; }
