@@ -76,6 +76,10 @@ public:
 
     enum : size_t { kMaxLevels = 160, kMaxNames = 1024 };
 
+    // Folder for reading: the root itself for an empty path, without letting
+    // go of the levels held (the next read is likely below them).
+    Handle HeldFolder(const char16_t* path, size_t length) { return length == 0 ? m_root : Folder(path, length); }
+
     // Splits path (SplitRelativePath) and opens the folder that holds its
     // last component, `name`. kNoHandle unless split is Named.
     Handle OpenParent(const char16_t* path, SPathComponent& name, EPathSplit& split);

@@ -99,9 +99,7 @@ struct CFolderReader::SState final : CFolderChain::IOpener {
     // The folder at path, held by the chain; kNoHandle with `failure` set.
     int Folder(const std::u16string& path) {
         failure = ESourceResult::Failed;
-        if (chain.Root() == CFolderChain::kNoHandle)
-            return -1;
-        return int(path.empty() ? chain.Root() : chain.Folder(path.c_str(), path.size()));
+        return int(chain.HeldFolder(path.c_str(), path.size()));
     }
 
     CFolderChain chain;

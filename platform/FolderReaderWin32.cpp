@@ -141,9 +141,7 @@ struct CFolderReader::SState final : CFolderChain::IOpener {
     // The folder at path, held by the chain; null with `failure` set.
     HANDLE Folder(const std::u16string& path) {
         failure = ESourceResult::Failed;
-        if (chain.Root() == CFolderChain::kNoHandle)
-            return nullptr;
-        const CFolderChain::Handle h = path.empty() ? chain.Root() : chain.Folder(path.c_str(), path.size());
+        const CFolderChain::Handle h = chain.HeldFolder(path.c_str(), path.size());
         return h == CFolderChain::kNoHandle ? nullptr : AsHandle(h);
     }
 

@@ -16,13 +16,14 @@
 #include <vector>
 
 #include "tests/native/CliProcess.h"
+#include "tests/native/PackFixtures.h"
 #include "tests/fixtures/ContainerWriter.h"
 
 namespace {
 
 using Setup = std::function<void(const std::string& dir)>;
 
-void Write(const std::string& path, const std::string& text) { WriteBinary(path, Bytes(text.begin(), text.end())); }
+void Write(const std::string& path, const std::string& text) { WriteText(path, text); }
 
 // vanto-pack in dir, ended after 20 s if it hangs (status 124).
 SResult Pack(const std::string& dir, std::vector<std::string> args, int stdoutFd = -1) {
@@ -30,20 +31,7 @@ SResult Pack(const std::string& dir, std::vector<std::string> args, int stdoutFd
     return RunTool("/usr/bin/timeout", dir, std::move(args), {}, stdoutFd);
 }
 
-// The sample extracted with its manifest: dir/sample/, dir/sample.vanto.json
-// and dir/sample.god.
-void ExtractSample(const std::string& dir) {
-    ASSERT_EQ(std::system(("cp '" VANTO_SAMPLE_FILE "' '" + dir + "/sample.god'").c_str()), 0);
-    ASSERT_EQ(RunCli(dir, {"-q", "--manifest", "sample.god"}).nExitCode, 0);
-}
-
-void Replace(const std::string& dir, const std::string& from, const std::string& to) {
-    const std::string path = dir + "/sample.vanto.json";
-    std::string text = ReadText(path);
-    const size_t at = text.find(from);
-    ASSERT_NE(at, std::string::npos) << from;
-    Write(path, text.replace(at, from.size(), to));
-}
+void Replace(const std::string& dir, const std::string& from, const std::string& to) { EditManifest(dir, from, to); }
 
 // A folder beside the sample holding files by the names of `like`'s files,
 // each with a marker that must never reach a packed file.

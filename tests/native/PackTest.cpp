@@ -18,6 +18,7 @@
 #include "pack/Packer.h"
 #include "base/Utf.h"
 #include "tests/native/CliProcess.h"
+#include "tests/native/PackFixtures.h"
 #include "tests/support/MemoryFolderSource.h"
 #include "tests/support/MemoryPlatform.h"
 #include "tests/fixtures/ContainerWriter.h"
@@ -31,26 +32,9 @@ SResult RunPack(const std::string& cwd, std::vector<std::string> args) {
     return RunTool(VANTO_PACK_BINARY, cwd, std::move(args));
 }
 
-void Write(const std::string& path, const std::string& text) { WriteBinary(path, Bytes(text.begin(), text.end())); }
+void Write(const std::string& path, const std::string& text) { WriteText(path, text); }
 
 void MakeFolder(const std::string& path) { ASSERT_EQ(mkdir(path.c_str(), 0755), 0) << path; }
-
-// The sample extracted with its manifest into dir: dir/sample/ and
-// dir/sample.vanto.json, beside a copy of the sample.
-void ExtractSample(const std::string& dir) {
-    const std::string copy = "cp '" VANTO_SAMPLE_FILE "' '" + dir + "/sample.god'";
-    ASSERT_EQ(std::system(copy.c_str()), 0);
-    ASSERT_EQ(RunCli(dir, {"-q", "--manifest", "sample.god"}).nExitCode, 0);
-}
-
-// The manifest's text with one piece replaced.
-void EditManifest(const std::string& dir, const std::string& from, const std::string& to) {
-    const std::string path = dir + "/sample.vanto.json";
-    std::string text = ReadText(path);
-    const size_t at = text.find(from);
-    ASSERT_NE(at, std::string::npos) << from;
-    Write(path, text.replace(at, from.size(), to));
-}
 
 struct SRefusal {
     const char* pszName;
