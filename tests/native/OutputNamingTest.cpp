@@ -4,7 +4,13 @@
 #include <string>
 
 #include "extract/OutputNaming.h"
+#include "base/Utf.h"
+#include "pack/PackVerify.h"
+#include "pack/Packer.h"
 #include "tests/fixtures/ContainerWriter.h"
+#include "tests/support/MemoryFolderSource.h"
+#include "tests/support/MemoryPlatform.h"
+#include "tests/support/RecordingHost.h"
 
 namespace {
 
@@ -91,6 +97,84 @@ TEST(OutputNaming, BinaryTestLooksAtTheFirst32BytesOnly) {
         const Bytes one{control};
         const bool text = control == 0x09 || control == 0x0A || control == 0x0D;
         EXPECT_EQ(IsBinaryData(one.data(), 1), !text) << int(control);
+    }
+}
+
+// Every naming rule through both directions: extraction writes the entry
+// at its path, the packer's promise (WrittenFileName, ChildFolderName) names
+// the same path, and a tree holding a file or folder there packs into a file
+// that extracts back to it.
+struct SNamingRow {
+    const char* pszEntry;
+    Bytes content;           // empty with bChild: a child container holding one text file
+    bool bChild;
+    CMemoryPlatform::EStyle eStyle;
+    const char16_t* pszPath;  // where extraction puts it below the file's folder
+};
+
+const CMemoryPlatform::EStyle kPosix = CMemoryPlatform::EStyle::Posix;
+const CMemoryPlatform::EStyle kWindows = CMemoryPlatform::EStyle::Windows;
+
+TEST(OutputNaming, EveryRuleHoldsBothWays) {
+    const SNamingRow rows[] = {
+        {"a.t", Text("text"), false, kPosix, u"a.txt"},
+        {"a.t", MakeBitmap(2, 2), false, kPosix, u"a.bmp"},
+        {"a.t", MakeJfif(40), false, kPosix, u"a.jpg"},
+        {"a.t", WithAt(1028, 1024, "m1_0"), false, kPosix, u"a.vum"},
+        {"a.t", Bytes{1, 2, 3}, false, kPosix, u"a.bin"},
+        {"a.bm", MakeBitmap(2, 2), false, kPosix, u"a.bmp"},
+        {"a.bm", Text("no bitmap"), false, kPosix, u"a.bm"},
+        {"a.tx", Text("text"), false, kPosix, u"a.txt"},
+        {"a.tx", Bytes{0, 1}, false, kPosix, u"a.tx"},
+        {"readme", Text("no extension"), false, kPosix, u"readme"},
+        {"cmap\\m.t", Text("map"), false, kPosix, u"cmap/m.txt"},
+        {"CMAP\\m.t", Text("map"), false, kPosix, u"cmap/m.txt"},
+        {"CMAP\\m.t", Text("map"), false, kWindows, u"CMAP/m.txt"},
+        {"x\\.\\y.bin", Text("dot level"), false, kPosix, u"x/y.bin"},
+        {"trail. ", Text("trimmed"), false, kWindows, u"trail"},
+        {"sub.pak", Bytes(), true, kPosix, u"sub"},
+        {"sub .pak", Bytes(), true, kPosix, u"sub"},
+        {"a.b.pak", Bytes(), true, kPosix, u"a.b"},
+    };
+    for (const SNamingRow& row : rows) {
+        SCOPED_TRACE(row.pszEntry);
+        CMemoryPlatform platform(row.eStyle);
+        const std::u16string root = row.eStyle == kWindows ? u"C:\\out" : u"/out";
+        CContainerWriter file;
+        CContainerWriter child;
+        child.AddText("in.txt", "inner");
+        if (std::string(row.pszEntry).find("x\\") == 0)
+            file.AddChild("x.pak", child);  // the folder the entry's first level names
+        if (row.bChild)
+            file.AddChild(row.pszEntry, child);
+        else
+            file.Add(row.pszEntry, row.content);
+        const std::u16string input = root + (row.eStyle == kWindows ? u"\\f.god" : u"/f.god");
+        platform.AddInputFile(input, file.Data());
+        CRecordingHost host(platform, u"en-US");
+        ASSERT_TRUE(host.ExtractFile(input.c_str()));
+        const std::u16string sep = row.eStyle == kWindows ? u"\\" : u"/";
+        std::u16string onDisk = root + sep + u"f" + sep + row.pszPath;
+        for (char16_t& ch : onDisk)
+            ch = ch == u'/' ? sep[0] : ch;
+        EXPECT_TRUE(row.bChild ? platform.HasFolder(onDisk) : platform.HasFile(onDisk)) << "extraction";
+
+        const std::u16string entry(row.pszEntry, row.pszEntry + std::string(row.pszEntry).size());
+        const std::u16string promised = row.bChild ? ChildFolderName(platform, entry)
+                                                   : WrittenFileName(platform, entry, row.content.data(),
+                                                                     row.content.size());
+        EXPECT_EQ(promised, row.pszPath) << "the packer's promise";
+
+        // The way back: the tree of that one file or folder, packed plainly,
+        // is read back at the same path.
+        CMemoryFolderSource tree;
+        if (row.bChild)
+            tree.AddFile(std::u16string(row.pszPath) + u"/in.txt", Text("inner"));
+        else
+            tree.AddFile(row.pszPath, row.content);
+        const SPackResult packed = CPacker(platform, tree, SPackOptions()).PackPlain();
+        ASSERT_EQ(packed.eStatus, EPackStatus::Done) << Utf16ToUtf8String(packed.strMessage.c_str());
+        EXPECT_TRUE(VerifyPacked(platform, tree, packed).empty()) << "packed back";
     }
 }
 
