@@ -16,10 +16,12 @@
 #include <vector>
 
 #include "platform/FolderReader.h"
+#include "platform/Sha256.h"
 #include "platform/SystemPlatform.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/wine/WinFiles.h"
 #include "tests/fixtures/ContainerWriter.h"
+#include "tests/fixtures/Sha256Vectors.h"
 
 using namespace winfiles;
 
@@ -31,6 +33,19 @@ Bytes AllByteValues(size_t size) {
     for (size_t i = 0; i < size; ++i)
         b[i] = uint8_t(i * 7 + i / 256);
     return b;
+}
+
+// --- SHA-256 from CNG -------------------------------------------------------------
+
+// The same vectors as the native test of nettle's: both systems give the
+// same digests.
+TEST(Win32Sha256, GivesTheDigestsOfTheStandardVectors) {
+    for (const SSha256Vector& vector : Sha256Vectors()) {
+        SCOPED_TRACE(vector.input.substr(0, 20));
+        SSha256 digest;
+        ASSERT_TRUE(Sha256Of(reinterpret_cast<const uint8_t*>(vector.input.data()), vector.input.size(), digest));
+        EXPECT_EQ(HexOf(digest.bytes, kSha256Size), vector.pszDigest);
+    }
 }
 
 // --- WriteNewFile --------------------------------------------------------------
