@@ -9,11 +9,34 @@
 #include <string>
 #include <vector>
 
-// Reads a regular file whole into bytes, without following a link in its
-// last component: one open and plain reads, no mapping; a pipe is refused,
-// never waited on. False when it is not a regular file, has limit bytes or
-// more (at most 2 GiB - 1 are read), or cannot be read whole.
-bool ReadWholeFileAt(const std::u16string& path, std::vector<uint8_t>& bytes, long long limit = 0x7FFFFFFF);
+enum class EFileRead {
+    Ok,
+    Missing,     // nothing is there (or, following links, a link that leads nowhere)
+    Unreadable,  // something is there, but no regular file, too large, or it cannot be read whole
+};
+
+// Reads a regular file whole into bytes: one open and plain reads, no
+// mapping; a pipe is refused, never waited on. A link in the last component
+// is followed only with followLink (the user's own link to the original,
+// say). Unreadable when it is not a regular file, has limit bytes or more (at
+// most 2 GiB - 1 are read), or cannot be read whole.
+EFileRead ReadFileAt(const std::u16string& path, std::vector<uint8_t>& bytes, bool followLink,
+                     long long limit = 0x7FFFFFFF);
+// ReadFileAt without following a link; true when Ok.
+inline bool ReadWholeFileAt(const std::u16string& path, std::vector<uint8_t>& bytes, long long limit = 0x7FFFFFFF) {
+    return ReadFileAt(path, bytes, false, limit) == EFileRead::Ok;
+}
+
+// Which file a path leads to (links followed): device and inode on POSIX,
+// volume serial number and file index on Windows. Two paths lead to one file
+// when their identities are equal, whatever their text (hard links too).
+struct SFileIdentity {
+    uint64_t nDevice = 0;
+    uint64_t nIndex = 0;
+    bool operator==(const SFileIdentity& other) const { return nDevice == other.nDevice && nIndex == other.nIndex; }
+};
+// False when nothing is there.
+bool FileIdentityAt(const std::u16string& path, SFileIdentity& identity);
 
 // The size in bytes of a file, or -1 when it cannot be had.
 long long FileSizeAt(const std::u16string& path);

@@ -1,3 +1,4 @@
+#include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <stdlib.h>
@@ -38,14 +39,15 @@ bool ResolveExistingPath(const std::u16string& path, std::u16string& absolute, b
     return true;
 }
 
-bool ReadWholeFileAt(const std::u16string& path, std::vector<uint8_t>& bytes, long long limit) {
+EFileRead ReadFileAt(const std::u16string& path, std::vector<uint8_t>& bytes, bool followLink, long long limit) {
+    bytes.clear();
     char native[PATH_MAX];
     if (!Utf16ToNativeName(path.c_str(), native, sizeof native))
-        return false;
+        return EFileRead::Unreadable;
     // O_NONBLOCK: a pipe put in a file's place is refused below, not waited on.
-    const int fd = open(native, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd = open(native, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW));
     if (fd < 0)
-        return false;
+        return errno == ENOENT || errno == ENOTDIR ? EFileRead::Missing : EFileRead::Unreadable;
     struct stat st;
     bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size < 0x7FFFFFFF && st.st_size < limit;
     if (ok) {
@@ -58,7 +60,17 @@ bool ReadWholeFileAt(const std::u16string& path, std::vector<uint8_t>& bytes, lo
         }
     }
     close(fd);
-    return ok;
+    return ok ? EFileRead::Ok : EFileRead::Unreadable;
+}
+
+bool FileIdentityAt(const std::u16string& path, SFileIdentity& identity) {
+    char native[PATH_MAX];
+    struct stat st;
+    if (!Utf16ToNativeName(path.c_str(), native, sizeof native) || stat(native, &st) != 0)
+        return false;
+    identity.nDevice = uint64_t(st.st_dev);
+    identity.nIndex = uint64_t(st.st_ino);
+    return true;
 }
 
 SPathItem PathItemAt(const std::u16string& path) {

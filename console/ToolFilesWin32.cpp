@@ -15,11 +15,15 @@ EPathKind KindOf(DWORD attributes) {
 
 }  // namespace
 
-bool ReadWholeFileAt(const std::u16string& path, std::vector<uint8_t>& bytes, long long limit) {
+EFileRead ReadFileAt(const std::u16string& path, std::vector<uint8_t>& bytes, bool followLink, long long limit) {
+    bytes.clear();
     const HANDLE h = CreateFileW(AsWide(path.c_str()), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
+                                 followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? EFileRead::Missing
+                                                                              : EFileRead::Unreadable;
+    }
     BY_HANDLE_FILE_INFORMATION info;
     bool ok = GetFileInformationByHandle(h, &info) &&
               !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
@@ -34,6 +38,23 @@ bool ReadWholeFileAt(const std::u16string& path, std::vector<uint8_t>& bytes, lo
         }
     }
     CloseHandle(h);
+    return ok ? EFileRead::Ok : EFileRead::Unreadable;
+}
+
+bool FileIdentityAt(const std::u16string& path, SFileIdentity& identity) {
+    // No access asked: only the handle's identity is read. Folders need
+    // FILE_FLAG_BACKUP_SEMANTICS to be opened at all.
+    const HANDLE h = CreateFileW(AsWide(path.c_str()), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool ok = GetFileInformationByHandle(h, &info) != FALSE;
+    CloseHandle(h);
+    if (ok) {
+        identity.nDevice = info.dwVolumeSerialNumber;
+        identity.nIndex = uint64_t(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+    }
     return ok;
 }
 

@@ -40,3 +40,25 @@ int32_t EntryNameLength(const uint8_t* entry) {
         ++n;
     return n;
 }
+
+EContainerStep StepAt(const uint8_t* data, int32_t length, int32_t offset, int32_t* entrySize) {
+    int32_t size = 0;
+    if (length <= kEntryHeaderSize || length - offset < kEntryHeaderSize ||
+        !ParseSizeField(data + offset + kSizeFieldOffset, &size))
+        return EContainerStep::End;
+    *entrySize = size;
+    return size < kEntryHeaderSize || size > length - offset ? EContainerStep::Damaged : EContainerStep::Entry;
+}
+
+void MakeEntryHeader(const uint8_t* name, int32_t nameLength, int32_t entrySize, uint8_t* header) {
+    for (int i = 0; i < kEntryHeaderSize; ++i)
+        header[i] = 0;
+    for (int32_t i = 0; i < nameLength && i < kNameFieldSize - 1; ++i)
+        header[i] = name[i];
+    char digits[12];
+    int count = 0;
+    for (int32_t value = entrySize; value > 0 && count < 9; value /= 10)
+        digits[count++] = char('0' + value % 10);
+    for (int i = 0; i < count; ++i)
+        header[kSizeFieldOffset + i] = uint8_t(digits[count - 1 - i]);
+}

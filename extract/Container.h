@@ -35,3 +35,16 @@ bool IsCompressedPayload(const uint8_t* payload, int32_t length);
 // Number of name bytes of the header at `entry`: up to the first NUL among its
 // 50 bytes (a name that fills its field runs on into the size field's digits).
 int32_t EntryNameLength(const uint8_t* entry);
+
+// What the walker finds at `offset` (0 <= offset <= length) of a container of
+// `length` bytes: an entry that fits (entrySize set), a damaged one (its size
+// is below a header or reaches past the container: the walk stops there), or
+// the end (no header fits there, or its size field is no size). The walk
+// goes from entry to entry and stops at the first Damaged or End.
+enum class EContainerStep { Entry, Damaged, End };
+EContainerStep StepAt(const uint8_t* data, int32_t length, int32_t offset, int32_t* entrySize);
+
+// The 50 header bytes of an entry as the packer writes them: the name, NULs
+// to the size field, the entry size (header included) in decimal digits,
+// NULs. nameLength is at most 39 and entrySize at most 999,999,999.
+void MakeEntryHeader(const uint8_t* name, int32_t nameLength, int32_t entrySize, uint8_t* header);
