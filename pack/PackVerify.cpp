@@ -23,6 +23,8 @@ public:
           m_bIgnoresCase(platform.NameRules().bIgnoresCase) {
         for (const std::u16string& path : packed.uncomparedPaths)
             m_uncompared.push_back(Key(path));
+        for (const std::u16string& path : packed.skippedPaths)
+            m_uncompared.push_back(Key(path));
     }
 
     // The path as the system compares names.

@@ -19,6 +19,7 @@
 //   file at that path, compared byte for byte;
 // - every file of the folder is written by the extraction.
 // Files at (or below) the result's uncomparedPaths belong to entries never
-// written; the folder need not have them, nor they the folder's.
+// written, those at its skippedPaths were left out; the folder need not have
+// them, nor they the folder's.
 // Returns one line per difference; none when the two agree.
 std::vector<std::u16string> VerifyPacked(IPlatform& platform, IFolderSource& source, const SPackResult& packed);

@@ -14,15 +14,24 @@
 
 namespace {
 
-const char16_t* UnopenableText() {
-    return u"has a name Windows cannot open as it stands (it ends in a dot or a blank, or holds * ? \" < > | \\ : "
-           u"or a control character)";
+const char16_t* UnopenableText(bool japanese) {
+    return japanese ? u"Windows がそのままでは開けない名前です (末尾が点か空白、または * ? \" < > | \\ : か制御文字を"
+                      u"含みます)"
+                    : u"has a name Windows cannot open as it stands (it ends in a dot or a blank, or holds * ? \" < > | "
+                      u"\\ : or a control character)";
 }
 
 // The largest entry a size field of nine digits can state.
 constexpr int64_t kMaxEntrySize = 999999999;
 // Name bytes that leave the name field its ending NUL.
 constexpr size_t kMaxNameBytes = kNameFieldSize - 1;
+
+// The extension of a path's last level: from its last '.', or "" without one.
+std::u16string LeafExtension(const std::u16string& path) {
+    const size_t slash = path.find_last_of(u"/\\");
+    const std::u16string leaf = slash == std::u16string::npos ? path : path.substr(slash + 1);
+    return NameExtension(leaf.c_str());
+}
 
 std::u16string Join(const std::u16string& folder, const std::u16string& name) {
     return folder.empty() ? name : name.empty() ? folder : folder + u'/' + name;
@@ -131,9 +140,10 @@ private:
 CPacker::CPacker(IPlatform& platform, IFolderSource& source, const SPackOptions& options)
     : m_platform(platform), m_source(source), m_options(options), m_nCodePage(options.nCodePage) {}
 
-// The first reason packing stops is the one reported.
+// The first reason is the one reported, but a failure wins over refusals.
 bool CPacker::Stop(EPackStatus status, const std::u16string& path, const std::u16string& why) {
-    if (m_result.eStatus == EPackStatus::Done) {
+    if (m_result.eStatus == EPackStatus::Done ||
+        (status == EPackStatus::Failed && m_result.eStatus == EPackStatus::Refused)) {
         m_result.eStatus = status;
         m_result.strPath = path;
         m_result.strMessage = why;
@@ -142,13 +152,23 @@ bool CPacker::Stop(EPackStatus status, const std::u16string& path, const std::u1
 }
 
 bool CPacker::Refuse(const std::u16string& path, const std::u16string& why) {
+    m_result.refusals.push_back({path, why});
     return Stop(EPackStatus::Refused, path, why);
+}
+
+bool CPacker::Skipped(const std::u16string& path) {
+    std::u16string pattern;
+    if (!m_options.pSkip || !m_options.pSkip->Skips(path, pattern))
+        return false;
+    m_result.changes.push_back({path, EPackChange::Skipped, pattern, u""});
+    m_result.skippedPaths.push_back(path);
+    return true;
 }
 
 bool CPacker::Fail(const std::u16string& path, const std::u16string& why) { return Stop(EPackStatus::Failed, path, why); }
 
 void CPacker::Report(const std::u16string& path, EPackChange change, const std::u16string& note) {
-    m_result.changes.push_back({path, change, note});
+    m_result.changes.push_back({path, change, note, u""});
 }
 
 uint8_t* CPacker::InflateBuffer() {
@@ -164,17 +184,21 @@ bool CPacker::RefuseUnreadable(const std::u16string& path, ESourceResult result)
     case ESourceResult::Ok:
     case ESourceResult::Missing: return false;
     case ESourceResult::Link:
-        return Refuse(path, u"is a link, or lies in a folder that is one (neither a regular file nor a folder): "
-                            u"links are never followed");
+        return Refuse(path, Text(u"is a link, or lies in a folder that is one (neither a regular file nor a folder): "
+                                 u"links are never followed",
+                                 u"リンクか、リンクであるフォルダの中にあります (通常のファイルでもフォルダでもありません)。"
+                                 u"リンクはたどりません"));
     case ESourceResult::NotFile:
-        return Refuse(path, u"is neither a regular file nor a folder (a pipe, a device, ...)");
-    case ESourceResult::NotFolder: return Refuse(path, u"is not a folder");
-    case ESourceResult::Unopenable: return Refuse(path, UnopenableText());
+        return Refuse(path, Text(u"is neither a regular file nor a folder (a pipe, a device, ...)",
+                                 u"通常のファイルでもフォルダでもありません (パイプ、デバイスなど)"));
+    case ESourceResult::NotFolder: return Refuse(path, Text(u"is not a folder", u"フォルダではありません"));
+    case ESourceResult::Unopenable: return Refuse(path, UnopenableText(m_options.bJapanese));
     case ESourceResult::TooLarge:
-        return Refuse(path, u"is too large: an entry holds at most 999,999,999 bytes with its 50-byte header");
+        return Refuse(path, Text(u"is too large: an entry holds at most 999,999,999 bytes with its 50-byte header",
+                                 u"大きすぎます: エントリは 50 バイトのヘッダを含めて 999,999,999 バイトまでです"));
     case ESourceResult::Failed: break;
     }
-    return Fail(path, u"cannot be read");
+    return Fail(path, Text(u"cannot be read", u"読み込めません"));
 }
 
 bool CPacker::CheckItemKind(const std::u16string& path, EItemKind kind) {
@@ -205,17 +229,18 @@ bool CPacker::AppendEntry(const std::u16string& path, const std::vector<uint8_t>
                           const std::vector<uint8_t>& payload, EPlacement how, SBuilt& out) {
     const int64_t size = kEntryHeaderSize + int64_t(payload.size());
     if (size > kMaxEntrySize)
-        return Refuse(path, u"would make an entry of " + DecimalText(size) +
-                                u" bytes with its header: an entry holds at most 999,999,999");
+        return Refuse(path, Text(u"would make an entry of ", u"ヘッダを含めて ") + DecimalText(size) +
+                                Text(u" bytes with its header: an entry holds at most 999,999,999",
+                                     u" バイトのエントリになります: エントリは 999,999,999 バイトまでです"));
     if (name.size() > kMaxNameBytes)
-        return Refuse(path, u"has an entry name that fills its name field: its size cannot change");
+        return Refuse(path, Text(u"has an entry name that fills its name field: its size cannot change",
+                                 u"エントリ名が名前欄を埋めているため、サイズを変えられません"));
     if (int64_t(out.bytes.size()) + size > kMaxPackedSize)
-        return Refuse(path, u"does not fit: a custom file holds at most 2 GiB - 1 bytes");
+        return Refuse(path, Text(u"does not fit: a custom file holds at most 2 GiB - 1 bytes",
+                                 u"入りきりません: カスタムファイルは 2 GiB - 1 バイトまでです"));
     out.placed.push_back({int64_t(out.bytes.size()), how, path});
-    uint8_t header[kEntryHeaderSize] = {};
-    std::memcpy(header, name.data(), name.size());
-    const std::string digits = std::to_string(size);
-    std::memcpy(header + kSizeFieldOffset, digits.data(), digits.size());
+    uint8_t header[kEntryHeaderSize];
+    MakeEntryHeader(name.data(), int32_t(name.size()), int32_t(size), header);
     out.bytes.insert(out.bytes.end(), header, header + kEntryHeaderSize);
     out.bytes.insert(out.bytes.end(), payload.begin(), payload.end());
     ++out.nEntries;
@@ -223,10 +248,15 @@ bool CPacker::AppendEntry(const std::u16string& path, const std::vector<uint8_t>
 }
 
 bool CPacker::CheckContainer(const std::u16string& path, const SBuilt& child) {
+    // After a refusal the bytes lack the refused items: they say nothing more.
+    if (m_result.eStatus != EPackStatus::Done)
+        return false;
     if (child.bytes.empty())
-        return Refuse(path, u"is empty: a container needs at least one entry");
+        return Refuse(path, Text(u"is empty: a container needs at least one entry",
+                                 u"空です: コンテナには少なくとも 1 つのエントリが必要です"));
     if (!IsValidEntryHeader(child.bytes.data(), int32_t(std::min<size_t>(child.bytes.size(), INT32_MAX))))
-        return Refuse(path, u"holds only an empty file: it would be read back as that file, not as a folder");
+        return Refuse(path, Text(u"holds only an empty file: it would be read back as that file, not as a folder",
+                                 u"空のファイルしかありません: フォルダではなくそのファイルとして読み戻されます"));
     return true;
 }
 
@@ -262,7 +292,7 @@ bool CPacker::MakeFilePayload(const std::u16string& path, const std::vector<uint
     else if (gzip && content.empty())
         note = u"empty";
     else if (gzip && !Deflate(content, m_options.nLevel, payload))
-        return Fail(path, u"cannot be compressed");
+        return Fail(path, Text(u"cannot be compressed", u"圧縮できません"));
     else if (gzip && IsValidEntryHeader(payload.data(), int32_t(payload.size())))
         note = u"the compressed bytes would read as a container";
     if (!note.empty()) {
@@ -278,16 +308,19 @@ bool CPacker::CheckReadsBack(const std::u16string& path, const std::vector<uint8
                              const std::vector<uint8_t>& content) {
     const int32_t length = int32_t(payload.size());  // below kMaxSourceFileSize
     if (IsValidEntryHeader(payload.data(), length))
-        return Refuse(path, u"would be read back as a child container: its bytes 40 to 49 form an entry size field");
+        return Refuse(path, Text(u"would be read back as a child container: its bytes 40 to 49 form an entry size field",
+                                 u"子コンテナとして読み戻されます: 40〜49 バイト目がエントリのサイズ欄になっています"));
     if (!IsCompressedPayload(payload.data(), length))
         return true;
     const SInflateResult inflated = InflatePayload(InflateBuffer(), kDecompressionBufferSize, payload.data(), length);
     if (!gzip && inflated.Inflated())
-        return Refuse(path, u"would be read back inflated: it is gzip data (it begins 1F 8B 08); compress it "
-                            u"away or rename the entry to gzip it with --gzip");
+        return Refuse(path, Text(u"would be read back inflated: it is gzip data (it begins 1F 8B 08); compress it "
+                                 u"away or rename the entry to gzip it with --gzip",
+                                 u"伸長されて読み戻されます: gzip データです (1F 8B 08 で始まります)。別の形式で圧縮するか、"
+                                 u"--gzip で gzip にしてください"));
     if (gzip && (!inflated.Inflated() || size_t(inflated.nSize) != content.size() ||
                  std::memcmp(InflateBuffer(), content.data(), content.size()) != 0))
-        return Fail(path, u"does not inflate back to its content");
+        return Fail(path, Text(u"does not inflate back to its content", u"伸長しても元の内容に戻りません"));
     return true;
 }
 
@@ -296,48 +329,61 @@ bool CPacker::CheckWrittenName(const std::u16string& path, const std::u16string&
                                const std::u16string& expected) {
     const std::u16string written = WrittenFileName(m_platform, entryName, content.data(), content.size());
     if (written.empty())
-        return Refuse(path, u"has a name that extraction refuses");
+        return Refuse(path, Text(u"has a name that extraction refuses", u"展開で拒否される名前です"));
     const std::u16string whole = NormalizedPath(Join(folder, written));
     if (whole == expected)
         return true;
-    return Refuse(path, u"would be extracted as " + whole +
-                            u": its name's extension does not fit its content; rename it");
+    return Refuse(path, Text(u"would be extracted as ", u"どのエントリ名にしても ") + whole +
+                            Text(u" whatever its entry is named: its name's extension does not fit its content; rename it",
+                                 u" として展開されます: 拡張子が内容に合いません。名前を変えてください"));
 }
 
-bool CPacker::EncodeEntryName(const std::u16string& path, const std::u16string& name, const std::u16string& entryName,
-                              std::vector<uint8_t>& bytes) {
+bool CPacker::CheckNewName(const std::u16string& path, const std::u16string& name) {
     if (name.find_first_of(u"\\/:") != std::u16string::npos)
-        return Refuse(path, u"has \\, / or : in its name, which an entry name cannot hold");
+        return Refuse(path, Text(u"has \\, / or : in its name, which an entry name cannot hold",
+                                 u"名前に \\、/ または : があり、エントリ名にできません"));
     if (IsUnsafeName(name.c_str(), true))
-        return Refuse(path, u"has a name extraction refuses: it names a device or climbs out of its folder");
+        return Refuse(path, Text(u"has a name extraction refuses: it names a device or climbs out of its folder",
+                                 u"展開で拒否される名前です: デバイス名か、フォルダの外を指します"));
+    return true;
+}
+
+bool CPacker::EncodeEntryName(const std::u16string& path, const std::u16string& entryName,
+                              std::vector<uint8_t>& bytes) {
     uint8_t encoded[256];
     size_t length = 0;
     if (!m_platform.EncodeName(entryName.c_str(), encoded, sizeof encoded, length))
-        return Refuse(path, u"has a name that code page " + DecimalText(m_nCodePage) + u" cannot write");
+        return Refuse(path, Text(u"has a name that code page ", u"名前をコードページ ") + DecimalText(m_nCodePage) +
+                                Text(u" cannot write", u" で書けません"));
     if (length > kMaxNameBytes)
-        return Refuse(path, u"has a name of " + DecimalText(int64_t(length)) + u" bytes in code page " +
-                                DecimalText(m_nCodePage) + u": at most 39 fit");
+        return Refuse(path, Text(u"has a name of ", u"名前が ") + DecimalText(int64_t(length)) +
+                                Text(u" bytes in code page ", u" バイトです (コードページ ") + DecimalText(m_nCodePage) +
+                                Text(u": at most 39 fit", u"): 39 バイトまでです"));
     bytes.assign(encoded, encoded + length);
     return true;
 }
 
 bool CPacker::CheckChildFolderName(const std::u16string& path, const std::u16string& name) {
     if (!name.empty() && (name.back() == u' ' || name.back() == u'.'))
-        return Refuse(path, u"is a folder whose name ends in a blank or a dot, which extraction drops");
+        return Refuse(path, Text(u"is a folder whose name ends in a blank or a dot, which extraction drops",
+                                 u"名前の末尾が空白か点のフォルダです。展開ではそれが落とされます"));
     const std::u16string back = ChildFolderName(m_platform, name + u".pak");
     if (back != name)
-        return Refuse(path, u"is a folder that extraction would name " + (back.empty() ? u"nothing" : back));
+        return Refuse(path, Text(u"is a folder that extraction would name ", u"展開ではこのフォルダの名前が次になります: ") +
+                                (back.empty() ? Text(u"nothing", u"(なし)") : back));
     return true;
 }
 
 bool CPacker::CheckNoCaseCollision(const std::u16string& folder, const std::vector<SFolderItem>& items) {
     std::set<std::u16string> seen;
+    bool none = true;
     for (const SFolderItem& item : items) {
         if (!seen.insert(FoldPath(item.strName, true)).second)
-            return Refuse(Join(folder, item.strName),
-                          u"differs from another name in its folder only in letter case: Windows takes them as one");
+            none = Refuse(Join(folder, item.strName),
+                          Text(u"differs from another name in its folder only in letter case: Windows takes them as one",
+                               u"同じフォルダの別の名前と大文字小文字だけが違います: Windows では同じ名前です"));
     }
-    return true;
+    return none;
 }
 
 bool CPacker::MakeNewItem(const std::u16string& folder, const std::u16string& holding, const SFolderItem& item,
@@ -348,16 +394,73 @@ bool CPacker::MakeNewItem(const std::u16string& folder, const std::u16string& ho
     made.strPath = path;
     made.strFolder = folder;
     made.strExpected = Join(holding, item.strName);
+    made.strFileName = item.strName;
     made.bFolder = item.eKind == EItemKind::Folder;
+    if (!CheckNewName(path, item.strName))
+        return false;
+    if (!made.bFolder)
+        return true;  // named once its content is read (NameNewFile)
+    if (!CheckChildFolderName(path, item.strName))
+        return false;
     std::u16string entryName = made.strExpected;
     std::replace(entryName.begin(), entryName.end(), u'/', u'\\');
-    if (made.bFolder) {
-        if (!CheckChildFolderName(path, item.strName))
-            return false;
-        entryName += u".pak";
+    made.strEntryName = entryName + u".pak";
+    return EncodeEntryName(path, made.strEntryName, made.name);
+}
+
+bool CPacker::ExtractsTo(const std::u16string& entryName, const std::vector<uint8_t>& content,
+                         const std::u16string& folder, const std::u16string& expected) {
+    const std::u16string written = WrittenFileName(m_platform, entryName, content.data(), content.size());
+    return !written.empty() && NormalizedPath(Join(folder, written)) == expected;
+}
+
+bool CPacker::NameNewFile(const std::vector<SNameVote>& votes, SNewItem& item) {
+    bool missing = false;
+    if (!ReadSourceFile(item.strPath, item.content, missing))
+        return missing ? Fail(item.strPath, Text(u"was there a moment ago and is gone", u"直前まであったのに消えました")) : false;
+    std::u16string holding = item.strExpected.substr(0, item.strExpected.size() - item.strFileName.size());
+    std::replace(holding.begin(), holding.end(), u'/', u'\\');
+    const std::u16string own = holding + item.strFileName;
+    const std::u16string written = LeafExtension(item.strFileName);
+    const std::u16string stem = item.strFileName.substr(0, item.strFileName.size() - written.size());
+    // The votes come sorted, most first; the file's own name is the last resort.
+    std::u16string chosen;
+    for (const SNameVote& vote : votes) {
+        const std::u16string candidate = holding + stem + vote.strEntry;
+        if (vote.strWritten == written && ExtractsTo(candidate, item.content, item.strFolder, item.strPath)) {
+            chosen = candidate;
+            break;
+        }
     }
-    made.strEntryName = entryName;
-    return EncodeEntryName(path, item.strName, entryName, made.name);
+    if (chosen.empty()) {
+        if (!CheckWrittenName(item.strPath, own, item.content, item.strFolder, item.strPath))
+            return false;
+        chosen = own;
+    }
+    item.strEntryName = chosen;
+    return EncodeEntryName(item.strPath, chosen, item.name);
+}
+
+std::vector<CPacker::SNameVote> CPacker::CountNameVotes(const SManifestContainer& container) {
+    std::vector<SNameVote> votes;
+    for (const SManifestEntry& entry : container.entries) {
+        const bool file = entry.eKind == EManifestKind::Stored || entry.eKind == EManifestKind::Gzip ||
+                          entry.eKind == EManifestKind::GzipFailed;
+        if (!file || !entry.bHasPath)
+            continue;
+        const std::u16string written = LeafExtension(entry.strPath);
+        const std::u16string name = LeafExtension(DecodedName(entry.nameBytes));
+        const auto same = [&](const SNameVote& vote) { return vote.strWritten == written && vote.strEntry == name; };
+        const auto found = std::find_if(votes.begin(), votes.end(), same);
+        if (found == votes.end())
+            votes.push_back({written, name, 1});
+        else
+            ++found->nCount;
+    }
+    // Most first; among equals, the one met first in the container.
+    std::stable_sort(votes.begin(), votes.end(),
+                     [](const SNameVote& a, const SNameVote& b) { return a.nCount > b.nCount; });
+    return votes;
 }
 
 bool CPacker::AddNewItem(const SNewItem& item, SBuilt& out) {
@@ -365,25 +468,33 @@ bool CPacker::AddNewItem(const SNewItem& item, SBuilt& out) {
         SBuilt child;
         return BuildPlainContainer(item.strPath, child) && AppendChild(item.strPath, item.name, child, out);
     }
-    std::vector<uint8_t> content;
-    bool missing = false;
-    if (!ReadSourceFile(item.strPath, content, missing))
-        return missing ? Fail(item.strPath, u"was there a moment ago and is gone") : false;
     std::vector<uint8_t> payload;
     const bool gzip = m_options.pGzip && m_options.pGzip->Selects(item.strPath.c_str());
-    return MakeFilePayload(item.strPath, content, gzip, payload) &&
-           CheckWrittenName(item.strPath, item.strEntryName, content, item.strFolder, item.strPath) &&
+    return MakeFilePayload(item.strPath, item.content, gzip, payload) &&
            AppendEntry(item.strPath, item.name, payload, EPlacement::File, out);
 }
 
-bool CPacker::AddSorted(std::vector<SNewItem>& items, bool report, SBuilt& out) {
-    std::stable_sort(items.begin(), items.end(),
-                     [](const SNewItem& a, const SNewItem& b) { return a.name < b.name; });
-    for (const SNewItem& item : items) {
-        if (!AddNewItem(item, out))
+bool CPacker::AddSorted(std::vector<SNewItem>& items, const std::vector<SNameVote>& votes, bool report,
+                        SBuilt& out) {
+    // Files are named first: the entries go in the order of their names.
+    std::vector<SNewItem> named;
+    for (SNewItem& item : items) {
+        if (item.bFolder || NameNewFile(votes, item))
+            named.push_back(std::move(item));
+        else if (!GoesOn())
             return false;
+    }
+    std::stable_sort(named.begin(), named.end(),
+                     [](const SNewItem& a, const SNewItem& b) { return a.name < b.name; });
+    for (SNewItem& item : named) {
+        if (!AddNewItem(item, out)) {
+            if (!GoesOn())
+                return false;
+            continue;
+        }
+        item.content = std::vector<uint8_t>();
         if (report)
-            Report(item.strPath, EPackChange::Added, u"");
+            m_result.changes.push_back({item.strPath, EPackChange::Added, u"", item.strEntryName});
     }
     return true;
 }
@@ -392,17 +503,30 @@ bool CPacker::BuildPlainContainer(const std::u16string& folder, SBuilt& out) {
     std::vector<SFolderItem> items;
     bool missing = false;
     if (!ListSourceFolder(folder, items, missing))
-        return missing ? Fail(folder, u"is not a folder") : false;
+        return missing ? Fail(folder, Text(u"is not a folder", u"フォルダではありません")) : false;
     if (items.empty())
-        return Refuse(folder, u"is an empty folder: a container needs at least one entry");
-    if (!CheckNoCaseCollision(folder, items))
-        return false;
-    std::vector<SNewItem> made(items.size());
-    for (size_t i = 0; i < items.size(); ++i) {
-        if (!MakeNewItem(folder, u"", items[i], made[i]))
-            return false;
+        return Refuse(folder, Text(u"is an empty folder: a container needs at least one entry",
+                                   u"空のフォルダです: コンテナには少なくとも 1 つのエントリが必要です"));
+    std::vector<SFolderItem> kept;
+    for (SFolderItem& item : items) {
+        if (!Skipped(Join(folder, item.strName)))
+            kept.push_back(std::move(item));
     }
-    return AddSorted(made, false, out);
+    if (kept.empty())
+        return Refuse(folder, Text(u"holds nothing but skipped files: a container needs at least one entry",
+                                   u"除外したファイルしかありません: コンテナには少なくとも 1 つのエントリが必要です"));
+    if (!CheckNoCaseCollision(folder, kept))
+        return false;
+    std::vector<SNewItem> made;
+    for (const SFolderItem& item : kept) {
+        made.emplace_back();
+        if (!MakeNewItem(folder, u"", item, made.back())) {
+            made.pop_back();
+            if (!GoesOn())
+                return false;
+        }
+    }
+    return AddSorted(made, {}, false, out);
 }
 
 SPackResult CPacker::PackPlain() {
@@ -429,33 +553,44 @@ bool CPacker::CollectNewItems(const std::u16string& folder, const std::u16string
     bool missing = false;
     const std::u16string path = Join(folder, holding);
     if (!ListSourceFolder(path, items, missing))
-        return missing ? Fail(path, u"is not a folder") : false;
+        return missing ? Fail(path, Text(u"is not a folder", u"フォルダではありません")) : false;
     for (const SFolderItem& item : items) {
-        const std::u16string itemPath = Join(path, item.strName);
-        // A link is refused wherever it stands, also at an entry's path.
-        if (!CheckItemKind(itemPath, item.eKind))
-            return false;
-        // The cmap folder extraction made stays, also when none of its
-        // entries was written there.
-        const bool cmap = madeCmap && holding.empty() && item.eKind == EItemKind::Folder &&
-                          FoldPath(item.strName, m_platform.NameRules().bIgnoresCase) == kCmapFolderName;
-        if (cmap || m_pCoverage->Covers(itemPath)) {
-            // A folder that only holds entries' files (cmap) may get new ones.
-            if (item.eKind == EItemKind::Folder && !m_pCoverage->IsContainerFolder(itemPath) &&
-                !CollectNewItems(folder, Join(holding, item.strName), false, found))
-                return false;
-            continue;
-        }
-        if (!holding.empty() && !m_pCoverage->IsCmap(holding))
-            return Refuse(itemPath, u"is new in a folder that is neither a container's folder nor cmap: "
-                                    u"extraction would not make that folder for it");
-        if (!holding.empty() && item.eKind == EItemKind::Folder)
-            return Refuse(itemPath, u"is a new folder inside cmap: only files go there");
-        found.emplace_back();
-        if (!MakeNewItem(folder, holding, item, found.back()))
+        if (!CollectNewItem(folder, holding, madeCmap, item, found) && !GoesOn())
             return false;
     }
     return true;
+}
+
+bool CPacker::CollectNewItem(const std::u16string& folder, const std::u16string& holding, bool madeCmap,
+                             const SFolderItem& item, std::vector<SNewItem>& found) {
+    const std::u16string itemPath = Join(Join(folder, holding), item.strName);
+    // A link is refused wherever it stands, also at an entry's path.
+    if (!CheckItemKind(itemPath, item.eKind))
+        return false;
+    // The cmap folder extraction made stays, also when none of its
+    // entries was written there.
+    const bool cmap = madeCmap && holding.empty() && item.eKind == EItemKind::Folder &&
+                      FoldPath(item.strName, m_platform.NameRules().bIgnoresCase) == kCmapFolderName;
+    if (cmap || m_pCoverage->Covers(itemPath)) {
+        // A folder that only holds entries' files (cmap) may get new ones.
+        return item.eKind != EItemKind::Folder || m_pCoverage->IsContainerFolder(itemPath) ||
+               CollectNewItems(folder, Join(holding, item.strName), false, found);
+    }
+    if (Skipped(itemPath))
+        return true;
+    if (!holding.empty() && !m_pCoverage->IsCmap(holding))
+        return Refuse(itemPath, Text(u"is new in a folder that is neither a container's folder nor cmap: "
+                                     u"extraction would not make that folder for it",
+                                     u"コンテナのフォルダでも cmap でもないフォルダに新しく置かれています: "
+                                     u"展開ではそのフォルダは作られません"));
+    if (!holding.empty() && item.eKind == EItemKind::Folder)
+        return Refuse(itemPath, Text(u"is a new folder inside cmap: only files go there",
+                                     u"cmap の中の新しいフォルダです: cmap にはファイルだけを置けます"));
+    found.emplace_back();
+    if (MakeNewItem(folder, holding, item, found.back()))
+        return true;
+    found.pop_back();
+    return false;
 }
 
 void CPacker::CopyEntry(const SManifestEntry& entry, bool withoutFile, SBuilt& out) {
@@ -491,7 +626,7 @@ bool CPacker::AddManifestFile(const SManifestEntry& entry, const std::u16string&
         const std::u16string written =
             NormalizedPath(Join(folder, WrittenFileName(m_platform, name, content.data(), content.size())));
         if (written != entry.strPath)
-            return FailManifest(entry.strPath, entry.nOffset, u"extraction writes it as " + written);
+            return FailManifest(entry.strPath, entry.nOffset, Text(u"extraction writes it as ", u"展開では次に書かれます: ") + written);
         CopyEntry(entry, false, out);
         return true;
     }
@@ -512,7 +647,7 @@ bool CPacker::AddManifestChild(const SManifestEntry& entry, const std::u16string
     }
     const std::u16string made = NormalizedPath(Join(folder, ChildFolderName(m_platform, DecodedName(entry.nameBytes))));
     if (made != entry.strPath)
-        return FailManifest(entry.strPath, entry.nOffset, u"extraction makes its folder " + made);
+        return FailManifest(entry.strPath, entry.nOffset, Text(u"extraction makes its folder ", u"展開ではフォルダが次になります: ") + made);
     std::vector<SFolderItem> items;
     bool missing = false;
     if (!ListSourceFolder(entry.strPath, items, missing))
@@ -564,13 +699,14 @@ bool CPacker::BuildManifestContainer(const SManifestContainer& container, const 
             continue;  // part of the unexamined tail, copied below
         const bool added = entry.eKind == EManifestKind::Child ? AddManifestChild(entry, folder, out)
                                                                : AddManifestFile(entry, folder, out);
-        if (!added)
+        if (!added && !GoesOn())
             return false;
     }
     if (!CheckBaseStop(container))
         return false;
     std::vector<SNewItem> found;
-    if (collectNew && (!CollectNewItems(folder, u"", MadeCmapFolder(container, folder), found) || !AddSorted(found, true, out)))
+    if (collectNew && (!CollectNewItems(folder, u"", MadeCmapFolder(container, folder), found) ||
+                       !AddSorted(found, CountNameVotes(container), true, out)))
         return false;
     CopyBase(container.nStop, int64_t(container.nOffset) + container.nLength, true, out);
     return true;
@@ -583,8 +719,9 @@ std::u16string CPacker::DecodedName(const std::vector<uint8_t>& bytes) {
 }
 
 bool CPacker::FailManifest(const std::u16string& path, int64_t offset, const std::u16string& why) {
-    return Fail(path, u"the manifest does not describe the original file: of the entry at offset " +
-                          DecimalText(offset) + u", " + why);
+    return Fail(path, Text(u"the manifest does not describe the original file: of the entry at offset ",
+                           u"マニフェストが元のファイルと合いません: オフセット ") +
+                          DecimalText(offset) + Text(u", ", u" のエントリ: ") + why);
 }
 
 bool CPacker::CheckBaseEntry(const SManifestEntry& entry, const SManifestContainer& container) {
@@ -592,37 +729,36 @@ bool CPacker::CheckBaseEntry(const SManifestEntry& entry, const SManifestContain
     // stand where no header fits.
     const int64_t left = int64_t(container.nOffset) + container.nLength - entry.nOffset;
     if (left < kEntryHeaderSize)
-        return FailManifest(entry.strPath, entry.nOffset, u"no header fits there");
+        return FailManifest(entry.strPath, entry.nOffset, Text(u"no header fits there", u"ヘッダが入りません"));
     const uint8_t* header = m_pBase + entry.nOffset;
     const size_t nameLength = size_t(EntryNameLength(header));
     if (nameLength != entry.nameBytes.size() || std::memcmp(header, entry.nameBytes.data(), nameLength) != 0)
-        return FailManifest(entry.strPath, entry.nOffset, u"the name differs");
+        return FailManifest(entry.strPath, entry.nOffset, Text(u"the name differs", u"名前が違います"));
     int32_t size = 0;
     if (!ParseSizeField(header + kSizeFieldOffset, &size))
-        return FailManifest(entry.strPath, entry.nOffset, u"the size field is no size");
+        return FailManifest(entry.strPath, entry.nOffset, Text(u"the size field is no size", u"サイズ欄がサイズではありません"));
     if (entry.eKind == EManifestKind::Damaged) {
         if (size >= kEntryHeaderSize && size <= left)
-            return FailManifest(entry.strPath, entry.nOffset, u"it is sound, not damaged");
+            return FailManifest(entry.strPath, entry.nOffset, Text(u"it is sound, not damaged", u"壊れていません"));
         return true;
     }
     if (int64_t(size) != kEntryHeaderSize + int64_t(entry.nPayloadLength))
-        return FailManifest(entry.strPath, entry.nOffset, u"the size differs");
+        return FailManifest(entry.strPath, entry.nOffset, Text(u"the size differs", u"サイズが違います"));
     const uint8_t* payload = header + kEntryHeaderSize;
     const bool child = IsValidEntryHeader(payload, entry.nPayloadLength);
     const bool gzip = !child && IsCompressedPayload(payload, entry.nPayloadLength);
     const bool said = entry.eKind == EManifestKind::Child ? child
                     : entry.eKind == EManifestKind::Stored ? !child && !gzip
                                                            : gzip;
-    return said || FailManifest(entry.strPath, entry.nOffset, u"its payload is of another kind");
+    return said || FailManifest(entry.strPath, entry.nOffset, Text(u"its payload is of another kind", u"データの種類が違います"));
 }
 
 bool CPacker::CheckBaseStop(const SManifestContainer& container) {
-    const int64_t left = int64_t(container.nOffset) + container.nLength - container.nStop;
     int32_t size = 0;
-    const bool entryThere = left >= kEntryHeaderSize && container.nLength > kEntryHeaderSize &&
-                            ParseSizeField(m_pBase + container.nStop + kSizeFieldOffset, &size) &&
-                            size >= kEntryHeaderSize && size <= left;
-    return !entryThere || FailManifest(u"", container.nStop, u"the walk goes on there: an entry stands at it");
+    const bool entryThere = StepAt(m_pBase + container.nOffset, container.nLength,
+                                   container.nStop - container.nOffset, &size) == EContainerStep::Entry;
+    return !entryThere || FailManifest(u"", container.nStop, Text(u"the walk goes on there: an entry stands at it",
+                                                                         u"そこにエントリがあり、読み進められます"));
 }
 
 bool CPacker::IsUnchanged(const SManifestEntry& entry, const std::vector<uint8_t>& content) {
@@ -647,7 +783,7 @@ SPackResult CPacker::PackWithManifest(const SManifest& manifest, const uint8_t* 
     m_result = SPackResult();
     SBuilt top;
     if (baseSize != size_t(manifest.nSourceSize)) {
-        Fail(u"", u"the original file is not the manifest's source");
+        Fail(u"", Text(u"the original file is not the manifest's source", u"元のファイルがマニフェストの元ではありません"));
         return Finish(top);
     }
     m_pBase = base;

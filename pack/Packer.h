@@ -7,10 +7,17 @@
 // container. Without a manifest the tree becomes a new file: entries in name
 // order, folders as child containers named NAME.pak.
 //
+// A new file's entry is named as the entries beside it are: among "*.t" text
+// entries, "mymod.txt" becomes the entry "mymod.t", as long as extraction
+// names that entry "mymod.txt" again (extract/OutputNaming decides). New files
+// and folders the skip rule names stay out, each reported; entries the
+// original had are never skipped.
+//
 // Whatever the folder holds that the format cannot hold, or that extraction
 // would read back differently, is refused with a message naming its path;
-// nothing is built then. The packer reads the tree only through the folder
-// source and the names through the platform's code page.
+// packing goes on to find every such item, and nothing is built then. The
+// packer reads the tree only through the folder source and the names through
+// the platform's code page.
 #pragma once
 
 #include <cstdint>
@@ -23,7 +30,7 @@
 
 enum class EPackStatus {
     Done = 0,     // the bytes are built
-    Failed = 1,   // something could not be read, or the manifest does not fit the base
+    Failed = 1,   // something could not be read, or the manifest does not fit the base (wins over Refused)
     Refused = 3,  // the folder holds something the format cannot hold as it is
 };
 
@@ -32,12 +39,20 @@ enum class EPackChange {
     Added,             // a new entry
     Deleted,           // an entry whose file or folder is gone
     StoredNotGzipped,  // a new payload stored although gzip was asked (see strNote)
+    Skipped,           // a new file or folder the skip rule keeps out (strNote: the pattern)
 };
 
 struct SPackChange {
     std::u16string strPath;  // relative to the folder, '/' between levels
     EPackChange eChange = EPackChange::Changed;
-    std::u16string strNote;  // why, for StoredNotGzipped
+    std::u16string strNote;       // why, for StoredNotGzipped; the pattern, for Skipped
+    std::u16string strEntryName;  // for Added: the entry's name as chosen ('\' between levels)
+};
+
+// A refusal: where (relative to the folder, "" for itself) and why.
+struct SPackProblem {
+    std::u16string strPath;
+    std::u16string strMessage;
 };
 
 // Bytes of the result copied from the base without a file in the folder:
@@ -65,22 +80,39 @@ struct SPackResult {
     EPackStatus eStatus = EPackStatus::Done;
     std::u16string strPath;     // for Failed and Refused: where, relative to the folder ("" for itself)
     std::u16string strMessage;  // and what
+    std::vector<SPackProblem> refusals;  // every item refused, in the order they were met
     std::vector<uint8_t> bytes;
     std::vector<SPackChange> changes;
     std::vector<SByteRange> copiedRanges;
     // The paths of entries copied that were never written: whatever the
     // folder holds there is not theirs.
     std::vector<std::u16string> uncomparedPaths;
+    // The new files and folders skipped: not in the result, nor compared.
+    std::vector<std::u16string> skippedPaths;
     // Every entry of the result in walk order, entries inside bytes copied
     // without a file excepted.
     std::vector<SPlacedEntry> placed;
     int32_t nEntries = 0;  // entries in the result, at every level
 };
 
+// Which new files and folders stay out of the packed file: the tool's
+// patterns. Only items the original did not have are asked about.
+class ISkipRule {
+public:
+    // True, with the pattern that matched, when the new file or folder at
+    // path (relative to the folder, '/' between levels) stays out.
+    virtual bool Skips(const std::u16string& path, std::u16string& pattern) const = 0;
+
+protected:
+    ~ISkipRule() = default;
+};
+
 struct SPackOptions {
     int nLevel = 9;                              // deflate level, 0 to 9
     const IEntrySelection* pGzip = nullptr;      // new files whose path it selects are gzip; null: none
+    const ISkipRule* pSkip = nullptr;            // new items it names stay out; null: none
     unsigned nCodePage = 932;                    // the platform's code page, for messages
+    bool bJapanese = false;                      // messages in Japanese
 };
 
 // The most bytes a custom file may have.
@@ -109,7 +141,16 @@ private:
         std::u16string strPath;      // relative to the packed folder
         std::u16string strFolder;    // its container's folder
         std::u16string strExpected;  // relative to that folder: what extraction must write
+        std::u16string strFileName;  // its own name
+        std::vector<uint8_t> content;  // a file's, read before it is named
         bool bFolder = false;
+    };
+    // How the entries of a container name the files extraction wrote for
+    // them: a name extension, the written one, and how many entries do so.
+    struct SNameVote {
+        std::u16string strWritten;
+        std::u16string strEntry;
+        int nCount = 0;
     };
 
     // Each returns false when packing stops (Refuse or Fail said why).
@@ -124,11 +165,28 @@ private:
     // madeCmap: extraction made the container's cmap folder (MadeCmapFolder).
     bool CollectNewItems(const std::u16string& folder, const std::u16string& holding, bool madeCmap,
                          std::vector<SNewItem>& found);
+    bool CollectNewItem(const std::u16string& folder, const std::u16string& holding, bool madeCmap,
+                        const SFolderItem& item, std::vector<SNewItem>& found);
     bool MadeCmapFolder(const SManifestContainer& container, const std::u16string& folder);
     bool MakeNewItem(const std::u16string& folder, const std::u16string& holding, const SFolderItem& item,
                      SNewItem& made);
-    bool AddSorted(std::vector<SNewItem>& items, bool report, SBuilt& out);
+    bool AddSorted(std::vector<SNewItem>& items, const std::vector<SNameVote>& votes, bool report, SBuilt& out);
     bool AddNewItem(const SNewItem& item, SBuilt& out);
+    // Reads a new file and names its entry: the first of the names the
+    // votes suggest, then its own name, that extraction turns back into it.
+    bool NameNewFile(const std::vector<SNameVote>& votes, SNewItem& item);
+    bool ExtractsTo(const std::u16string& entryName, const std::vector<uint8_t>& content, const std::u16string& folder,
+                    const std::u16string& expected);
+    std::vector<SNameVote> CountNameVotes(const SManifestContainer& container);
+    // Whether the skip rule keeps the new item at path out (reported).
+    bool Skipped(const std::u16string& path);
+    // After a refusal, packing goes on to find the others; after a failure,
+    // it stops.
+    bool GoesOn() const { return m_result.eStatus != EPackStatus::Failed; }
+    // The text in the language of the messages.
+    const char16_t* Text(const char16_t* english, const char16_t* japanese) const {
+        return m_options.bJapanese ? japanese : english;
+    }
     bool MakeFilePayload(const std::u16string& path, const std::vector<uint8_t>& content, bool gzip,
                          std::vector<uint8_t>& payload);
     bool CheckReadsBack(const std::u16string& path, const std::vector<uint8_t>& payload, bool gzip,
@@ -146,8 +204,9 @@ private:
     // Whether the file holds exactly what extraction writes for the base's entry.
     bool IsUnchanged(const SManifestEntry& entry, const std::vector<uint8_t>& content);
     std::u16string DecodedName(const std::vector<uint8_t>& bytes);
-    bool EncodeEntryName(const std::u16string& path, const std::u16string& name, const std::u16string& entryName,
-                         std::vector<uint8_t>& bytes);
+    // A new item's own name: no separator, nothing extraction refuses.
+    bool CheckNewName(const std::u16string& path, const std::u16string& name);
+    bool EncodeEntryName(const std::u16string& path, const std::u16string& entryName, std::vector<uint8_t>& bytes);
     bool CheckChildFolderName(const std::u16string& path, const std::u16string& name);
     bool CheckNoCaseCollision(const std::u16string& folder, const std::vector<SFolderItem>& items);
     bool CheckContainer(const std::u16string& path, const SBuilt& child);
