@@ -5,18 +5,26 @@
 #include <vector>
 
 struct SPackCliOptions {
-    std::u16string strOutput;               // -o OUT; empty: beside the folder
-    std::u16string strBase;                 // --base ORIGINAL
-    int nLevel = 9;                         // --level N
-    std::vector<std::u16string> gzipGlobs;  // --gzip GLOB
-    unsigned nCodePage = 0;                 // --codepage N; 0: not given
+    enum class ELanguage { Default, Japanese, English };
+
+    std::u16string strOutput;                  // -o OUT; empty: beside the folder
+    std::u16string strBase;                    // --base ORIGINAL
+    int nLevel = 9;                            // --level N
+    std::vector<std::u16string> gzipGlobs;     // --gzip GLOB
+    std::vector<std::u16string> excludeGlobs;  // --exclude GLOB
+    bool bDefaultExcludes = true;              // off with --no-default-excludes
+    unsigned nCodePage = 0;                    // --codepage N; 0: not given
+    std::u16string strPatch;                   // --patch OUT.vpatch
+    std::vector<std::u16string> applyPatches;  // --apply PATCH, in order
+    ELanguage eLanguage = ELanguage::Default;  // -j, -e
+    bool bDryRun = false;                      // -n, --dry-run
     bool bVerify = false;
     bool bForce = false;
     bool bJson = false;
     bool bQuiet = false;  // -q
     bool bHelp = false;
     bool bVersion = false;
-    std::u16string strFolder;
+    std::u16string strFolder;  // empty with --apply
 };
 
 // Parses the arguments after the program name. Returns false with a message
@@ -28,3 +36,7 @@ bool ParsePackOptions(const std::vector<std::u16string>& args, SPackCliOptions& 
 std::u16string PackUsageText();
 // The short usage line for a usage error, on standard error.
 const char16_t* PackUsageLine();
+
+// What new files are skipped unless --no-default-excludes is given: editors'
+// and systems' leftovers, and manifests.
+const std::vector<std::u16string>& DefaultExcludes();

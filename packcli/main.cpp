@@ -1,5 +1,6 @@
 // vanto-pack: builds a custom file from a folder, against the manifest that
-// vanto-extract --manifest wrote beside it, or from the folder tree alone.
+// vanto-extract --manifest wrote beside it, or from the folder tree alone;
+// writes a patch of the changes, or applies patches to an original.
 #include <string>
 #include <vector>
 
@@ -7,20 +8,21 @@
 #include "cmdline/ToolRunner.h"
 #include "console/Console.h"
 #include "console/ToolFiles.h"
+#include "extract/UiLanguage.h"
 #include "pack/PackVerify.h"
 #include "pack/Packer.h"
 #include "packcli/DiskFolderSource.h"
+#include "packcli/Localized.h"
+#include "packcli/PackFiles.h"
 #include "packcli/PackOptions.h"
 #include "packcli/PackReport.h"
+#include "packcli/PatchRun.h"
 #include "platform/SystemPlatform.h"
 #include "base/Utf.h"
-
 
 namespace {
 
 constexpr unsigned kDefaultCodePage = 932;
-const char16_t kExistsText[] = u": exists; use --force to replace it";
-
 const char16_t kTool[] = u"vanto-pack";
 
 EExitStatus UsageError(const std::u16string& message) { return ::UsageError(kTool, message, PackUsageLine()); }
@@ -35,32 +37,11 @@ EExitStatus ExitStatusOf(EPackStatus status) {
     return EExitStatus::Failed;
 }
 
-
 std::u16string TrimSeparators(std::u16string path) {
     while (path.size() > 1 && IsSystemSeparator(path.back()))
         path.pop_back();
     return path;
 }
-
-size_t LastSeparator(const std::u16string& path) {
-    for (size_t i = path.size(); i > 0; --i) {
-        if (IsSystemSeparator(path[i - 1]))
-            return i - 1;
-    }
-    return std::u16string::npos;
-}
-
-std::u16string FolderOf(const std::u16string& path) {
-    const size_t separator = LastSeparator(path);
-    return separator == std::u16string::npos ? u"." : separator == 0 ? path.substr(0, 1) : path.substr(0, separator);
-}
-
-std::u16string NameOf(const std::u16string& path) {
-    const size_t separator = LastSeparator(path);
-    return separator == std::u16string::npos ? path : path.substr(separator + 1);
-}
-
-uint32_t Crc32Of(const std::vector<uint8_t>& bytes) { return ManifestCrc32(bytes.data(), bytes.size()); }
 
 // --gzip: the paths that any of the patterns selects, as --include does.
 class CGzipSelection final : public IEntrySelection {
@@ -78,90 +59,42 @@ private:
     const std::vector<std::u16string>& m_patterns;
 };
 
-// The original file: --base, else the manifest's source.path, else
-// source.name beside the manifest; taken only when its size and CRC-32 are
-// the manifest's.
-bool FindBase(IPlatform& platform, const SPackCliOptions& options, const SManifest& manifest,
-              const std::u16string& manifestPath, std::vector<uint8_t>& base, std::u16string& basePath,
-              std::u16string& error) {
-    const auto matches = [&](const std::u16string& path) {
-        return ReadWholeFileAt(path, base) && base.size() == size_t(manifest.nSourceSize) &&
-               Crc32Of(base) == manifest.nSourceCrc;
-    };
-    if (!options.strBase.empty()) {
-        basePath = options.strBase;
-        if (matches(basePath))
-            return true;
-        error = base.empty() ? basePath + u": cannot be read"
-                             : basePath + u": not the manifest's original: it has " +
-                                   DecimalText(int64_t(base.size())) + u" bytes and CRC-32 " +
-                                   DecimalText(Crc32Of(base)) + u", the manifest says " +
-                                   DecimalText(manifest.nSourceSize) + u" and " + DecimalText(manifest.nSourceCrc);
-        return false;
+// --exclude and the default patterns, as vanto-extract's --exclude matches.
+class CSkipPatterns final : public ISkipRule {
+public:
+    explicit CSkipPatterns(const SPackCliOptions& options) {
+        if (options.bDefaultExcludes)
+            m_patterns = DefaultExcludes();
+        m_patterns.insert(m_patterns.end(), options.excludeGlobs.begin(), options.excludeGlobs.end());
     }
-    const std::u16string beside = FolderOf(manifestPath) + u'/' + NameOf(manifest.strSourceName);
-    for (const std::u16string& path : {manifest.strSourcePath, beside}) {
-        if (!path.empty() && matches(path)) {
-            basePath = path;
-            return true;
+    bool Skips(const std::u16string& path, std::u16string& pattern) const override {
+        for (const std::u16string& candidate : m_patterns) {
+            if (MatchGlobPath(candidate, path.c_str())) {
+                pattern = candidate;
+                return true;
+            }
         }
+        return false;
     }
-    error = u"the original file is needed to rebuild the folder, and neither " +
-            (manifest.strSourcePath.empty() ? std::u16string() : manifest.strSourcePath + u" nor ") + beside +
-            u" matches the manifest; give it with --base ORIGINAL";
-    return false;
-}
 
-// Writes the bytes as `output` without replacing anything, or with --force
-// under a free temporary name that then replaces it.
-bool WriteOutput(CSystemPlatform& platform, const std::u16string& output, const std::vector<uint8_t>& bytes, bool force,
-                 std::u16string& error) {
-    std::u16string folder;
-    if (!ResolveExistingFolder(FolderOf(output), folder)) {
-        error = output + u": its folder is not there";
-        return false;
-    }
-    const std::u16string name = NameOf(output);
-    const EPathKind kind = PathItemAt(output).eKind;
-    if (kind != EPathKind::None && (kind != EPathKind::File || !force)) {
-        error = output + (kind == EPathKind::File ? kExistsText : u": exists and is no file");
-        return false;
-    }
-    if (!platform.OpenOutputRoot(folder.c_str())) {
-        error = folder + u": cannot be opened";
-        return false;
-    }
-    std::u16string written = name;
-    EWriteResult result = EWriteResult::Exists;
-    for (int n = 1; n <= 100 && result == EWriteResult::Exists; ++n) {
-        if (kind == EPathKind::File)
-            written = u"." + name + u".vanto-pack-" + DecimalText(n) + u".tmp";
-        result = platform.WriteNewFileInRoot(written.c_str(), bytes.data(), bytes.size());
-        if (kind != EPathKind::File)
-            break;
-    }
-    platform.CloseOutputRoot();
-    if (result != EWriteResult::Written) {
-        error = output + (result == EWriteResult::Exists ? kExistsText : u": cannot be written");
-        return false;
-    }
-    const std::u16string temporary = folder + u'/' + written;
-    if (kind == EPathKind::File && !ReplaceFileAt(temporary, folder + u'/' + name)) {
-        error = output + u": cannot be replaced: " + ConsoleErrorText();
-        RemoveFileAt(temporary);
-        return false;
-    }
-    return true;
-}
+private:
+    std::vector<std::u16string> m_patterns;
+};
 
 struct SRun {
     SPackCliOptions options;
+    bool bJapanese = false;
     std::u16string strFolder;          // as given, without trailing separators
     std::u16string strAbsoluteFolder;  // its absolute path: the manifest and the output go beside it
     std::u16string strManifestPath;
     bool bManifest = false;
     SManifest manifest;
+    CProtectedFiles protectedFiles;
 };
+
+std::u16string Text(const SRun& run, const char16_t* english, const char16_t* japanese) {
+    return Localized(run.bJapanese, english, japanese);
+}
 
 // Reads FOLDER.vanto.json when it is there. False with a message when it is
 // there but cannot be read or is no manifest.
@@ -170,9 +103,10 @@ bool LoadManifest(SRun& run, std::u16string& error) {
     if (PathItemAt(run.strManifestPath).eKind == EPathKind::None)
         return true;
     run.bManifest = true;
+    run.protectedFiles.Add(run.strManifestPath);
     std::vector<uint8_t> text;
     if (!ReadWholeFileAt(run.strManifestPath, text)) {
-        error = run.strManifestPath + u": cannot be read";
+        error = run.strManifestPath + Text(run, u": cannot be read", u": 読み込めません");
         return false;
     }
     std::u16string why;
@@ -183,71 +117,181 @@ bool LoadManifest(SRun& run, std::u16string& error) {
     return true;
 }
 
-std::u16string DefaultOutput(const SRun& run) {
-    std::u16string extension = u".god";
-    if (run.bManifest) {
-        const std::u16string source = NameOf(run.manifest.strSourceName);
-        const size_t dot = source.find_last_of(u'.');
-        if (dot != std::u16string::npos && dot > 0)
-            extension = source.substr(dot);
+// The original file: --base (a link followed), else the manifest's
+// source.path, else source.name beside the manifest; taken only when its
+// size and CRC-32 are the manifest's.
+bool FindBase(SRun& run, std::vector<uint8_t>& base, std::u16string& basePath, std::u16string& error) {
+    const SManifest& manifest = run.manifest;
+    const std::u16string beside = FolderOf(run.strManifestPath) + u'/' + NameOf(manifest.strSourceName);
+    run.protectedFiles.Add(manifest.strSourcePath);
+    run.protectedFiles.Add(beside);
+    SExpectedFile expected;
+    expected.nSize = manifest.nSourceSize;
+    expected.nCrc = manifest.nSourceCrc;
+    const std::u16string who = Text(run, u"the manifest", u"マニフェスト");
+    expected.pszWho = who.c_str();
+    if (!run.options.strBase.empty()) {
+        basePath = run.options.strBase;
+        run.protectedFiles.Add(basePath);
+        return ReadOriginal(basePath, expected, run.bJapanese, base, error);
     }
-    return run.strAbsoluteFolder + extension;
+    if (FindOriginal({manifest.strSourcePath, beside}, expected, run.bJapanese, base, basePath, error))
+        return true;
+    error = Text(run, u"the original file is needed to rebuild the folder: ", u"フォルダを元に戻すには元のファイルが必要です: ") +
+            error + Text(run, u"; give it with --base ORIGINAL", u"。--base ORIGINAL で指定してください");
+    return false;
+}
+
+std::u16string DefaultOutput(const SRun& run) {
+    // With a manifest, never the original's name: FOLDER.mod.EXT.
+    // Beside the folder as the user named it, unless that name ends in "." or "..".
+    const std::u16string name = NameOf(run.strFolder);
+    const std::u16string& folder = name == u"." || name == u".." ? run.strAbsoluteFolder : run.strFolder;
+    if (!run.bManifest)
+        return folder + u".god";
+    const std::u16string source = NameOf(run.manifest.strSourceName);
+    const size_t dot = source.find_last_of(u'.');
+    return folder + u".mod" + (dot == std::u16string::npos || dot == 0 ? u".god" : source.substr(dot));
+}
+
+void ReportResult(const SRun& run, const SPackResult& result, CPackReport& report, SPackSummary& summary) {
+    if (!run.bManifest)
+        report.Say(Text(run,
+                        u"no manifest (FOLDER.vanto.json): a new file is built from the tree alone: entries in name "
+                        u"order, named as the files are; each folder a child container NAME.pak; files stored, gzip "
+                        u"where --gzip says",
+                        u"マニフェスト (FOLDER.vanto.json) がありません: フォルダの内容だけから新しいファイルを作ります。"
+                        u"エントリは名前順、名前はファイル名のまま、フォルダは子コンテナ NAME.pak、ファイルは無圧縮で"
+                        u"格納します (--gzip で指定したものは gzip)"));
+    for (const SPackChange& change : result.changes)
+        report.Change(change, summary);
+    for (const SPackProblem& refusal : result.refusals)
+        report.Refusal(refusal.strPath.empty() ? run.strFolder : run.strFolder + u'/' + refusal.strPath,
+                       refusal.strMessage);
+}
+
+EExitStatus Verify(const SRun& run, CSystemPlatform& platform, IFolderSource& source, const SPackResult& result,
+                   const std::vector<uint8_t>& base, const std::u16string& basePath, CPackReport& report,
+                   SPackSummary& summary) {
+    std::vector<std::u16string> differences = VerifyPacked(platform, source, result);
+    const bool unchanged = run.bManifest && result.changes.size() == size_t(summary.nSkipped);
+    if (unchanged && result.bytes != base)
+        differences.push_back(Text(run, u"the folder is unchanged, but the bytes differ from ",
+                                   u"フォルダは変更されていませんが、バイト列が次と異なります: ") +
+                              basePath);
+    for (const std::u16string& difference : differences)
+        report.Problem(u"verify: " + difference);
+    if (!differences.empty()) {
+        summary.strMessage = Text(run, u"the packed file does not read back as ",
+                                  u"作成したファイルを読み戻すと次と一致しません: ") +
+                             run.strFolder;
+        return EExitStatus::Failed;
+    }
+    summary.bVerified = true;
+    summary.bIdentical = unchanged;
+    summary.strOriginal = basePath;
+    return EExitStatus::Done;
 }
 
 EExitStatus Pack(SRun& run, CSystemPlatform& platform, CPackReport& report, SPackSummary& summary) {
     const SPackCliOptions& options = run.options;
     std::vector<uint8_t> base;
     std::u16string basePath;
-    if (run.bManifest && !FindBase(platform, options, run.manifest, run.strManifestPath, base, basePath,
-                                   summary.strMessage))
+    if (run.bManifest && !FindBase(run, base, basePath, summary.strMessage))
         return EExitStatus::Failed;
 
     // The folder is held from here on: what is read is what it holds now.
     CDiskFolderSource source;
     if (source.Open(run.strFolder) != ESourceResult::Ok) {
-        summary.strMessage = run.strFolder + u": cannot be opened as a folder (a link is never followed)";
+        summary.strMessage = run.strFolder + Text(run, u": cannot be opened as a folder (a link is never followed)",
+                                                  u": フォルダとして開けません (リンクはたどりません)");
         return EExitStatus::Failed;
     }
     const CGzipSelection gzip(options.gzipGlobs);
+    const CSkipPatterns skip(options);
     SPackOptions packOptions;
     packOptions.nLevel = options.nLevel;
     packOptions.pGzip = options.gzipGlobs.empty() ? nullptr : &gzip;
+    packOptions.pSkip = &skip;
+    packOptions.bJapanese = run.bJapanese;
     packOptions.nCodePage = run.bManifest ? run.manifest.nCodePage : options.nCodePage ? options.nCodePage
                                                                                         : kDefaultCodePage;
     CPacker packer(platform, source, packOptions);
     SPackResult result = run.bManifest ? packer.PackWithManifest(run.manifest, base.data(), base.size())
                                        : packer.PackPlain();
+    ReportResult(run, result, report, summary);
     if (result.eStatus != EPackStatus::Done) {
-        summary.strMessage = (result.strPath.empty() ? run.strFolder : run.strFolder + u'/' + result.strPath) + u": " +
-                             result.strMessage;
+        // Each refusal has had its line; a failure has its own.
+        if (result.eStatus == EPackStatus::Refused)
+            summary.strMessage = run.strFolder + u": " + DecimalText(int64_t(result.refusals.size())) +
+                                 Text(run, u" refused, each said above", u" 件を拒否しました (上記のとおり)");
+        else
+            summary.strMessage = (result.strPath.empty() ? run.strFolder : run.strFolder + u'/' + result.strPath) +
+                                 u": " + result.strMessage;
         return ExitStatusOf(result.eStatus);
     }
-    for (const SPackChange& change : result.changes)
-        report.Change(change, summary);
     summary.nEntries = result.nEntries;
-
     if (options.bVerify) {
-        std::vector<std::u16string> differences = VerifyPacked(platform, source, result);
-        const bool unchanged = run.bManifest && result.changes.empty();
-        if (unchanged && result.bytes != base)
-            differences.push_back(u"the folder is unchanged, but the bytes differ from " + basePath);
-        for (const std::u16string& difference : differences)
-            report.Problem(u"verify: " + difference);
-        if (!differences.empty()) {
-            summary.strMessage = u"the packed file does not read back as " + run.strFolder;
-            return EExitStatus::Failed;
-        }
-        summary.bVerified = true;
-        summary.bIdentical = unchanged;
-        summary.strOriginal = basePath;
+        const EExitStatus verified = Verify(run, platform, source, result, base, basePath, report, summary);
+        if (verified != EExitStatus::Done)
+            return verified;
     }
+    if (!options.strPatch.empty())
+        return WritePatchFile(platform, options, NameOf(run.manifest.strSourceName), base, result.bytes,
+                              packOptions.nCodePage, run.protectedFiles, run.bJapanese, summary);
 
     const std::u16string output = options.strOutput.empty() ? DefaultOutput(run) : options.strOutput;
-    if (!WriteOutput(platform, output, result.bytes, options.bForce, summary.strMessage))
-        return EExitStatus::Failed;
+    const EExitStatus check = CheckOutput(output, options.bForce, run.protectedFiles, run.bJapanese, summary.strMessage);
+    if (check != EExitStatus::Done)
+        return check;
     summary.strOutput = output;
     summary.nSize = int64_t(result.bytes.size());
+    if (options.bDryRun)
+        return EExitStatus::Done;
+    if (!WriteOutput(platform, output, result.bytes, options.bForce, run.bJapanese, summary.strMessage)) {
+        summary.strOutput.clear();
+        summary.nSize = -1;
+        return EExitStatus::Failed;
+    }
     return EExitStatus::Done;
+}
+
+bool IsJapanese(const SPackCliOptions& options) {
+    if (options.eLanguage != SPackCliOptions::ELanguage::Default)
+        return options.eLanguage == SPackCliOptions::ELanguage::Japanese;
+    return IsJapaneseLocaleName(DefaultLocaleName().c_str());
+}
+
+EExitStatus RunFolder(SRun& run, CPackReport& report, SPackSummary& summary) {
+    const SPackCliOptions& options = run.options;
+    run.strFolder = TrimSeparators(options.strFolder);
+    summary.strFolder = run.strFolder;
+    if (PathItemAt(run.strFolder).eKind != EPathKind::Folder ||
+        !ResolveExistingFolder(run.strFolder, run.strAbsoluteFolder)) {
+        summary.strMessage = run.strFolder + Text(run, u": not a folder", u": フォルダではありません");
+        summary.eStatus = EExitStatus::Failed;
+        return report.Finish(summary);
+    }
+    if (!LoadManifest(run, summary.strMessage)) {
+        summary.eStatus = EExitStatus::Failed;
+        return report.Finish(summary);
+    }
+    summary.pszMode = !options.strPatch.empty() ? "patch" : run.bManifest ? "manifest" : "plain";
+    if (!run.bManifest && !options.strBase.empty())
+        return UsageError(u"--base goes with a manifest, and " + run.strManifestPath + u" is not there");
+    if (!run.bManifest && !options.strPatch.empty())
+        return UsageError(u"--patch needs the manifest, and " + run.strManifestPath + u" is not there");
+    if (run.bManifest && options.nCodePage && options.nCodePage != run.manifest.nCodePage)
+        return UsageError(u"--codepage " + DecimalText(options.nCodePage) + u" differs from the manifest's code page " +
+                          DecimalText(run.manifest.nCodePage));
+    const unsigned codePage = run.bManifest ? run.manifest.nCodePage : options.nCodePage;
+    CSystemPlatform platform(codePage);  // 0: the platform's default, 932
+    if (!platform.IsCodePageSupported())
+        return UsageError(u"code page not supported here: " + DecimalText(codePage));
+    if (options.bJson)
+        ConsoleBufferErrors();
+    summary.eStatus = Pack(run, platform, report, summary);
+    return report.Finish(summary);
 }
 
 EExitStatus Run(const std::vector<std::u16string>& args) {
@@ -263,36 +307,17 @@ EExitStatus Run(const std::vector<std::u16string>& args) {
     if (options.bVersion)
         return ConsoleWriteLine(VersionText("vanto-pack").c_str()) && ConsoleFlush() ? EExitStatus::Done
                                                                                       : EExitStatus::Failed;
-
-    run.strFolder = TrimSeparators(options.strFolder);
-    CPackReport report(options.bJson, options.bQuiet);
+    run.bJapanese = IsJapanese(options);
+    CPackReport report(options.bJson, options.bQuiet, run.bJapanese);
     SPackSummary summary;
-    summary.strFolder = run.strFolder;
-    if (PathItemAt(run.strFolder).eKind != EPathKind::Folder ||
-        !ResolveExistingFolder(run.strFolder, run.strAbsoluteFolder)) {
-        summary.strMessage = run.strFolder + u": not a folder";
-        summary.eStatus = EExitStatus::Failed;
+    summary.bDryRun = options.bDryRun;
+    if (!options.applyPatches.empty()) {
+        if (options.bJson)
+            ConsoleBufferErrors();
+        summary.eStatus = ApplyPatches(options, report, summary);
         return report.Finish(summary);
     }
-    if (!LoadManifest(run, summary.strMessage)) {
-        summary.eStatus = EExitStatus::Failed;
-        return report.Finish(summary);
-    }
-    summary.bManifest = run.bManifest;
-    if (!run.bManifest && !options.strBase.empty())
-        return UsageError(u"--base goes with a manifest, and " + run.strManifestPath + u" is not there");
-    if (run.bManifest && options.nCodePage && options.nCodePage != run.manifest.nCodePage)
-        return UsageError(u"--codepage " + DecimalText(options.nCodePage) + u" differs from the manifest's code page " +
-                          DecimalText(run.manifest.nCodePage));
-    const unsigned codePage = run.bManifest ? run.manifest.nCodePage : options.nCodePage;
-    CSystemPlatform platform(codePage);  // 0: the platform's default, 932
-    if (!platform.IsCodePageSupported())
-        return UsageError(u"code page not supported here: " + DecimalText(codePage));
-
-    if (options.bJson)
-        ConsoleBufferErrors();
-    summary.eStatus = Pack(run, platform, report, summary);
-    return report.Finish(summary);
+    return RunFolder(run, report, summary);
 }
 
 int RunPack(const std::vector<std::u16string>& args) { return RunGuarded(kTool, Run, args); }

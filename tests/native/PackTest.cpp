@@ -28,10 +28,6 @@ namespace {
 using Json = nlohmann::json;
 using Setup = std::function<void(const std::string& folder)>;
 
-SResult RunPack(const std::string& cwd, std::vector<std::string> args) {
-    return RunTool(VANTO_PACK_BINARY, cwd, std::move(args));
-}
-
 void Write(const std::string& path, const std::string& text) { WriteText(path, text); }
 
 void MakeFolder(const std::string& path) { ASSERT_EQ(mkdir(path.c_str(), 0755), 0) << path; }
@@ -129,7 +125,8 @@ TEST(PackRefusals, EachIsStatusThreeWithItsReasonAndNothingWritten) {
             row.manifestSetup(temp.Path());
             folder = temp.Path() + "/sample";
         }
-        const SResult result = RunPack(temp.Path(), {"-o", "out.god", folder});
+        // Leftovers are packed too: a name of dots alone is no leftover to skip.
+        const SResult result = RunPack(temp.Path(), {"--no-default-excludes", "-o", "out.god", folder});
         EXPECT_EQ(result.nExitCode, 3) << result.err;
         EXPECT_NE(result.err.find(row.pszWord), std::string::npos) << result.err;
         EXPECT_NE(result.err.find("nothing written"), std::string::npos) << result.err;
@@ -155,7 +152,7 @@ const SFailure kFailures[] = {
     {"manifest whose entries overlap",
      [](const std::string& d) { EditManifest(d, "\"offset\": 3037", "\"offset\": 3036"); }, {}, 1, "does not follow"},
     {"base that does not match", [](const std::string& d) { Write(d + "/other.god", "other"); },
-     {"--base", "other.god"}, 1, "not the manifest's original"},
+     {"--base", "other.god"}, 1, "does not match the manifest"},
     {"no base to be found",
      [](const std::string& d) {
          ASSERT_EQ(rename((d + "/sample.god").c_str(), (d + "/moved.god").c_str()), 0);
@@ -187,21 +184,6 @@ TEST(PackFailures, EachHasItsStatusAndReasonAndLeavesTheOutputAlone) {
         else
             EXPECT_FALSE(Exists(temp.Path() + "/out.god"));
     }
-}
-
-// Every file below root with its content, by relative path.
-std::vector<std::pair<std::string, std::string>> Tree(const std::string& root) {
-    std::vector<std::pair<std::string, std::string>> tree;
-    for (const std::string& path : FilesBelow(root))
-        tree.emplace_back(path, ReadText(root + "/" + path));
-    return tree;
-}
-
-std::vector<Json> Events(const std::string& out) {
-    std::vector<Json> events;
-    for (const std::string& line : SplitLines(out))
-        events.push_back(Json::parse(line));
-    return events;
 }
 
 TEST(PackRoundTrip, UnchangedIsIdenticalAndEditsComeBackFromExtraction) {

@@ -1,0 +1,186 @@
+#include "packcli/PackFiles.h"
+
+#include <algorithm>
+
+#include "console/Console.h"
+#include "console/ToolFiles.h"
+#include "manifest/ManifestFormat.h"
+#include "pack/Packer.h"
+#include "packcli/Localized.h"
+#include "patch/PatchFormat.h"
+#include "platform/SystemPlatform.h"
+#include "base/Utf.h"
+
+namespace {
+
+size_t LastSeparator(const std::u16string& path) {
+    for (size_t i = path.size(); i > 0; --i) {
+        if (IsSystemSeparator(path[i - 1]))
+            return i - 1;
+    }
+    return std::u16string::npos;
+}
+
+std::u16string FileText(bool japanese, int64_t size, uint32_t crc, const SSha256* digest) {
+    std::u16string text = DecimalText(size) + Localized(japanese, u" bytes, CRC-32 ", u" バイト、CRC-32 ") +
+                          DecimalText(crc);
+    if (digest)
+        text += u", SHA-256 " + Utf8ToUtf16String(DigestText(*digest).c_str());
+    return text;
+}
+
+}  // namespace
+
+std::u16string FolderOf(const std::u16string& path) {
+    const size_t separator = LastSeparator(path);
+    return separator == std::u16string::npos ? u"." : separator == 0 ? path.substr(0, 1) : path.substr(0, separator);
+}
+
+std::u16string NameOf(const std::u16string& path) {
+    const size_t separator = LastSeparator(path);
+    return separator == std::u16string::npos ? path : path.substr(separator + 1);
+}
+
+std::u16string ModdedName(const std::u16string& name) {
+    const size_t dot = name.find_last_of(u'.');
+    if (dot == std::u16string::npos || dot == 0)
+        return name + u".mod.god";
+    return name.substr(0, dot) + u".mod" + name.substr(dot);
+}
+
+bool ReadOriginal(const std::u16string& path, const SExpectedFile& expected, bool japanese,
+                  std::vector<uint8_t>& bytes, std::u16string& why) {
+    const EFileRead read = ReadFileAt(path, bytes, true);
+    if (read == EFileRead::Missing) {
+        why = path + Localized(japanese, u": not found", u": 見つかりません");
+        return false;
+    }
+    if (read != EFileRead::Ok) {
+        why = path + Localized(japanese, u": cannot be read (no regular file, or no permission)",
+                               u": 読み込めません (通常のファイルでないか、権限がありません)");
+        return false;
+    }
+    const uint32_t crc = ManifestCrc32(bytes.data(), bytes.size());
+    SSha256 digest;
+    if (expected.pDigest)
+        Sha256Of(bytes.data(), bytes.size(), digest);
+    if (int64_t(bytes.size()) == expected.nSize && crc == expected.nCrc &&
+        (!expected.pDigest || digest == *expected.pDigest))
+        return true;
+    why = path + Localized(japanese, u": does not match ", u": ") + expected.pszWho +
+          Localized(japanese, u": ", u" と一致しません: ") +
+          FileText(japanese, int64_t(bytes.size()), crc, expected.pDigest ? &digest : nullptr) +
+          Localized(japanese, u" found, ", u" (実際)、") +
+          FileText(japanese, expected.nSize, expected.nCrc, expected.pDigest) +
+          Localized(japanese, u" recorded", u" (記録)");
+    return false;
+}
+
+bool FindOriginal(const std::vector<std::u16string>& paths, const SExpectedFile& expected, bool japanese,
+                  std::vector<uint8_t>& bytes, std::u16string& found, std::u16string& why) {
+    std::vector<SFileIdentity> tried;
+    why.clear();
+    for (size_t i = 0; i < paths.size(); ++i) {
+        const std::u16string& path = paths[i];
+        SFileIdentity identity;
+        const bool there = FileIdentityAt(path, identity);
+        bool again = std::find(paths.begin(), paths.begin() + i, path) != paths.begin() + i;
+        for (const SFileIdentity& seen : tried)
+            again = again || (there && seen == identity);
+        if (path.empty() || again)
+            continue;
+        if (there)
+            tried.push_back(identity);
+        std::u16string line;
+        if (ReadOriginal(path, expected, japanese, bytes, line)) {
+            found = path;
+            return true;
+        }
+        why += (why.empty() ? u"" : u"; ") + line;
+    }
+    return false;
+}
+
+void CProtectedFiles::Add(const std::u16string& path) {
+    if (!path.empty())
+        m_paths.push_back(path);
+}
+
+std::u16string CProtectedFiles::Match(const std::u16string& output) const {
+    SFileIdentity out;
+    if (!FileIdentityAt(output, out))
+        return std::u16string();
+    for (const std::u16string& path : m_paths) {
+        SFileIdentity identity;
+        if (FileIdentityAt(path, identity) && identity == out)
+            return path;
+    }
+    return std::u16string();
+}
+
+EExitStatus CheckOutput(const std::u16string& output, bool force, const CProtectedFiles& protectedFiles,
+                        bool japanese, std::u16string& error) {
+    const std::u16string input = protectedFiles.Match(output);
+    if (!input.empty()) {
+        error = output + Localized(japanese, u": is ", u": ") + input +
+                Localized(japanese,
+                          u" (the same file), which this run reads: it is never replaced, also with --force; "
+                          u"name another output with -o",
+                          u" と同じファイルで、この処理が読むファイルです。--force でも置き換えません。-o で別の出力を"
+                          u"指定してください");
+        return EExitStatus::Problem;
+    }
+    std::u16string folder;
+    if (!ResolveExistingFolder(FolderOf(output), folder)) {
+        error = output + Localized(japanese, u": its folder is not there", u": そのフォルダがありません");
+        return EExitStatus::Failed;
+    }
+    const EPathKind kind = PathItemAt(output).eKind;
+    if (kind != EPathKind::None && (kind != EPathKind::File || !force)) {
+        error = output + (kind == EPathKind::File
+                              ? Localized(japanese, u": exists; use --force to replace it",
+                                          u": 既にあります。置き換えるには --force を付けてください")
+                              : Localized(japanese, u": exists and is no file", u": 既にあり、ファイルではありません"));
+        return EExitStatus::Failed;
+    }
+    return EExitStatus::Done;
+}
+
+bool WriteOutput(CSystemPlatform& platform, const std::u16string& output, const std::vector<uint8_t>& bytes,
+                 bool force, bool japanese, std::u16string& error) {
+    std::u16string folder;
+    if (!ResolveExistingFolder(FolderOf(output), folder)) {
+        error = output + Localized(japanese, u": its folder is not there", u": そのフォルダがありません");
+        return false;
+    }
+    const std::u16string name = NameOf(output);
+    const bool replace = force && PathItemAt(output).eKind == EPathKind::File;
+    if (!platform.OpenOutputRoot(folder.c_str())) {
+        error = folder + Localized(japanese, u": cannot be opened", u": 開けません");
+        return false;
+    }
+    std::u16string written = name;
+    EWriteResult result = EWriteResult::Exists;
+    for (int n = 1; n <= 100 && result == EWriteResult::Exists; ++n) {
+        if (replace)
+            written = u"." + name + u".vanto-pack-" + DecimalText(n) + u".tmp";
+        result = platform.WriteNewFileInRoot(written.c_str(), bytes.data(), bytes.size());
+        if (!replace)
+            break;
+    }
+    platform.CloseOutputRoot();
+    if (result != EWriteResult::Written) {
+        error = output + (result == EWriteResult::Exists
+                              ? Localized(japanese, u": exists; use --force to replace it",
+                                          u": 既にあります。置き換えるには --force を付けてください")
+                              : Localized(japanese, u": cannot be written", u": 書き込めません"));
+        return false;
+    }
+    const std::u16string temporary = folder + u'/' + written;
+    if (replace && !ReplaceFileAt(temporary, folder + u'/' + name)) {
+        error = output + Localized(japanese, u": cannot be replaced: ", u": 置き換えられません: ") + ConsoleErrorText();
+        RemoveFileAt(temporary);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,62 @@
+// The files vanto-pack names by path: the original it rebuilds from (found
+// as the user means it), the files it must never replace, and the output,
+// written complete or not at all.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "cmdline/ExitStatus.h"
+#include "platform/Sha256.h"
+
+class CSystemPlatform;
+
+// What the original must be: its size and CRC-32 (the manifest's), and its
+// SHA-256 where a patch records one.
+struct SExpectedFile {
+    int64_t nSize = 0;
+    uint32_t nCrc = 0;
+    const SSha256* pDigest = nullptr;
+    const char16_t* pszWho = u"the manifest";  // who expects it, for messages
+};
+
+// Reads the original at path, a link followed. False with one line: "PATH:
+// not found", "PATH: cannot be read ..." or "PATH: does not match WHO: ...
+// found, ... recorded".
+bool ReadOriginal(const std::u16string& path, const SExpectedFile& expected, bool japanese,
+                  std::vector<uint8_t>& bytes, std::u16string& why);
+
+// Tries each path in order (one file met twice is tried once); false with
+// every path's line, "; " between them.
+bool FindOriginal(const std::vector<std::u16string>& paths, const SExpectedFile& expected, bool japanese,
+                  std::vector<uint8_t>& bytes, std::u16string& found, std::u16string& why);
+
+// The folder part and the name part of a path as the system separates them.
+std::u16string FolderOf(const std::u16string& path);
+std::u16string NameOf(const std::u16string& path);
+// NAME.EXT as NAME.mod.EXT; NAME.mod.god without an extension.
+std::u16string ModdedName(const std::u16string& name);
+
+// The files a run reads and must never replace (the original, the manifest
+// and its source, patches), told apart by identity, not by path text.
+class CProtectedFiles {
+public:
+    void Add(const std::u16string& path);
+    // The protected path that the file at output is, or empty.
+    std::u16string Match(const std::u16string& output) const;
+
+private:
+    std::vector<std::u16string> m_paths;
+};
+
+// Whether output may be written: Done; Problem when it is a file the run
+// reads; Failed when it exists and force is not given, is no file, or its
+// folder is not there. error says why.
+EExitStatus CheckOutput(const std::u16string& output, bool force, const CProtectedFiles& protectedFiles,
+                        bool japanese, std::u16string& error);
+
+// Writes the bytes as output without replacing anything, or with force under
+// a free temporary name that then replaces it. CheckOutput first.
+bool WriteOutput(CSystemPlatform& platform, const std::u16string& output, const std::vector<uint8_t>& bytes,
+                 bool force, bool japanese, std::u16string& error);
