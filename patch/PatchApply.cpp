@@ -1,6 +1,6 @@
 #include "patch/PatchApply.h"
 
-#include <cstring>
+#include <algorithm>
 #include <map>
 
 #include "extract/Container.h"
@@ -72,7 +72,7 @@ bool CApplier::ApplyEntry(const SPatchOp& op, const uint8_t* entry, int32_t size
         if (newSize > 999999999)
             return Damaged("a child container would be over 999,999,999 bytes");
         if (payload.size() == size_t(size - kEntryHeaderSize) &&
-            std::memcmp(payload.data(), entry + kEntryHeaderSize, payload.size()) == 0) {
+            std::equal(payload.begin(), payload.end(), entry + kEntryHeaderSize)) {
             out.insert(out.end(), entry, entry + size);
             return true;
         }

@@ -101,7 +101,8 @@ public:
             return false;
         if (size > m_left)
             return Fail(std::string("the patch ends inside ") + what);
-        std::memcpy(out, m_p, size);
+        if (size > 0)
+            std::memcpy(out, m_p, size);
         m_p += size;
         m_left -= size;
         return true;
@@ -142,7 +143,7 @@ public:
         address.name.resize(size_t(length));
         Raw(address.name.data(), address.name.size(), "an entry's name");
         address.nOccurrence = uint32_t(Number(4, "an entry's address"));
-        if (!Failed() && std::memchr(address.name.data(), 0, address.name.size()))
+        if (!Failed() && !address.name.empty() && std::memchr(address.name.data(), 0, address.name.size()))
             return Fail("an entry's name holds a NUL");
         return !Failed();
     }
@@ -172,7 +173,8 @@ bool IsWholeEntry(const std::vector<uint8_t>& bytes, const SPatchAddress& addres
     if (!ParseSizeField(bytes.data() + kSizeFieldOffset, &size) || size_t(size) != bytes.size())
         return false;
     const size_t nameLength = size_t(EntryNameLength(bytes.data()));
-    return nameLength == address.name.size() && std::memcmp(bytes.data(), address.name.data(), nameLength) == 0;
+    return nameLength == address.name.size() &&
+           (nameLength == 0 || std::memcmp(bytes.data(), address.name.data(), nameLength) == 0);
 }
 
 bool CReader::Op(SPatchOp& op, int depth) {

@@ -8,7 +8,7 @@
 namespace {
 
 bool SameBytes(const uint8_t* a, int32_t aSize, const uint8_t* b, int32_t bSize) {
-    return aSize == bSize && std::memcmp(a, b, size_t(aSize)) == 0;
+    return aSize == bSize && (aSize == 0 || std::memcmp(a, b, size_t(aSize)) == 0);
 }
 
 void Expect(const uint8_t* data, int32_t size, SPatchOp& op) {
