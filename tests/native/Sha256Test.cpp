@@ -2,18 +2,12 @@
 // on the same vectors).
 #include <gtest/gtest.h>
 
-#include "platform/Sha256.h"
 #include "tests/fixtures/Sha256Vectors.h"
 
 namespace {
 
 TEST(Sha256, GivesTheDigestsOfTheStandardVectors) {
-    for (const SSha256Vector& vector : Sha256Vectors()) {
-        SCOPED_TRACE(vector.input.substr(0, 20));
-        SSha256 digest;
-        ASSERT_TRUE(Sha256Of(reinterpret_cast<const uint8_t*>(vector.input.data()), vector.input.size(), digest));
-        EXPECT_EQ(HexOf(digest.bytes, kSha256Size), vector.pszDigest);
-    }
+    EXPECT_EQ(Sha256VectorFailures(), std::vector<std::string>());
 }
 
 }  // namespace

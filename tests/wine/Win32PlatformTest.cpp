@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "platform/FolderReader.h"
-#include "platform/Sha256.h"
 #include "platform/SystemPlatform.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/wine/WinFiles.h"
@@ -40,12 +39,7 @@ Bytes AllByteValues(size_t size) {
 // The same vectors as the native test of nettle's: both systems give the
 // same digests.
 TEST(Win32Sha256, GivesTheDigestsOfTheStandardVectors) {
-    for (const SSha256Vector& vector : Sha256Vectors()) {
-        SCOPED_TRACE(vector.input.substr(0, 20));
-        SSha256 digest;
-        ASSERT_TRUE(Sha256Of(reinterpret_cast<const uint8_t*>(vector.input.data()), vector.input.size(), digest));
-        EXPECT_EQ(HexOf(digest.bytes, kSha256Size), vector.pszDigest);
-    }
+    EXPECT_EQ(Sha256VectorFailures(), std::vector<std::string>());
 }
 
 // --- WriteNewFile --------------------------------------------------------------
