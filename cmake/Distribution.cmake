@@ -1,7 +1,7 @@
 # What a release ships besides the programs: zlib's licence, taken from the
 # zlib.h this build compiles against (its opening comment holds the licence
 # and the copyright years of that zlib version), and on Linux the install
-# rules that scripts/release packs: the tools, vanto-extract's man page and the licences.
+# rules that scripts/release packs: the tools, their man pages and the licences.
 
 find_path(ZLIB_INCLUDE_DIR zlib.h REQUIRED)
 file(READ ${ZLIB_INCLUDE_DIR}/zlib.h VANTO_ZLIB_HEADER LIMIT 4096)
@@ -21,17 +21,22 @@ if(NOT WIN32)
   # The documentation folder is named after the tool, not after the project.
   set(CMAKE_INSTALL_DOCDIR share/doc/vanto-extract CACHE PATH "documentation root (DATAROOTDIR/doc/vanto-extract)")
   include(GNUInstallDirs)
-  set(VANTO_MAN_PAGE ${PROJECT_BINARY_DIR}/vanto-extract.1.gz)
-  # -n: no name or time stamp inside, so the same page always gives the same bytes.
-  add_custom_command(OUTPUT ${VANTO_MAN_PAGE}
-    COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/docs/vanto-extract.1 ${PROJECT_BINARY_DIR}/vanto-extract.1
-    COMMAND gzip -n -9 -f ${PROJECT_BINARY_DIR}/vanto-extract.1
-    DEPENDS ${PROJECT_SOURCE_DIR}/docs/vanto-extract.1
-    VERBATIM)
-  add_custom_target(man-page ALL DEPENDS ${VANTO_MAN_PAGE})
+  # The tools' man pages, gzipped with -n: no name or time stamp inside, so
+  # the same page always gives the same bytes.
+  set(VANTO_MAN_PAGES)
+  foreach(tool vanto-extract vanto-pack)
+    set(page ${PROJECT_BINARY_DIR}/${tool}.1.gz)
+    add_custom_command(OUTPUT ${page}
+      COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/docs/${tool}.1 ${PROJECT_BINARY_DIR}/${tool}.1
+      COMMAND gzip -n -9 -f ${PROJECT_BINARY_DIR}/${tool}.1
+      DEPENDS ${PROJECT_SOURCE_DIR}/docs/${tool}.1
+      VERBATIM)
+    list(APPEND VANTO_MAN_PAGES ${page})
+  endforeach()
+  add_custom_target(man-page ALL DEPENDS ${VANTO_MAN_PAGES})
 
   install(TARGETS vanto-extract vanto-pack RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(FILES ${VANTO_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${VANTO_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
   install(FILES ${VANTO_ZLIB_LICENSE_FILE} DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME zlib-LICENSE)
 endif()
