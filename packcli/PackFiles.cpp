@@ -101,33 +101,39 @@ bool FindOriginal(const std::vector<std::u16string>& paths, const SExpectedFile&
     return false;
 }
 
-void CProtectedFiles::Add(const std::u16string& path) {
+void CProtectedFiles::Add(const std::u16string& path, EKind kind) {
     if (!path.empty())
-        m_paths.push_back(path);
+        m_files.emplace_back(path, kind);
 }
 
-std::u16string CProtectedFiles::Match(const std::u16string& output) const {
+bool CProtectedFiles::Match(const std::u16string& output, EKind& kind) const {
     SFileIdentity out;
     if (!FileIdentityAt(output, out))
-        return std::u16string();
-    for (const std::u16string& path : m_paths) {
+        return false;
+    for (const auto& [path, what] : m_files) {
         SFileIdentity identity;
-        if (FileIdentityAt(path, identity) && identity == out)
-            return path;
+        if (FileIdentityAt(path, identity) && identity == out) {
+            kind = what;
+            return true;
+        }
     }
-    return std::u16string();
+    return false;
 }
 
 EExitStatus CheckOutput(const std::u16string& output, bool force, const CProtectedFiles& protectedFiles,
                         bool japanese, std::u16string& error) {
-    const std::u16string input = protectedFiles.Match(output);
-    if (!input.empty()) {
-        error = output + Localized(japanese, u": is ", u": ") + input +
+    CProtectedFiles::EKind input = CProtectedFiles::EKind::Original;
+    if (protectedFiles.Match(output, input)) {
+        const std::u16string what =
+            input == CProtectedFiles::EKind::Manifest ? Localized(japanese, u"the manifest", u"マニフェスト")
+            : input == CProtectedFiles::EKind::Patch  ? Localized(japanese, u"a patch being applied", u"適用するパッチ")
+                                                     : Localized(japanese, u"the original", u"元のファイル");
+        error = output + Localized(japanese, u": is ", u": ") + what +
                 Localized(japanese,
-                          u" (the same file), which this run reads: it is never replaced, also with --force; "
-                          u"name another output with -o",
-                          u" と同じファイルで、この処理が読むファイルです。--force でも置き換えません。-o で別の出力を"
-                          u"指定してください");
+                          u" (the same file, whatever its name), which this run reads: it is never replaced, also "
+                          u"with --force; name another output with -o",
+                          u" と同じファイルで (名前が違っても)、この処理が読むファイルです。--force でも置き換えません。"
+                          u"-o で別の出力を指定してください");
         return EExitStatus::Problem;
     }
     std::u16string folder;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cmdline/ExitStatus.h"
@@ -42,12 +43,13 @@ std::u16string ModdedName(const std::u16string& name);
 // and its source, patches), told apart by identity, not by path text.
 class CProtectedFiles {
 public:
-    void Add(const std::u16string& path);
-    // The protected path that the file at output is, or empty.
-    std::u16string Match(const std::u16string& output) const;
+    enum class EKind { Original, Manifest, Patch };
+    void Add(const std::u16string& path, EKind kind);
+    // Whether the file at output is one of them, and which kind.
+    bool Match(const std::u16string& output, EKind& kind) const;
 
 private:
-    std::vector<std::u16string> m_paths;
+    std::vector<std::pair<std::u16string, EKind>> m_files;
 };
 
 // Whether output may be written: Done; Problem when it is a file the run

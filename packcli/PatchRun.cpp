@@ -174,9 +174,9 @@ EExitStatus ApplyPatches(const SPackCliOptions& options, CPackReport& report, SP
         return EExitStatus::Failed;
     }
     CProtectedFiles protectedFiles;
-    protectedFiles.Add(basePath);
+    protectedFiles.Add(basePath, CProtectedFiles::EKind::Original);
     for (const SLoadedPatch& loaded : patches) {
-        protectedFiles.Add(loaded.strPath);
+        protectedFiles.Add(loaded.strPath, CProtectedFiles::EKind::Patch);
         const SApplyResult applied = ApplyPatch(loaded.patch, patches[0].patch.base, file);
         if (applied.eStatus != EApplyStatus::Done) {
             summary.strMessage = ApplyFailure(loaded, applied, file, platform, japanese);

@@ -103,7 +103,7 @@ bool LoadManifest(SRun& run, std::u16string& error) {
     if (PathItemAt(run.strManifestPath).eKind == EPathKind::None)
         return true;
     run.bManifest = true;
-    run.protectedFiles.Add(run.strManifestPath);
+    run.protectedFiles.Add(run.strManifestPath, CProtectedFiles::EKind::Manifest);
     std::vector<uint8_t> text;
     if (!ReadWholeFileAt(run.strManifestPath, text)) {
         error = run.strManifestPath + Text(run, u": cannot be read", u": 読み込めません");
@@ -123,8 +123,8 @@ bool LoadManifest(SRun& run, std::u16string& error) {
 bool FindBase(SRun& run, std::vector<uint8_t>& base, std::u16string& basePath, std::u16string& error) {
     const SManifest& manifest = run.manifest;
     const std::u16string beside = FolderOf(run.strManifestPath) + u'/' + NameOf(manifest.strSourceName);
-    run.protectedFiles.Add(manifest.strSourcePath);
-    run.protectedFiles.Add(beside);
+    run.protectedFiles.Add(manifest.strSourcePath, CProtectedFiles::EKind::Original);
+    run.protectedFiles.Add(beside, CProtectedFiles::EKind::Original);
     SExpectedFile expected;
     expected.nSize = manifest.nSourceSize;
     expected.nCrc = manifest.nSourceCrc;
@@ -132,7 +132,7 @@ bool FindBase(SRun& run, std::vector<uint8_t>& base, std::u16string& basePath, s
     expected.pszWho = who.c_str();
     if (!run.options.strBase.empty()) {
         basePath = run.options.strBase;
-        run.protectedFiles.Add(basePath);
+        run.protectedFiles.Add(basePath, CProtectedFiles::EKind::Original);
         return ReadOriginal(basePath, expected, run.bJapanese, base, error);
     }
     if (FindOriginal({manifest.strSourcePath, beside}, expected, run.bJapanese, base, basePath, error))

@@ -121,7 +121,7 @@ const SApplyCase kApplyCases[] = {
     {"the original as the output", [](const std::string&) {}, {"--apply", "a.vpatch", "--force", "-o", "sample.god"},
      3, "never replaced"},
     {"the patch as the output", [](const std::string&) {}, {"--apply", "a.vpatch", "--force", "-o", "a.vpatch"}, 3,
-     "never replaced"},
+     "a.vpatch: is a patch being applied (the same file"},
     {"a dry run", [](const std::string&) {}, {"--apply", "a.vpatch", "--dry-run"}, 0, "(dry run: nothing written)"},
     {"with a folder", [](const std::string&) {}, {"--apply", "a.vpatch", "sample"}, 2, "--apply takes no folder"},
 };
