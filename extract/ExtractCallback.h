@@ -49,7 +49,7 @@ enum : uint32_t {
     kProblemDamaged = 1,
     kProblemUnsafe = 2,
     kProblemTooLong = 4,
-    kProblemGzipFails = 8,      // Test: the stream fails or its content is over the buffer
+    kProblemGzipFails = 8,      // Extract, Test: the stream fails or its content is over the buffer
     kProblemGzipTrailing = 16,  // Test: bytes or another member follow the stream's end
     kProblemTrailingData = 32,  // Test: bytes after a container's last entry that are no entry
 };
@@ -108,6 +108,7 @@ struct SFileEvent {
         Aborted,        // stopped, or its output folder was not created
         NotExtractable, // cannot be read, or is not a custom file
         NoRoot,         // the extraction folder cannot be read or opened
+        NothingSelected,  // the selection takes no entry: no folder, nothing written
     };
     const char16_t* pszPath = u"";    // as given
     const char16_t* pszFolder = u"";  // its output folder's name (the last one tried)
