@@ -1,5 +1,9 @@
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -44,6 +48,19 @@ bool ConsoleWriteUtf8Line(const std::string& line) {
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fputc('\n', stdout);
     return !std::ferror(stdout);
+}
+
+bool ConsoleWriteBytes(const uint8_t* data, size_t size) {
+    static const bool binary = _setmode(_fileno(stdout), _O_BINARY) != -1;
+    std::fwrite(data, 1, size, stdout);
+    return binary && !std::ferror(stdout);
+}
+
+bool ConsoleOutputClosed() {
+    // The C library reads a pipe whose reader is gone as EPIPE or EINVAL;
+    // the system's own code says which.
+    const DWORD error = GetLastError();
+    return errno == EPIPE || error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE;
 }
 
 void ConsoleWriteError(const char16_t* text) {
