@@ -344,13 +344,16 @@ uint32_t CCliExtractor::FindCollision(const SEntryEvent& event) {
 uint32_t CCliExtractor::EntryProblems(const SEntryEvent& event) {
     if (event.eStatus == EEntryStatus::Filtered)
         return event.nProblems;
-    if (!m_options.bStdout)
-        return m_options.eMode == EJobMode::Extract ? event.nProblems : event.nProblems | FindCollision(event);
-    // Nothing goes to the disk: only what spoils the bytes counts, and a
-    // payload that does not inflate goes out as it stands, as extraction
-    // writes it.
-    const uint32_t problems = event.nProblems & ~uint32_t(kProblemTooLong);
-    return event.eKind == EEntryKind::GzipFailed ? problems | kProblemGzipFails : problems;
+    if (m_options.eMode != EJobMode::Extract && !m_options.bStdout)
+        return event.nProblems | FindCollision(event);
+    // Extraction and -p give out a payload that does not inflate as it
+    // stands: written, but not as the file meant it. -p puts nothing on the
+    // disk: a path's length is none of its business.
+    uint32_t problems = m_options.bStdout ? event.nProblems & ~uint32_t(kProblemTooLong) : event.nProblems;
+    const bool givenOut = event.eStatus == EEntryStatus::Written || event.eStatus == EEntryStatus::Listed;
+    if (event.eKind == EEntryKind::GzipFailed && givenOut)
+        problems |= kProblemGzipFails;
+    return problems;
 }
 
 void CCliExtractor::CountEntry(const SEntryEvent& event, uint32_t problems) {

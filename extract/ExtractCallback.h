@@ -49,7 +49,7 @@ enum : uint32_t {
     kProblemDamaged = 1,
     kProblemUnsafe = 2,
     kProblemTooLong = 4,
-    kProblemGzipFails = 8,      // Extract, Test: the stream fails or its content is over the buffer
+    kProblemGzipFails = 8,      // Test: the stream fails or its content is over the buffer
     kProblemGzipTrailing = 16,  // Test: bytes or another member follow the stream's end
     kProblemTrailingData = 32,  // Test: bytes after a container's last entry that are no entry
 };

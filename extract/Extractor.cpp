@@ -433,11 +433,9 @@ VANTO_NOINLINE void CExtractor::ExtractFileEntry(const char16_t* relativeFolder,
     const bool fits = ComposePath(path, rootLength, u"%s\\%s%s", m_szExtractRoot, relativeFolder, outputName);
     if (!fits)
         event.nProblems |= kProblemTooLong;
-    // Extraction writes such a payload as it stands, and says so in the event
-    // only: the log is the same as ever.
-    if (event.eKind == EEntryKind::GzipFailed && m_options.eMode != EJobMode::List)
-        event.nProblems |= kProblemGzipFails;
     if (m_options.eMode != EJobMode::Extract) {
+        if (event.eKind == EEntryKind::GzipFailed && m_options.eMode == EJobMode::Test)
+            event.nProblems |= kProblemGzipFails;
         if (m_options.eMode == EJobMode::Test && inflated.nTrailingBytes > 0)
             event.nProblems |= kProblemGzipTrailing;
         ReportEntry(event);
