@@ -94,7 +94,7 @@ SOutputFolder ReadyOutputFolder(IPlatform& platform, const std::u16string& folde
     std::u16string absolute = ancestor;
     for (const std::u16string& level : levels) {
         if (level == u"..")
-            return Failure(EOutputFolder::CannotCreate, folder);
+            return Failure(EOutputFolder::Climbs, folder);
         absolute += u"\\" + level;
     }
     platform.ToNativeSeparators(&absolute[ancestor.size()]);

@@ -15,7 +15,8 @@ enum class EOutputFolder {
     Ready,         // absolute names the folder, which exists (or, not made, would)
     NotAFolder,    // `at` exists and is not a folder (a file, a link that leads nowhere, ...)
     Link,          // a link stands at `at`, below the part that exists: not followed
-    CannotCreate,  // `at` could not be made (or named "..", or its parent not opened)
+    CannotCreate,  // `at` could not be made (or the part that exists not opened)
+    Climbs,        // a ".." stands in the part to be made: nothing is made
 };
 
 struct SOutputFolder {

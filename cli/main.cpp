@@ -37,6 +37,11 @@ EExitStatus PrepareOutputFolder(IPlatform& platform, const SCliOptions& options,
                            folder.strAt + u"; no folder is made through one\n")
                               .c_str());
         break;
+    case EOutputFolder::Climbs:
+        ConsoleWriteError((std::u16string(kTool) + u": -C " + options.strOutputFolder +
+                           u": '..' in the folders to be made; name them without it\n")
+                              .c_str());
+        break;
     case EOutputFolder::CannotCreate:
         ConsoleWriteError((std::u16string(kTool) + u": -C " + options.strOutputFolder + u": cannot create " +
                            folder.strAt + u"\n")
