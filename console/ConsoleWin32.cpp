@@ -57,10 +57,12 @@ bool ConsoleWriteBytes(const uint8_t* data, size_t size) {
 }
 
 bool ConsoleOutputClosed() {
-    // The C library reads a pipe whose reader is gone as EPIPE or EINVAL;
-    // the system's own code says which.
-    const DWORD error = GetLastError();
-    return errno == EPIPE || error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE;
+    // The C library turns the system's ERROR_BROKEN_PIPE into EPIPE, and
+    // ERROR_NO_DATA (the reader of a pipe closed its end) into EINVAL, which
+    // a write to a pipe gets for nothing else.
+    if (errno == EPIPE)
+        return true;
+    return errno == EINVAL && GetFileType(GetStdHandle(STD_OUTPUT_HANDLE)) == FILE_TYPE_PIPE;
 }
 
 void ConsoleWriteError(const char16_t* text) {
