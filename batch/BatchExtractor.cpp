@@ -62,8 +62,9 @@ bool CBatchExtractor::ExtractFile(const char16_t* path) {
         CInputFileHolder input(m_platform);
         SInputFile& file = input.File();
         event.eResult = SFileEvent::EResult::NotExtractable;
-        if (!m_platform.ReadWholeFile(path, file) || !IsValidEntryHeader(file.pData, file.nSize)) {
-            const CProblemLines problem(*this);
+        const bool read = m_platform.ReadWholeFile(path, file);
+        if (!read || !IsValidEntryHeader(file.pData, file.nSize)) {
+            const CProblemLines problem(*this, true, read ? ELogTopic::FileNotCustom : ELogTopic::FileNotRead);
             LogJa(u"このファイルは展開できません。");
             LogEn(u"This file is not extractable.");
         } else if (m_options.eMode != EJobMode::Extract) {
@@ -73,6 +74,14 @@ bool CBatchExtractor::ExtractFile(const char16_t* path) {
             SetExtractionRoot(rootRead ? root : u"");
             extracted = WalkFile(nameBuffer, file);
             event.eResult = SFileEvent::EResult::Done;
+            if (m_options.pSelection && !MarkedAnyEntry()) {
+                extracted = false;
+                event.eResult = SFileEvent::EResult::NothingSelected;
+            }
+        } else if (m_options.pSelection && !SelectsAnyEntry(nameBuffer, file)) {
+            // Nothing to write: no folder is made for it.
+            event.nSize = file.nSize;
+            event.eResult = m_bOutOfMemory ? SFileEvent::EResult::Aborted : SFileEvent::EResult::NothingSelected;
         } else if (!rootRead) {
             // Deleted, or a path too long for any output path: there is no
             // place to extract to, whatever name is chosen.
@@ -112,9 +121,8 @@ bool CBatchExtractor::ExtractFile(const char16_t* path) {
     return extracted;
 }
 
-bool CBatchExtractor::WalkFile(const char16_t* nameBuffer, const SInputFile& file) {
+void CBatchExtractor::EnterFile(const char16_t* nameBuffer, const SInputFile& file, char16_t* relativeFolder) {
     // The walk sees the folder in native form; the prompt keeps '\'.
-    char16_t relativeFolder[kPathCapacity];
     CopyText(relativeFolder, kPathCapacity, nameBuffer);
     m_platform.ToNativeSeparators(relativeFolder);
     m_nFileFolderLength = StrLen16(relativeFolder);
@@ -122,13 +130,32 @@ bool CBatchExtractor::WalkFile(const char16_t* nameBuffer, const SInputFile& fil
     CutAtFirstBackslash(m_szFileFolder);
     m_pFileData = file.pData;
     m_progress.nBytesTotal = file.nSize;
+}
+
+void CBatchExtractor::LeaveFile() {
+    ReleaseMarks();
+    m_pFileData = nullptr;
+    m_nFileFolderLength = 0;
+}
+
+bool CBatchExtractor::SelectsAnyEntry(const char16_t* nameBuffer, const SInputFile& file) {
+    char16_t relativeFolder[kPathCapacity];
+    EnterFile(nameBuffer, file, relativeFolder);
+    const bool marked = MarkSelectedEntries(relativeFolder, file.pData, file.nSize);
+    if (!marked)
+        StopForLackOfMemory();
+    LeaveFile();
+    return marked && MarkedAnyEntry();
+}
+
+bool CBatchExtractor::WalkFile(const char16_t* nameBuffer, const SInputFile& file) {
+    char16_t relativeFolder[kPathCapacity];
+    EnterFile(nameBuffer, file, relativeFolder);
     if (!MarkSelectedEntries(relativeFolder, file.pData, file.nSize))
         StopForLackOfMemory();
     if (!m_bOutOfMemory)
         ExtractData(relativeFolder, file.pData, file.nSize);
-    ReleaseMarks();
-    m_pFileData = nullptr;
-    m_nFileFolderLength = 0;
+    LeaveFile();
     // A stop ends the file as a cancelled prompt does.
     return !m_bStopRequested;
 }
@@ -139,9 +166,12 @@ bool CBatchExtractor::CreateOutputFolder(char16_t* nameBuffer) {
         return true;
     if (m_options.eExistingFolder == EExistingFolder::Rename)
         return CreateRenamedFolder(nameBuffer, result);
+    // Filled as a child container's folder that exists is; never a link.
+    if (m_options.eExistingFolder == EExistingFolder::Into && result == EFolderResult::Exists)
+        return true;
     for (;;) {
         {
-            const CProblemLines problem(*this);
+            const CProblemLines problem(*this, true, ELogTopic::FolderQuestion);
             LogJa(u"フォルダを作ることができませんでした。別の名前を入力してください。");
             LogEn(u"Cannot create directory. Please enter another name.");
         }

@@ -50,6 +50,14 @@ private:
     // Walks the file's data below the output folder nameBuffer names
     // (selection marks first). False when the run was asked to stop.
     bool WalkFile(const char16_t* nameBuffer, const SInputFile& file);
+    // Whether the selection takes any entry of the file, by a marking walk
+    // below nameBuffer that writes and reports nothing. False too when its
+    // memory could not be had (RanOutOfMemory).
+    bool SelectsAnyEntry(const char16_t* nameBuffer, const SInputFile& file);
+    // The state of a walk of the file below nameBuffer, and its end;
+    // relativeFolder (kPathCapacity characters) gets the folder in native form.
+    void EnterFile(const char16_t* nameBuffer, const SInputFile& file, char16_t* relativeFolder);
+    void LeaveFile();
     // The options' extraction folder, or else the current directory, into
     // root (kPathCapacity characters). False when it cannot be read or does
     // not fit.

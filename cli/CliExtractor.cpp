@@ -1,5 +1,7 @@
 #include "cli/CliExtractor.h"
 
+#include <algorithm>
+
 #include "batch/FolderName.h"
 #include "extract/EntryWords.h"
 #include "cmdline/Glob.h"
@@ -33,6 +35,13 @@ std::u16string PadLeft(const std::u16string& text, size_t width) {
 }
 
 }  // namespace
+
+// Where an entry is (or would be) written: its output folder, '/', its path.
+std::u16string OutputPath(const SEntryEvent& event) {
+    return std::u16string(event.pszFolder) + u"/" + event.pszPath;
+}
+
+bool LogsToErrors(const SCliOptions& options) { return options.bJson || options.bStdout; }
 
 void MakeConsoleText(const char16_t* line, char16_t* out, size_t capacity) {
     static const char16_t kHex[] = u"0123456789ABCDEF";
@@ -73,7 +82,9 @@ bool CGlobSelection::Selects(const char16_t* pathInFile) const {
 CCliExtractor::CCliExtractor(IPlatform& platform, const SExtractOptions& engineOptions, const SCliOptions& options,
                              CProgressLine& progress)
     : m_platform(platform), m_engine(platform, *this, engineOptions), m_options(options), m_progressLine(progress),
-      m_json(options.eMode), m_bSharesTerminal(options.bJson || ConsoleOutputIsTerminal()) {}
+      m_json(options.eMode), m_bSharesTerminal(LogsToErrors(options) || ConsoleOutputIsTerminal()),
+      m_bAsks(options.eExisting == SCliOptions::EExisting::Ask ||
+              (options.eExisting == SCliOptions::EExisting::Default && ConsoleIsInteractive())) {}
 
 void CCliExtractor::Say(const std::u16string& line) {
     if (!ShowsHumanOutput())
@@ -86,35 +97,98 @@ void CCliExtractor::Say(const std::u16string& line) {
     std::u16string shown(4 * safe.size() + 1, u'\0');
     MakeConsoleText(safe.c_str(), &shown[0], shown.size());
     shown.resize(StrLen16(shown.c_str()));
-    if (m_options.bJson)
+    if (LogsToErrors(m_options))
         ConsoleWriteErrorLine(shown.c_str());
     else if (!m_bLogFailed && !ConsoleWriteLine(shown.c_str()))
         ReportLogFailure();
 }
 
+void CCliExtractor::SayProblem(const std::u16string& line) {
+    Say(m_options.nQuiet > 0 && !m_strFile.empty() ? m_strFile + u": " + line : line);
+}
+
 void CCliExtractor::OnLogLine(const char16_t* line) {
     // The engine has shown control and direction characters as '?' already.
+    const ELogTopic topic = m_engine.LogTopic();
+    const std::u16string shown = topic == ELogTopic::Step ? std::u16string(line) : OwnWording(topic, line);
+    if (shown.empty())
+        return;
     if (m_options.nQuiet == 0)
-        Say(line);
+        Say(shown);
     else if (m_engine.IsProblemLine())
-        Say(m_strFile.empty() ? std::u16string(line) : m_strFile + u": " + line);
+        SayProblem(shown);
+}
+
+std::u16string CCliExtractor::OwnWording(ELogTopic topic, const char16_t* line) {
+    if (topic == ELogTopic::FolderQuestion)
+        return m_bAsks ? std::u16string(line) : u"";  // AskFolderName says why the file is skipped
+    FindWhyNotExtractable(topic);
+    return WhyNotExtractableText();
+}
+
+void CCliExtractor::FindWhyNotExtractable(ELogTopic topic) {
+    using EReason = SWhyNotExtractable::EReason;
+    if (m_whyNot.eReason != EReason::Unknown)
+        return;
+    if (topic == ELogTopic::FileNotCustom) {
+        m_whyNot.eReason = EReason::NotCustom;
+        return;
+    }
+    // The engine could not read it (or, listing, did not say): the tool looks.
+    switch (ProbeInputFile(m_strFile, m_whyNot.strSystemText)) {
+    case EReadFailure::NotFound: m_whyNot.eReason = EReason::NotFound; break;
+    case EReadFailure::Folder: m_whyNot.eReason = EReason::Folder; break;
+    case EReadFailure::CannotRead: m_whyNot.eReason = EReason::CannotRead; break;
+    case EReadFailure::TooLarge: m_whyNot.eReason = EReason::TooLarge; break;
+    case EReadFailure::None: m_whyNot.eReason = EReason::NotCustom; break;
+    }
+}
+
+std::u16string CCliExtractor::WhyNotExtractableText() const {
+    using EReason = SWhyNotExtractable::EReason;
+    const bool ja = m_engine.IsJapanese();
+    switch (m_whyNot.eReason) {
+    case EReason::NotFound:
+        return ja ? u"このファイルは展開できません（見つかりません）。" : u"This file is not extractable: it does not exist.";
+    case EReason::Folder:
+        return ja ? u"このファイルは展開できません（フォルダです）。" : u"This file is not extractable: it is a folder.";
+    case EReason::CannotRead:
+        return ja ? u"このファイルは展開できません（読み取れません: " + m_whyNot.strSystemText + u"）。"
+                  : u"This file is not extractable: it cannot be read (" + m_whyNot.strSystemText + u").";
+    case EReason::TooLarge:
+        return ja ? u"このファイルは展開できません（2 GiB 以上あります）。"
+                  : u"This file is not extractable: it is 2 GiB or larger.";
+    case EReason::NotCustom:
+    case EReason::Unknown: break;
+    }
+    return ja ? u"このファイルは展開できません（カスタムファイルではありません）。"
+              : u"This file is not extractable: it is not a custom file.";
 }
 
 void CCliExtractor::ReportLogFailure() {
-    if (m_bLogFailed)
+    if (m_bLogFailed || m_bOutputClosed)
         return;
-    m_bLogFailed = true;
     m_progressLine.Clear();
-    ConsoleWriteError((u"vanto-extract: cannot write the log: " + ConsoleErrorText() + u"; extracting goes on without it\n")
-                          .c_str());
+    // Nothing is written to the disk in these modes: the reader that went
+    // away wanted no more, as "head" does.
+    if (m_options.eMode != EJobMode::Extract && ConsoleOutputClosed()) {
+        m_bOutputClosed = true;
+        return;
+    }
+    m_bLogFailed = true;
+    const std::u16string what = m_options.bStdout ? u"vanto-extract: cannot write to standard output: "
+                                                  : u"vanto-extract: cannot write the log: ";
+    const std::u16string then = m_options.bStdout ? u"" : u"; extracting goes on without it";
+    ConsoleWriteError((what + ConsoleErrorText() + then + u"\n").c_str());
 }
 
 EFolderAnswer CCliExtractor::AskFolderName(char16_t* nameBuffer, size_t capacity, const char16_t* caption) {
-    // Without a person to ask (or told not to), the question counts as cancelled.
-    const bool ask = m_options.eExisting == SCliOptions::EExisting::Ask ||
-                     (m_options.eExisting == SCliOptions::EExisting::Default && ConsoleIsInteractive());
-    if (!ask)
+    // Without a person to ask (or told not to), the question counts as
+    // cancelled: the tool says what it did and what would have helped.
+    if (!m_bAsks) {
+        SayFolderSkipped(nameBuffer);
         return EFolderAnswer::GaveUp;
+    }
     if (!ConsoleFlush())
         ReportLogFailure();
     m_progressLine.Clear();
@@ -137,7 +211,27 @@ EFolderAnswer CCliExtractor::AskFolderName(char16_t* nameBuffer, size_t capacity
     return EFolderAnswer::Given;
 }
 
+void CCliExtractor::SayFolderSkipped(const char16_t* nameBuffer) {
+    const bool ja = m_engine.IsJapanese();
+    std::u16string name = nameBuffer;
+    name.resize(std::min(name.size(), name.find(u'\\')));
+    const std::u16string root = std::u16string(m_engine.ExtractionRoot()) + u"/";
+    if (PathItemAt(root + name).eKind == EPathKind::None) {
+        SayProblem(ja ? u"[" + name + u"] を作成できないため、スキップしました。"
+                      : u"[" + name + u"] cannot be created: skipped.");
+        return;
+    }
+    // The name --existing rename would take, as things stand now.
+    std::u16string free = name + u" (2)";
+    for (int number = 3; number <= 9999 && PathItemAt(root + free).eKind != EPathKind::None; ++number)
+        free = name + u" (" + Number(number) + u")";
+    SayProblem(ja ? u"[" + name + u"] は既にあるため、スキップしました。--existing rename なら [" + free + u"] に展開します。"
+                  : u"[" + name + u"] exists: skipped; --existing rename extracts into [" + free + u"]");
+}
+
 bool CCliExtractor::ContinueJob(const SJobProgress& progress) {
+    if (m_bOutputClosed)
+        return false;
     m_progressLine.Update(progress, m_strEntry.c_str());
     return true;
 }
@@ -147,6 +241,7 @@ void CCliExtractor::OnFileEvent(const SFileEvent& event) {
         m_strFile = event.pszPath;
         m_strFolder = event.pszFolder;
         m_counts = SFileCounts();
+        m_whyNot = SWhyNotExtractable();
         m_paths.clear();
         if (m_options.bManifest) {
             std::u16string absolute;
@@ -160,7 +255,11 @@ void CCliExtractor::OnFileEvent(const SFileEvent& event) {
     }
     if (m_options.bManifest && event.eResult == SFileEvent::EResult::Done && !WriteManifest(event.pszFolder))
         m_bManifestFailed = true;
-    if (m_options.bJson && !m_json.FileFinished(event, m_counts))
+    if (event.eResult == SFileEvent::EResult::NotExtractable)
+        FindWhyNotExtractable(ELogTopic::FileNotRead);
+    if (event.eResult == SFileEvent::EResult::NothingSelected)
+        ++m_nNothingSelected;
+    if (m_options.bJson && !m_bOutputClosed && !m_json.FileFinished(event, m_counts, m_whyNot))
         ReportLogFailure();
     SayFileSummary(event);
     m_strFile.clear();
@@ -170,6 +269,12 @@ void CCliExtractor::OnFileEvent(const SFileEvent& event) {
 void CCliExtractor::SayFileSummary(const SFileEvent& event) {
     const bool ja = m_engine.IsJapanese();
     const std::u16string file = event.pszPath + std::u16string(u": ");
+    if (event.eResult == SFileEvent::EResult::NothingSelected) {
+        // A problem line, and the file's verdict.
+        SayProblem(ja ? u"--include と --exclude に一致するエントリがありません。何も書き込みませんでした。"
+                      : u"No entry matches --include and --exclude: nothing written.");
+        return;
+    }
     if (m_options.eMode == EJobMode::Extract) {
         // The full log has its own verdict lines.
         if (m_options.nQuiet != 1)
@@ -190,18 +295,26 @@ void CCliExtractor::SayFileSummary(const SFileEvent& event) {
         return;
     }
     if (event.eResult != SFileEvent::EResult::Done) {
-        Say(file + (ja ? u"このファイルは展開できません。" : u"This file is not extractable."));
+        Say(file + WhyNotExtractableText());
         return;
     }
     if (m_options.nQuiet > 1)
         return;
+    SayTotals(file);
+}
+
+// The listing's last line: the entries shown, their bytes and problems.
+void CCliExtractor::SayTotals(const std::u16string& file) {
     const int32_t shown = m_counts.nEntries - m_counts.nFiltered;
     const bool test = m_options.eMode == EJobMode::Test;
-    if (ja)
-        Say(file + u"エントリ" + Number(shown) + (test ? u"個を検査、問題" : u"個、問題") + Number(m_counts.nProblems) +
-            u"件");
+    if (m_engine.IsJapanese())
+        Say(file + u"エントリ" + Number(shown) + (test ? u"個を検査、格納" : u"個、格納") +
+            Number(m_counts.nStoredBytes) + u"バイト、内容" + Number(m_counts.nContentBytes) + u"バイト、問題" +
+            Number(m_counts.nProblems) + u"件");
     else
         Say(file + Count(shown, "entry", "entries") + (test ? u" tested, " : u", ") +
+            Count(m_counts.nStoredBytes, "byte", "bytes") + u" stored, " +
+            Count(m_counts.nContentBytes, "byte", "bytes") + u" of content, " +
             Count(m_counts.nProblems, "problem", "problems"));
 }
 
@@ -228,34 +341,67 @@ uint32_t CCliExtractor::FindCollision(const SEntryEvent& event) {
     return found->second && folder ? 0u : uint32_t(kProblemCollides);
 }
 
+uint32_t CCliExtractor::EntryProblems(const SEntryEvent& event) {
+    if (event.eStatus == EEntryStatus::Filtered)
+        return event.nProblems;
+    if (m_options.eMode != EJobMode::Extract && !m_options.bStdout)
+        return event.nProblems | FindCollision(event);
+    // Extraction and -p give out a payload that does not inflate as it
+    // stands: written, but not as the file meant it. -p puts nothing on the
+    // disk: a path's length is none of its business.
+    uint32_t problems = m_options.bStdout ? event.nProblems & ~uint32_t(kProblemTooLong) : event.nProblems;
+    const bool givenOut = event.eStatus == EEntryStatus::Written || event.eStatus == EEntryStatus::Listed;
+    if (event.eKind == EEntryKind::GzipFailed && givenOut)
+        problems |= kProblemGzipFails;
+    return problems;
+}
+
+void CCliExtractor::CountEntry(const SEntryEvent& event, uint32_t problems) {
+    if (event.eStatus == EEntryStatus::Written)
+        ++(event.eKind == EEntryKind::Child ? m_counts.nFolders : m_counts.nWritten);
+    else if (event.eStatus != EEntryStatus::Listed)
+        ++m_counts.nSkipped;
+    if (event.eKind != EEntryKind::Child && event.nContentSize >= 0) {
+        m_counts.nStoredBytes += event.nStoredSize;
+        m_counts.nContentBytes += event.nContentSize;
+    }
+    if (problems != 0 || (event.eStatus != EEntryStatus::Written && event.eStatus != EEntryStatus::Listed)) {
+        ++m_counts.nProblems;
+        ++m_nRunProblems;
+    }
+}
+
 void CCliExtractor::OnEntryEvent(const SEntryEvent& event) {
     ++m_counts.nEntries;
     m_strEntry = event.pszPath;
     if (m_options.bManifest)
         m_manifest.AddEntry(event);
-    uint32_t problems = event.nProblems;
+    const uint32_t problems = EntryProblems(event);
     if (event.eStatus == EEntryStatus::Filtered) {
         ++m_counts.nFiltered;
     } else {
-        if (m_options.eMode != EJobMode::Extract)
-            problems |= FindCollision(event);
-        if (event.eStatus == EEntryStatus::Written)
-            ++(event.eKind == EEntryKind::Child ? m_counts.nFolders : m_counts.nWritten);
-        else if (event.eStatus != EEntryStatus::Listed)
-            ++m_counts.nSkipped;
-        const bool problem = m_options.eMode == EJobMode::Extract
-                                 ? event.eStatus != EEntryStatus::Written && event.eStatus != EEntryStatus::Listed
-                                 : problems != 0;
-        if (problem) {
-            ++m_counts.nProblems;
-            if (m_options.eMode != EJobMode::Extract)
-                ++m_nRunProblems;
-        }
+        const int32_t problemsBefore = m_counts.nProblems;
+        CountEntry(event, problems);
+        const bool problem = m_counts.nProblems != problemsBefore;
         // The listing: every entry, or with -q and -qq the ones with a problem.
         if (m_options.eMode != EJobMode::Extract && (m_options.nQuiet == 0 || problem))
             SayEntry(event, problems);
+        if (m_options.eMode == EJobMode::Extract && (problems & kProblemGzipFails))
+            SayProblem(m_engine.IsJapanese()
+                           ? u"gzip データを伸長できないため、そのまま書き込みました [" + OutputPath(event) + u"]。"
+                           : u"Gzip data does not inflate: written as stored [" + OutputPath(event) + u"].");
+        if (m_options.bStdout)
+            WriteContent(event);
     }
-    if (m_options.bJson && !m_json.Entry(m_strFile.c_str(), event, problems))
+    if (m_options.bJson && !m_bOutputClosed && !m_json.Entry(m_strFile.c_str(), event, problems))
+        ReportLogFailure();
+}
+
+void CCliExtractor::WriteContent(const SEntryEvent& event) {
+    if (event.eStatus != EEntryStatus::Listed || event.eKind == EEntryKind::Child || !event.pContent ||
+        m_bOutputClosed || m_bLogFailed)
+        return;
+    if (!ConsoleWriteBytes(event.pContent, size_t(event.nContentSize)))
         ReportLogFailure();
 }
 
@@ -277,12 +423,9 @@ bool CCliExtractor::WriteManifest(const char16_t* folder) {
     }
     if (written && m_options.nQuiet == 0)
         Say((ja ? u"マニフェスト [" : u"Manifest written [") + std::u16string(name) + (ja ? u"] を書き込みました。" : u"]."));
-    if (!written) {
-        // A problem line, shown with -q and -qq too.
-        const std::u16string line = (ja ? u"マニフェスト [" : u"Cannot write the manifest [") + std::u16string(name) +
-                                    (ja ? u"] を書き込めませんでした。" : u"].");
-        Say(m_options.nQuiet > 0 ? m_strFile + u": " + line : line);
-    }
+    if (!written)
+        SayProblem((ja ? u"マニフェスト [" : u"Cannot write the manifest [") + std::u16string(name) +
+                   (ja ? u"] を書き込めませんでした。" : u"]."));
     return written;
 }
 
@@ -297,7 +440,7 @@ void CCliExtractor::SayEntry(const SEntryEvent& event, uint32_t problems) {
     std::u16string line = PadRight(kindless ? u"-" : Ascii(KindWord(event.eKind)), 11);
     line += PadLeft(Number(event.nStoredSize), 11);
     line += PadLeft(event.nContentSize >= 0 ? Number(event.nContentSize) : u"-", 11);
-    line += u"  " + std::u16string(event.pszFolder) + u"/" + event.pszPath;
+    line += u"  " + OutputPath(event);
     if (folder && *event.pszPath)
         line += u"/";
     const std::vector<const char*> words = ProblemWords(problems);
@@ -307,11 +450,14 @@ void CCliExtractor::SayEntry(const SEntryEvent& event, uint32_t problems) {
 }
 
 EExitStatus CCliExtractor::FinishRun(int32_t filesDone) {
+    if (m_bOutputClosed)
+        return EExitStatus::Cut;
     const int32_t files = int32_t(m_options.files.size());
     EExitStatus status = EExitStatus::Done;
-    if (!LogWritten() || filesDone != files || m_bManifestFailed)
+    // A file of which nothing was selected was read whole: a problem, not a failure.
+    if (!LogWritten() || filesDone + m_nNothingSelected != files || m_bManifestFailed)
         status = EExitStatus::Failed;
-    else if (m_options.eMode == EJobMode::Extract ? m_engine.EntryProblemCount() > 0 : m_nRunProblems > 0)
+    else if (m_nRunProblems > 0 || m_nNothingSelected > 0)
         status = EExitStatus::Problem;
     if (m_options.bJson && !m_json.RunFinished(files, filesDone, int(status))) {
         ReportLogFailure();

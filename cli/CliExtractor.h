@@ -1,7 +1,9 @@
 // The command-line tool's side of the engine: the log on standard output (or
-// standard error beside JSON events), the folder-name question on the
-// terminal, the listing of -l and -t, JSON events, the progress line and the
-// --include/--exclude selection. No sound.
+// standard error beside -p's content, and with --log beside JSON events), the
+// folder-name question on the terminal, the listing of -l and -t, -p's
+// content, JSON events, the progress line and the --include/--exclude
+// selection; the tool's own wording of the lines the engine marks with a
+// topic (why a file is not extracted, a folder that is taken). No sound.
 #pragma once
 
 #include <map>
@@ -54,22 +56,46 @@ public:
     void OnContainerEnd(const SContainerEnd& end) override;
 
     // The exit status of the run, once ExtractDroppedFiles is done; also
-    // reported as the last JSON event.
+    // reported as the last JSON event (unless standard output was closed).
     EExitStatus FinishRun(int32_t filesDone);
 
     // False once the log or the events could not be written. The run goes
     // on regardless; standard error has been told.
     bool LogWritten() const { return !m_bLogFailed; }
-    // Reports a failed output on standard error, once.
+    // Called at once after standard output failed. A listing (-l, -t, -p)
+    // whose reader has gone ends quietly (OutputClosed); any other failure is
+    // reported on standard error, once, and the run goes on.
     void ReportLogFailure();
+    // True once a listing's standard output was closed by its reader: the
+    // engine was asked to stop, nothing more is said, and the run ends
+    // with EExitStatus::Cut.
+    bool OutputClosed() const { return m_bOutputClosed; }
 
 private:
     // One line of the human output, where the options send it.
     void Say(const std::u16string& line);
-    bool ShowsHumanOutput() const { return !(m_options.bJson && m_options.nQuiet > 0); }
+    // A problem line: with -q and -qq led by the file.
+    void SayProblem(const std::u16string& line);
+    bool ShowsHumanOutput() const { return (!m_options.bJson || m_options.bLog) && !m_bOutputClosed; }
+    // The line that takes the place of the engine's line with that topic;
+    // empty: the line is not shown.
+    std::u16string OwnWording(ELogTopic topic, const char16_t* line);
     void SayEntry(const SEntryEvent& event, uint32_t problems);
     void SayFileSummary(const SFileEvent& event);
+    // Without a question: the output folder nameBuffer names is skipped, and
+    // the line says why and what --existing rename would do.
+    void SayFolderSkipped(const char16_t* nameBuffer);
+    void SayTotals(const std::u16string& file);
     uint32_t FindCollision(const SEntryEvent& event);
+    // The entry's problems as this mode counts them.
+    uint32_t EntryProblems(const SEntryEvent& event);
+    void CountEntry(const SEntryEvent& event, uint32_t problems);
+    // -p: the entry's content on standard output.
+    void WriteContent(const SEntryEvent& event);
+    // Why the current file is not extracted (found once per file): the
+    // engine's topic says whether it was read; the rest the tool finds.
+    void FindWhyNotExtractable(ELogTopic topic);
+    std::u16string WhyNotExtractableText() const;
     // Writes the current file's manifest beside its output folder, never
     // over anything. False when it could not be written.
     bool WriteManifest(const char16_t* folder);
@@ -88,13 +114,23 @@ private:
     std::u16string m_strFolder;    // its output folder's name, as first tried
     std::u16string m_strEntry;     // the last entry walked, for the progress line
     SFileCounts m_counts;          // the current file's
-    int32_t m_nRunProblems = 0;    // entries with a problem in the List and Test modes
+    int32_t m_nRunProblems = 0;    // entries with a problem, in every mode
+    int32_t m_nNothingSelected = 0;  // files of which the selection took no entry
+    SWhyNotExtractable m_whyNot;   // the current file's, once found
+    const bool m_bAsks;            // whether a taken output folder is asked about
+    bool m_bOutputClosed = false;
     // The current file's paths with letter case folded, and whether each is
     // a folder (a folder may be filled twice; anything else collides).
     std::map<std::u16string, bool> m_paths;
     CManifestBuilder m_manifest;
     bool m_bManifestFailed = false;  // a manifest could not be written: the run ends with 1
 };
+
+// Whether the human output goes to standard error (beside --json's events or
+// -p's content) rather than standard output.
+bool LogsToErrors(const SCliOptions& options);
+// Where an entry is (or would be) written: its output folder, '/', its path.
+std::u16string OutputPath(const SEntryEvent& event);
 
 // The text as a terminal may show it: bytes of a file name that are not
 // UTF-8 (escaped bytes) are shown as \xNN, which takes up to four times the

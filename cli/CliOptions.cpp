@@ -5,7 +5,7 @@
 namespace {
 
 enum EOption {
-    kList, kTest, kOutputFolder, kInclude, kExclude, kExisting, kQuiet, kManifest, kJson, kProgress,
+    kList, kTest, kStdout, kOutputFolder, kInclude, kExclude, kExisting, kQuiet, kManifest, kJson, kLog, kProgress,
     kJapanese, kEnglish, kCodePage, kVersion, kHelp,
 };
 
@@ -15,7 +15,14 @@ const std::vector<SOptionRow>& OptionTable() {
         {u"-l, --list", nullptr, kList, u"list every entry as it would be written; write nothing",
          u"Modes (extraction when none is given):"},
         {u"-t, --test", nullptr, kTest, u"read every entry and check every gzip stream; write nothing"},
-        {u"-C", u"DIR", kOutputFolder, u"extract into DIR instead of the current folder", u"Options:"},
+        {u"-p, --stdout", nullptr, kStdout,
+         u"write the selected entries' content (inflated, as extraction\n"
+         u"writes it) to standard output, in the file's order; nothing\n"
+         u"goes to the disk, the listing goes to standard error"},
+        {u"-C", u"DIR", kOutputFolder,
+         u"extract into DIR instead of the current folder; DIR and its\n"
+         u"missing parents are created (never through a link)",
+         u"Options:"},
         {u"--include", u"GLOB", kInclude, u"take only entries whose path inside the file matches GLOB"},
         {u"--exclude", u"GLOB", kExclude,
          u"leave out entries whose path matches GLOB (both repeatable;\n"
@@ -23,16 +30,17 @@ const std::vector<SOptionRow>& OptionTable() {
          u"without a '/' GLOB matches a name at any level; a folder's\n"
          u"pattern takes or leaves all below it)"},
         {u"--existing", u"WHAT", kExisting,
-         u"when the output folder exists: ask, skip or rename to\n"
-         u"\"NAME (2)\", ... (default: ask on a terminal, else skip)"},
+         u"when the output folder exists: ask, skip, rename to\n"
+         u"\"NAME (2)\", ..., or into: fill it, skipping the files that\n"
+         u"exist (default: ask on a terminal, else skip)"},
         {u"-q", nullptr, kQuiet, u"show only problems and one summary line per file"},
         {u"-qq", nullptr, kHelpOnly, u"show only problems"},
         {u"--manifest", nullptr, kManifest,
          u"write NAME.vanto.json beside each folder NAME: what\n"
          u"vanto-pack needs to build the file again"},
         {u"--json", nullptr, kJson,
-         u"JSON Lines events on standard output; the log goes to\n"
-         u"standard error (nowhere with -q)"},
+         u"JSON Lines events on standard output; the log is not shown"},
+        {u"--log", nullptr, kLog, u"with --json, the log on standard error as well"},
         {u"--progress", nullptr, kProgress,
          u"plain progress lines on standard error (a terminal gets a\n"
          u"status line anyway, unless -q is given)"},
@@ -64,14 +72,15 @@ bool SetExisting(SCliOptions& options, const std::u16string& value, std::u16stri
         SCliOptions::EExisting eExisting;
     } kWords[] = {{u"ask", SCliOptions::EExisting::Ask},
                   {u"skip", SCliOptions::EExisting::Skip},
-                  {u"rename", SCliOptions::EExisting::Rename}};
+                  {u"rename", SCliOptions::EExisting::Rename},
+                  {u"into", SCliOptions::EExisting::Into}};
     for (const auto& word : kWords) {
         if (value == word.pszWord) {
             options.eExisting = word.eExisting;
             return true;
         }
     }
-    error = u"--existing takes ask, skip or rename, not: " + value;
+    error = u"--existing takes ask, skip, rename or into, not: " + value;
     return false;
 }
 
@@ -83,6 +92,8 @@ bool SetOption(SCliOptions& options, int id, const std::u16string& name, const s
     case kQuiet: options.nQuiet = options.nQuiet < 2 ? options.nQuiet + 1 : 2; return true;
     case kManifest: options.bManifest = true; return true;
     case kJson: options.bJson = true; return true;
+    case kLog: options.bLog = true; return true;
+    case kStdout: options.bStdout = true; return true;
     case kProgress: options.bProgress = true; return true;
     case kJapanese: options.eLanguage = SCliOptions::ELanguage::Japanese; return true;
     case kEnglish: options.eLanguage = SCliOptions::ELanguage::English; return true;
@@ -110,6 +121,26 @@ bool SetOption(SCliOptions& options, int id, const std::u16string& name, const s
     return true;
 }
 
+// Options that exclude each other, or need another.
+bool CheckCombinations(SCliOptions& options, std::u16string& error) {
+    if (options.bManifest && (options.eMode != EJobMode::Extract || options.bStdout))
+        error = u"--manifest goes with extraction into folders, not with -l, -t or -p";
+    else if (options.bStdout && options.eMode != EJobMode::Extract)
+        error = u"-p cannot be combined with -l or -t";
+    else if (options.bStdout && options.bJson)
+        error = u"-p and --json both write to standard output";
+    else if (options.bStdout && !options.strOutputFolder.empty())
+        error = u"-p writes to standard output, not into -C's folder";
+    else if (options.bLog && !options.bJson)
+        error = u"--log goes with --json (without it the log is shown anyway)";
+    if (!error.empty())
+        return false;
+    // -p walks as -l does; what it takes goes to standard output.
+    if (options.bStdout)
+        options.eMode = EJobMode::List;
+    return true;
+}
+
 }  // namespace
 
 bool ParseCliOptions(const std::vector<std::u16string>& args, SCliOptions& options, std::u16string& error) {
@@ -126,14 +157,10 @@ bool ParseCliOptions(const std::vector<std::u16string>& args, SCliOptions& optio
         error = u"no file given";
         return false;
     }
-    if (options.bManifest && options.eMode != EJobMode::Extract) {
-        error = u"--manifest goes with extraction, not with -l or -t";
-        return false;
-    }
-    return true;
+    return CheckCombinations(options, error);
 }
 
-const char16_t* CliUsageLine() { return u"Usage: vanto-extract [-l|-t] [options] FILE...\n"; }
+const char16_t* CliUsageLine() { return u"Usage: vanto-extract [-l|-t|-p] [options] FILE...\n"; }
 
 std::u16string CliUsageText() {
     return std::u16string(CliUsageLine()) +
@@ -142,13 +169,18 @@ std::u16string CliUsageText() {
            OptionsHelp(OptionTable()) +
            u"\n"
            u"Exit status:\n"
-           u"  0  every file was extracted (listed, tested) and nothing was wrong\n"
-           u"  1  a file could not be read or extracted, or the output could not be written\n"
-           u"  2  usage error\n"
-           u"  3  every file was read, but an entry had a problem: extraction could not\n"
-           u"     write it as it should be (damaged, unsafe name, path too long, name taken,\n"
-           u"     a file that could not be created or written); -l and -t found a damaged\n"
-           u"     entry, an unsafe name, a path too long or names that collide, and -t a\n"
-           u"     gzip stream that fails or has data after its end, or data after a\n"
-           u"     container's last entry";
+           u"  0    every file was extracted (listed, tested) and nothing was wrong\n"
+           u"  1    a file could not be read or extracted, or the output could not be written\n"
+           u"  2    usage error\n"
+           u"  3    every file was read, but an entry had a problem: extraction could not\n"
+           u"       write it as it should be (damaged, unsafe name, path too long, name taken,\n"
+           u"       a file that could not be created or written) or wrote a gzip payload\n"
+           u"       that does not inflate as it stands; -l and -t found a damaged entry, an\n"
+           u"       unsafe name, a path too long or names that collide, and -t a gzip stream\n"
+           u"       that fails or has data after its end, or data after a container's last\n"
+           u"       entry; -p a damaged entry, an unsafe name or a gzip payload that does not\n"
+           u"       inflate; or --include and --exclude took no entry of a file\n"
+           u"  141  -l, -t or -p: standard output was closed by its reader (a listing piped\n"
+           u"       into head): the run ended at once; on Linux by SIGPIPE, as a shell\n"
+           u"       reports it";
 }

@@ -14,14 +14,17 @@ struct SCliOptions {
         Ask,      // asked on standard input, terminal or not
         Skip,     // the file is not extracted
         Rename,   // "NAME (2)", "NAME (3)", ...
+        Into,     // an existing folder is filled; files that exist are skipped
     };
 
     ELanguage eLanguage = ELanguage::Default;
-    EJobMode eMode = EJobMode::Extract;  // -l, -t
+    EJobMode eMode = EJobMode::Extract;  // -l, -t; List for -p
     std::u16string strOutputFolder;      // -C DIR; empty: the current directory
     unsigned nCodePage = 0;              // --codepage N; 0: the platform's default
     int nQuiet = 0;                      // -q: 1, -qq: 2
     bool bJson = false;                  // --json
+    bool bLog = false;                   // --log: with --json, the log on standard error
+    bool bStdout = false;                // -p: the content on standard output, nothing on disk
     bool bProgress = false;              // --progress: plain progress lines
     bool bManifest = false;              // --manifest: NAME.vanto.json beside each folder
     EExisting eExisting = EExisting::Default;

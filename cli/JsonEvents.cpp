@@ -22,10 +22,23 @@ const char* ResultWord(SFileEvent::EResult result) {
     case SFileEvent::EResult::Aborted: return "aborted";
     case SFileEvent::EResult::NotExtractable: return "not-extractable";
     case SFileEvent::EResult::NoRoot: return "no-root";
+    case SFileEvent::EResult::NothingSelected: return "nothing-selected";
     }
     return "aborted";
 }
 
+
+const char* ReasonWord(SWhyNotExtractable::EReason reason) {
+    switch (reason) {
+    case SWhyNotExtractable::EReason::NotFound: return "not-found";
+    case SWhyNotExtractable::EReason::Folder: return "folder";
+    case SWhyNotExtractable::EReason::CannotRead: return "cannot-read";
+    case SWhyNotExtractable::EReason::TooLarge: return "too-large";
+    case SWhyNotExtractable::EReason::NotCustom:
+    case SWhyNotExtractable::EReason::Unknown: break;
+    }
+    return "not-custom";
+}
 
 }  // namespace
 
@@ -73,11 +86,17 @@ bool CJsonEvents::Entry(const char16_t* file, const SEntryEvent& entry, uint32_t
     return m_output.WriteEvent(event);
 }
 
-bool CJsonEvents::FileFinished(const SFileEvent& file, const SFileCounts& counts) {
+bool CJsonEvents::FileFinished(const SFileEvent& file, const SFileCounts& counts,
+                               const SWhyNotExtractable& whyNot) {
     Json event = NewEvent("file-finished");
     event["file"] = JsonText(file.pszPath);
     event["folder"] = JsonText(file.pszFolder);
     event["result"] = ResultWord(file.eResult);
+    if (file.eResult == SFileEvent::EResult::NotExtractable) {
+        event["reason"] = ReasonWord(whyNot.eReason);
+        if (!whyNot.strSystemText.empty())
+            event["error"] = JsonText(whyNot.strSystemText);
+    }
     event["size"] = file.nSize >= 0 ? Json(file.nSize) : Json(nullptr);
     event["entries"] = counts.nEntries;
     event["written"] = counts.nWritten;
@@ -85,6 +104,8 @@ bool CJsonEvents::FileFinished(const SFileEvent& file, const SFileCounts& counts
     event["skipped"] = counts.nSkipped;
     event["filtered"] = counts.nFiltered;
     event["problems"] = counts.nProblems;
+    event["stored"] = counts.nStoredBytes;
+    event["content"] = counts.nContentBytes;
     return m_output.WriteEvent(event);
 }
 

@@ -7,6 +7,7 @@
 #include "batch/PathList.h"
 #include "cli/CliExtractor.h"
 #include "cli/CliOptions.h"
+#include "cli/OutputFolder.h"
 #include "cli/ProgressLine.h"
 #include "cmdline/ToolRunner.h"
 #include "console/Console.h"
@@ -21,6 +22,43 @@ namespace {
 const char16_t kTool[] = u"vanto-extract";
 
 EExitStatus UsageError(const std::u16string& message) { return ::UsageError(kTool, message, CliUsageLine()); }
+
+// -C DIR into extractionFolder: made when it is missing, unless nothing is
+// to be written. Done, or the status of a refusal that standard error tells.
+EExitStatus PrepareOutputFolder(IPlatform& platform, const SCliOptions& options, std::u16string& extractionFolder) {
+    const SOutputFolder folder =
+        ReadyOutputFolder(platform, options.strOutputFolder, options.eMode == EJobMode::Extract);
+    extractionFolder = folder.strAbsolute;
+    switch (folder.eResult) {
+    case EOutputFolder::Ready: return EExitStatus::Done;
+    case EOutputFolder::NotAFolder: return UsageError(u"not a folder: " + folder.strAt);
+    case EOutputFolder::Link:
+        ConsoleWriteError((std::u16string(kTool) + u": -C " + options.strOutputFolder + u": a link stands at " +
+                           folder.strAt + u"; no folder is made through one\n")
+                              .c_str());
+        break;
+    case EOutputFolder::Climbs:
+        ConsoleWriteError((std::u16string(kTool) + u": -C " + options.strOutputFolder +
+                           u": '..' in the folders to be made; name them without it\n")
+                              .c_str());
+        break;
+    case EOutputFolder::CannotCreate:
+        ConsoleWriteError((std::u16string(kTool) + u": -C " + options.strOutputFolder + u": cannot create " +
+                           folder.strAt + u"\n")
+                              .c_str());
+        break;
+    }
+    return EExitStatus::Failed;
+}
+
+// What the engine does with an output folder that is taken.
+EExistingFolder ExistingFolderPolicy(SCliOptions::EExisting existing) {
+    switch (existing) {
+    case SCliOptions::EExisting::Rename: return EExistingFolder::Rename;
+    case SCliOptions::EExisting::Into: return EExistingFolder::Into;
+    default: return EExistingFolder::Ask;  // the front end asks, or says why it skips
+    }
+}
 
 // Where the progress goes: a status line on a terminal unless -q is given;
 // plain lines with --progress; otherwise nowhere.
@@ -55,8 +93,11 @@ EExitStatus Run(const std::vector<std::u16string>& args) {
         return UsageError(u"code page not supported here: " +
                           Utf8ToUtf16String(std::to_string(options.nCodePage).c_str()));
     std::u16string extractionFolder;
-    if (!options.strOutputFolder.empty() && !ResolveExistingFolder(options.strOutputFolder, extractionFolder))
-        return UsageError(u"not a folder: " + options.strOutputFolder);
+    if (!options.strOutputFolder.empty()) {
+        const EExitStatus prepared = PrepareOutputFolder(platform, options, extractionFolder);
+        if (prepared != EExitStatus::Done)
+            return prepared;
+    }
 
     const CGlobSelection selection(options.includes, options.excludes);
     SExtractOptions engineOptions;
@@ -65,8 +106,7 @@ EExitStatus Run(const std::vector<std::u16string>& args) {
     engineOptions.eMode = options.eMode;
     if (!options.includes.empty() || !options.excludes.empty())
         engineOptions.pSelection = &selection;
-    if (options.eExisting == SCliOptions::EExisting::Rename)
-        engineOptions.eExistingFolder = EExistingFolder::Rename;
+    engineOptions.eExistingFolder = ExistingFolderPolicy(options.eExisting);
 
     std::vector<long long> sizes;
     const CProgressLine::EStyle style = ProgressStyle(options);
@@ -75,7 +115,7 @@ EExitStatus Run(const std::vector<std::u16string>& args) {
             sizes.push_back(FileSizeAt(file));
     }
     CProgressLine progress(style, sizes);
-    if (options.bJson)
+    if (LogsToErrors(options))
         ConsoleBufferErrors();  // the log goes there
     CCliExtractor extractor(platform, engineOptions, options, progress);
     CPathList drop(options.files);  // the files, read as the paths of one drop
@@ -87,11 +127,13 @@ EExitStatus Run(const std::vector<std::u16string>& args) {
         ConsoleFlush();
         return EExitStatus::Failed;
     }
+    if (extractor.OutputClosed())
+        return EExitStatus::Cut;  // quietly: the reader wanted no more
     progress.Finish();
     const EExitStatus status = extractor.FinishRun(done);
     if (!ConsoleFlush()) {
         extractor.ReportLogFailure();
-        return EExitStatus::Failed;
+        return extractor.OutputClosed() ? EExitStatus::Cut : EExitStatus::Failed;
     }
     return status;
 }

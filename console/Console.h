@@ -14,6 +14,14 @@
 bool ConsoleWriteLine(const char16_t* line);
 // One line of UTF-8 on standard output, as ConsoleWriteLine.
 bool ConsoleWriteUtf8Line(const std::string& line);
+// Bytes on standard output as they are: on Windows standard output is put in
+// binary mode first (no line end is turned into CR LF, a console too gets
+// the bytes). False once standard output has failed.
+bool ConsoleWriteBytes(const uint8_t* data, size_t size);
+// Called at once after a write to standard output failed: true when it
+// failed because the reading end of its pipe was closed (a listing piped
+// into "head"), not for a full device or another failure.
+bool ConsoleOutputClosed();
 // Text on standard error, as is (no newline added), flushed at once.
 void ConsoleWriteError(const char16_t* text);
 // One log line on standard error (the log beside JSON events), left in the
@@ -49,7 +57,9 @@ std::u16string DefaultLocaleName();
 // file names are bytes), and on Linux SIGPIPE and SIGXFSZ ignored (a closed
 // pipe or a file-size limit shows as a failed write, which the tool reports)
 // and partial output files removed on SIGINT, SIGTERM and SIGHUP. Returns
-// run's status.
+// run's status; a run that returns kClosedOutputStatus ends, on Linux, by
+// SIGPIPE itself, as the tools a shell pipes into "head" do.
+enum : int { kClosedOutputStatus = 141 };  // 128 + SIGPIPE, as a shell reports it
 using ToolRun = int (*)(const std::vector<std::u16string>& args);
 #ifdef _WIN32
 int ConsoleRunTool(int argc, wchar_t** argv, ToolRun run);

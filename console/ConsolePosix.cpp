@@ -2,6 +2,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -17,6 +18,13 @@ bool ConsoleWriteUtf8Line(const std::string& line) {
     std::fputc('\n', stdout);
     return !std::ferror(stdout);
 }
+
+bool ConsoleWriteBytes(const uint8_t* data, size_t size) {
+    std::fwrite(data, 1, size, stdout);
+    return !std::ferror(stdout);
+}
+
+bool ConsoleOutputClosed() { return errno == EPIPE; }
 
 void ConsoleWriteError(const char16_t* text) {
     const std::string bytes = Utf16ToUtf8String(text);
@@ -59,12 +67,6 @@ std::u16string DefaultLocaleName() {
 }
 
 
-
-
-
-
-
-
 int ConsoleRunTool(int argc, char** argv, ToolRun run) {
     signal(SIGPIPE, SIG_IGN);
     signal(SIGXFSZ, SIG_IGN);
@@ -72,5 +74,13 @@ int ConsoleRunTool(int argc, char** argv, ToolRun run) {
     std::vector<std::u16string> args;
     for (int i = 1; i < argc; ++i)
         args.push_back(NativeNameToUtf16String(argv[i]));
-    return run(args);
+    const int status = run(args);
+    if (status == kClosedOutputStatus) {
+        // Ended as the signal ends the tools it is compared with: a parent
+        // that waits sees SIGPIPE, a shell reports 141.
+        std::fflush(stderr);
+        signal(SIGPIPE, SIG_DFL);
+        raise(SIGPIPE);
+    }
+    return status;
 }

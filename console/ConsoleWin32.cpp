@@ -1,5 +1,9 @@
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -44,6 +48,21 @@ bool ConsoleWriteUtf8Line(const std::string& line) {
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fputc('\n', stdout);
     return !std::ferror(stdout);
+}
+
+bool ConsoleWriteBytes(const uint8_t* data, size_t size) {
+    static const bool binary = _setmode(_fileno(stdout), _O_BINARY) != -1;
+    std::fwrite(data, 1, size, stdout);
+    return binary && !std::ferror(stdout);
+}
+
+bool ConsoleOutputClosed() {
+    // The C library turns the system's ERROR_BROKEN_PIPE into EPIPE, and
+    // ERROR_NO_DATA (the reader of a pipe closed its end) into EINVAL, which
+    // a write to a pipe gets for nothing else.
+    if (errno == EPIPE)
+        return true;
+    return errno == EINVAL && GetFileType(GetStdHandle(STD_OUTPUT_HANDLE)) == FILE_TYPE_PIPE;
 }
 
 void ConsoleWriteError(const char16_t* text) {

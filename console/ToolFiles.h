@@ -57,6 +57,19 @@ struct SPathItem {
 };
 SPathItem PathItemAt(const std::u16string& path);
 
+// Why an input file cannot be read whole (the engine reads regular files of
+// less than 2 GiB, following links), for the tools to say so.
+enum class EReadFailure {
+    None,        // it opens, and is a regular file of less than 2 GiB
+    NotFound,    // nothing has that name (or a folder on the way is missing)
+    Folder,      // a folder has that name
+    CannotRead,  // the system refuses it, or it is not a regular file: see systemText
+    TooLarge,    // 2 GiB or more
+};
+// Looks at path as the engine would read it; systemText gets the system's
+// message for CannotRead.
+EReadFailure ProbeInputFile(const std::u16string& path, std::u16string& systemText);
+
 // Moves the file `from` to `to`, replacing a file there (both in one folder).
 bool ReplaceFileAt(const std::u16string& from, const std::u16string& to);
 bool RemoveFileAt(const std::u16string& path);

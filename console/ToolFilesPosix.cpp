@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "base/Utf.h"
 #include "console/ToolFiles.h"
@@ -82,6 +84,31 @@ SPathItem PathItemAt(const std::u16string& path) {
         item.nSize = (long long)st.st_size;
     }
     return item;
+}
+
+EReadFailure ProbeInputFile(const std::u16string& path, std::u16string& systemText) {
+    char native[PATH_MAX];
+    struct stat st;
+    if (!Utf16ToNativeName(path.c_str(), native, sizeof native)) {
+        errno = ENAMETOOLONG;
+    } else if (stat(native, &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            return EReadFailure::Folder;
+        if (S_ISREG(st.st_mode) && st.st_size >= 0x80000000LL)
+            return EReadFailure::TooLarge;
+        const int fd = open(native, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd >= 0) {
+            close(fd);
+            if (S_ISREG(st.st_mode))
+                return EReadFailure::None;
+            systemText = u"not a regular file";
+            return EReadFailure::CannotRead;
+        }
+    } else if (errno == ENOENT || errno == ENOTDIR) {
+        return EReadFailure::NotFound;
+    }
+    systemText = Utf8ToUtf16String(std::strerror(errno));
+    return EReadFailure::CannotRead;
 }
 
 bool ReplaceFileAt(const std::u16string& from, const std::u16string& to) {

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "base/Text.h"
@@ -13,7 +14,41 @@ EPathKind KindOf(DWORD attributes) {
     return attributes & FILE_ATTRIBUTE_DIRECTORY ? EPathKind::Folder : EPathKind::File;
 }
 
+// The system's message for an error code, without its line end.
+std::u16string SystemMessage(DWORD error) {
+    WCHAR text[512];
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
+                                  512, nullptr);
+    while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n' || text[length - 1] == L' '))
+        --length;
+    if (length == 0)
+        return u"error " + std::u16string(AsChar16(std::to_wstring(error).c_str()));
+    return std::u16string(AsChar16(text), length);
+}
+
 }  // namespace
+
+EReadFailure ProbeInputFile(const std::u16string& path, std::u16string& systemText) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(AsWide(path.c_str()), GetFileExInfoStandard, &data)) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return EReadFailure::NotFound;
+        systemText = SystemMessage(error);
+        return EReadFailure::CannotRead;
+    }
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        return EReadFailure::Folder;
+    if (data.nFileSizeHigh != 0 || data.nFileSizeLow >= 0x80000000u)
+        return EReadFailure::TooLarge;
+    const HANDLE h = CreateFileW(AsWide(path.c_str()), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        systemText = SystemMessage(GetLastError());
+        return EReadFailure::CannotRead;
+    }
+    CloseHandle(h);
+    return EReadFailure::None;
+}
 
 EFileRead ReadFileAt(const std::u16string& path, std::vector<uint8_t>& bytes, bool followLink, long long limit) {
     bytes.clear();

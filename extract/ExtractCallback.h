@@ -108,6 +108,7 @@ struct SFileEvent {
         Aborted,        // stopped, or its output folder was not created
         NotExtractable, // cannot be read, or is not a custom file
         NoRoot,         // the extraction folder cannot be read or opened
+        NothingSelected,  // the selection takes no entry: no folder, nothing written
     };
     const char16_t* pszPath = u"";    // as given
     const char16_t* pszFolder = u"";  // its output folder's name (the last one tried)

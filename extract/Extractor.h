@@ -28,6 +28,16 @@ protected:
 enum class EExistingFolder {
     Ask,     // AskFolderName for another name, until it is given up
     Rename,  // the first free "NAME (2)", "NAME (3)", ...
+    Into,    // a real folder of that name is filled (files that exist are skipped); else Ask
+};
+
+// What the log line being reported tells, for front ends that word some of
+// them their own way (LogTopic in OnLogLine). The lines stay as they are.
+enum class ELogTopic {
+    Step,            // anything else
+    FileNotRead,     // the file cannot be read (missing, a folder, refused, too large)
+    FileNotCustom,   // the file was read, but is not a custom file
+    FolderQuestion,  // the output folder was not created: another name is asked for
 };
 
 // How an engine object is set up; fixed for its lifetime. The strings and the
@@ -98,6 +108,8 @@ public:
     // While the front end's OnLogLine runs: whether the line tells a problem
     // (for front ends that show only those).
     bool IsProblemLine() const { return m_bProblemLines; }
+    // While the front end's OnLogLine runs: what the line tells.
+    ELogTopic LogTopic() const { return m_eLogTopic; }
 
     // Takes root as the extraction root that paths are composed from and
     // opens it as the platform's output root. False when it does not fit or
@@ -147,21 +159,30 @@ protected:
     void StopForLackOfMemory();
 
     // Marks the log lines logged while it lives as telling a problem, for
-    // front ends that show only those (IsProblemLine in OnLogLine).
+    // front ends that show only those (IsProblemLine in OnLogLine), and with
+    // their topic (LogTopic).
     class CProblemLines {
     public:
-        explicit CProblemLines(CExtractor& extractor, bool problem = true)
-            : m_extractor(extractor), m_bBefore(extractor.m_bProblemLines) {
+        explicit CProblemLines(CExtractor& extractor, bool problem = true, ELogTopic topic = ELogTopic::Step)
+            : m_extractor(extractor), m_bBefore(extractor.m_bProblemLines), m_eTopicBefore(extractor.m_eLogTopic) {
             extractor.m_bProblemLines = problem;
+            extractor.m_eLogTopic = topic;
         }
-        ~CProblemLines() { m_extractor.m_bProblemLines = m_bBefore; }
+        ~CProblemLines() {
+            m_extractor.m_bProblemLines = m_bBefore;
+            m_extractor.m_eLogTopic = m_eTopicBefore;
+        }
         CProblemLines(const CProblemLines&) = delete;
         CProblemLines& operator=(const CProblemLines&) = delete;
 
     private:
         CExtractor& m_extractor;
         bool m_bBefore;
+        ELogTopic m_eTopicBefore;
     };
+
+    // Whether the last marking walk (MarkSelectedEntries) took any entry.
+    bool MarkedAnyEntry() const { return m_nMarked > 0; }
     IPlatform& m_platform;
     IExtractCallback& m_callback;
     const SExtractOptions m_options;
@@ -207,6 +228,7 @@ private:
     char16_t m_szExtractRoot[kPathCapacity] = {};
     bool m_bPlanning = false;  // the marking walk of MarkSelectedEntries
     bool m_bProblemLines = false;
+    ELogTopic m_eLogTopic = ELogTopic::Step;
     uint8_t* m_pMarks = nullptr;
     size_t m_nMarkBytes = 0;
     int32_t m_nMarked = 0;

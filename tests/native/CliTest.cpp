@@ -61,14 +61,14 @@ TEST_F(CliTest, ExitStatusCountsFilesNotExtracted) {
     EXPECT_NE(r.out.find("3 files dropped."), std::string::npos);
     EXPECT_NE(r.out.find("1 file has been extracted."), std::string::npos);
 
-    // Without a terminal, an existing output folder aborts the file: nothing is reused.
+    // Without a terminal, an existing output folder skips the file: nothing is reused.
     const std::string before = ReadText(dir + "/sample/readme.txt");
     const SResult again = RunCli(dir, {"-e", "sample.god"});
     EXPECT_EQ(again.nExitCode, 1);
     const std::vector<std::string> lines = SplitLines(again.out);
     ASSERT_EQ(lines.size(), 8u);
     EXPECT_EQ(lines[3], "CreateDirectory (path=" + dir + "/sample/) ... Failed!");
-    EXPECT_EQ(lines[4], "Cannot create directory. Please enter another name.");
+    EXPECT_EQ(lines[4], "[sample] exists: skipped; --existing rename extracts into [sample (2)]");
     EXPECT_EQ(lines[5], "Aborted!");
     EXPECT_EQ(ReadText(dir + "/sample/readme.txt"), before);
 }
@@ -83,8 +83,13 @@ TEST_F(CliTest, UsageErrors) {
         {{"--codepage"}, "needs a value"},
         {{"--codepage", "abc", "sample.god"}, "not a code page number"},
         {{"--codepage", "1", "sample.god"}, "code page not supported"},
-        {{"-C", "nowhere", "sample.god"}, "not a folder: nowhere"},
-        {{"-C", "sample.god", "sample.god"}, "not a folder"},
+        {{"-C", "sample.god", "sample.god"}, "not a folder: sample.god"},
+        {{"-C", "sample.god/new", "sample.god"}, "not a folder: sample.god"},
+        {{"-p", "-l", "sample.god"}, "-p cannot be combined with -l or -t"},
+        {{"-p", "--json", "sample.god"}, "-p and --json both write to standard output"},
+        {{"-p", "-C", "out", "sample.god"}, "-p writes to standard output"},
+        {{"--log", "sample.god"}, "--log goes with --json"},
+        {{"--manifest", "-p", "sample.god"}, "--manifest goes with extraction into folders"},
     };
     for (const SRow& row : rows) {
         const SResult r = RunCli(dir, row.args);
@@ -101,8 +106,8 @@ TEST_F(CliTest, HelpAndVersionGoToStandardOutput) {
         std::vector<std::string> args;
         const char* firstLine;
     } rows[] = {
-        {{"--help"}, "Usage: vanto-extract [-l|-t] [options] FILE..."},
-        {{"-e", "-h", "sample.god"}, "Usage: vanto-extract [-l|-t] [options] FILE..."},
+        {{"--help"}, "Usage: vanto-extract [-l|-t|-p] [options] FILE..."},
+        {{"-e", "-h", "sample.god"}, "Usage: vanto-extract [-l|-t|-p] [options] FILE..."},
         {{"--version"}, "vanto-extract " VANTO_VERSION},
         {{"-j", "--version", "sample.god"}, "vanto-extract " VANTO_VERSION},
     };
