@@ -24,6 +24,7 @@ struct SCliOptions {
     bool bJson = false;                  // --json
     bool bProgress = false;              // --progress: plain progress lines
     bool bManifest = false;              // --manifest: NAME.vanto.json beside each folder
+    unsigned nThreads = 0;               // -T N: threads writing files; 0: one a core
     EExisting eExisting = EExisting::Default;
     std::vector<std::u16string> includes;  // --include GLOB
     std::vector<std::u16string> excludes;  // --exclude GLOB

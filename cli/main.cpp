@@ -11,6 +11,7 @@
 #include "cmdline/ToolRunner.h"
 #include "console/Console.h"
 #include "console/ToolFiles.h"
+#include "extract/WritePool.h"
 #include "base/Utf.h"
 
 #include "platform/SystemPlatform.h"
@@ -67,6 +68,7 @@ EExitStatus Run(const std::vector<std::u16string>& args) {
         engineOptions.pSelection = &selection;
     if (options.eExisting == SCliOptions::EExisting::Rename)
         engineOptions.eExistingFolder = EExistingFolder::Rename;
+    engineOptions.nWriteThreads = options.nThreads ? int(options.nThreads) : DefaultWriteThreads();
 
     std::vector<long long> sizes;
     const CProgressLine::EStyle style = ProgressStyle(options);

@@ -55,6 +55,9 @@ public:
     void CloseOutputRoot() override {}
     EDirResult CreateDir(const char16_t* relativePath) override;
     EWriteResult WriteNewFile(const char16_t* relativePath, const uint8_t* data, size_t size) override;
+    // The model is read back on one thread.
+    IFileWriter* OpenWriter() override { return nullptr; }
+    void CloseWriter(IFileWriter*) override {}
     uint8_t* AllocBlock(size_t size) override { return m_platform.AllocBlock(size); }
     void FreeBlock(uint8_t* block, size_t size) override { m_platform.FreeBlock(block, size); }
     void DecodeName(const uint8_t* bytes, size_t count, char16_t* out, size_t capacity) override {
