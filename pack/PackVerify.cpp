@@ -138,7 +138,7 @@ void CVerifyTree::CompareWithFolder(const std::u16string& path, const uint8_t* d
         differences.push_back(path + u": cannot be read");
         return;
     }
-    if (content.size() == size && std::memcmp(content.data(), data, size) == 0)
+    if (content.size() == size && SameBytes(content.data(), data, size))
         return;
     differences.push_back(path + u": the packed file gives " + DecimalText(int64_t(size)) + u" bytes with CRC-32 " +
                           DecimalText(ManifestCrc32(data, size)) + u", the folder's file has " +

@@ -152,9 +152,10 @@ void CPacker::Report(const std::u16string& path, EPackChange change, const std::
 }
 
 uint8_t* CPacker::InflateBuffer() {
-    if (m_inflateBuffer.empty())
-        m_inflateBuffer.resize(kDecompressionBufferSize);
-    return m_inflateBuffer.data();
+    // Not filled: only what an inflation says it wrote is read.
+    if (!m_pInflateBuffer)
+        m_pInflateBuffer.reset(new uint8_t[kDecompressionBufferSize]);
+    return m_pInflateBuffer.get();
 }
 
 // Why something at path is not what the packer can read; false (Refuse or
@@ -213,7 +214,8 @@ bool CPacker::AppendEntry(const std::u16string& path, const std::vector<uint8_t>
         return Refuse(path, u"does not fit: a custom file holds at most 2 GiB - 1 bytes");
     out.placed.push_back({int64_t(out.bytes.size()), how, path});
     uint8_t header[kEntryHeaderSize] = {};
-    std::memcpy(header, name.data(), name.size());
+    if (!name.empty())
+        std::memcpy(header, name.data(), name.size());
     const std::string digits = std::to_string(size);
     std::memcpy(header + kSizeFieldOffset, digits.data(), digits.size());
     out.bytes.insert(out.bytes.end(), header, header + kEntryHeaderSize);
@@ -286,7 +288,7 @@ bool CPacker::CheckReadsBack(const std::u16string& path, const std::vector<uint8
         return Refuse(path, u"would be read back inflated: it is gzip data (it begins 1F 8B 08); compress it "
                             u"away or rename the entry to gzip it with --gzip");
     if (gzip && (!inflated.Inflated() || size_t(inflated.nSize) != content.size() ||
-                 std::memcmp(InflateBuffer(), content.data(), content.size()) != 0))
+                 !SameBytes(InflateBuffer(), content.data(), content.size())))
         return Fail(path, u"does not inflate back to its content");
     return true;
 }
@@ -524,7 +526,7 @@ bool CPacker::AddManifestChild(const SManifestEntry& entry, const std::u16string
     if (!BuildManifestContainer(*entry.pContainer, entry.strPath, entry.strPath != folder, child))
         return false;
     const bool same = child.bytes.size() == size_t(entry.nPayloadLength) &&
-                      std::memcmp(child.bytes.data(), m_pBase + begin + kEntryHeaderSize, child.bytes.size()) == 0;
+                      SameBytes(child.bytes.data(), m_pBase + begin + kEntryHeaderSize, child.bytes.size());
     if (!same) {
         if (!AppendChild(entry.strPath, entry.nameBytes, child, out))
             return false;
@@ -595,7 +597,7 @@ bool CPacker::CheckBaseEntry(const SManifestEntry& entry, const SManifestContain
         return FailManifest(entry.strPath, entry.nOffset, u"no header fits there");
     const uint8_t* header = m_pBase + entry.nOffset;
     const size_t nameLength = size_t(EntryNameLength(header));
-    if (nameLength != entry.nameBytes.size() || std::memcmp(header, entry.nameBytes.data(), nameLength) != 0)
+    if (nameLength != entry.nameBytes.size() || !SameBytes(header, entry.nameBytes.data(), nameLength))
         return FailManifest(entry.strPath, entry.nOffset, u"the name differs");
     int32_t size = 0;
     if (!ParseSizeField(header + kSizeFieldOffset, &size))
@@ -638,9 +640,9 @@ bool CPacker::IsUnchanged(const SManifestEntry& entry, const std::vector<uint8_t
         const SInflateResult inflated = InflatePayload(InflateBuffer(), kDecompressionBufferSize, payload, length);
         if (inflated.Inflated())
             return size_t(inflated.nSize) == content.size() &&
-                   std::memcmp(InflateBuffer(), content.data(), content.size()) == 0;
+                   SameBytes(InflateBuffer(), content.data(), content.size());
     }
-    return size_t(length) == content.size() && std::memcmp(payload, content.data(), content.size()) == 0;
+    return size_t(length) == content.size() && SameBytes(payload, content.data(), content.size());
 }
 
 SPackResult CPacker::PackWithManifest(const SManifest& manifest, const uint8_t* base, size_t baseSize) {
