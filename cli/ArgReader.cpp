@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include "Version.h"
+#include "extract/Inflate.h"
 #include "platform/Utf.h"
 
 bool ReadArgs(const std::vector<std::u16string>& args, bool (*takesValue)(const std::u16string& name),
@@ -55,6 +56,8 @@ bool ParseDecimal(const std::u16string& text, unsigned min, unsigned max, unsign
 }
 
 std::u16string VersionText(const char* program) {
-    const std::string text = std::string(program) + " " VANTO_VERSION_STRING "\nzlib " + zlibVersion();
+    std::string text = std::string(program) + " " VANTO_VERSION_STRING "\nzlib " + zlibVersion();
+    if (const char* fast = FastInflaterName())
+        text += std::string("\n") + fast;
     return Utf8ToUtf16String(text.c_str());
 }

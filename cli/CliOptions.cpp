@@ -151,7 +151,7 @@ const char16_t* CliUsageText() {
            u"  -j, -e            log in Japanese, in English\n"
            u"  --codepage N      decode entry names with Windows code page N\n"
            u"                    (default: 932, as the game writes them on every system)\n"
-           u"  --version         show the version of the tool and of zlib\n"
+           u"  --version         show the version of the tool, of zlib and of libdeflate\n"
            u"  -h, --help        show this text\n"
            u"  --                end of options\n"
            u"\n"

@@ -108,7 +108,7 @@ const char16_t* PackUsageText() {
            u"  -q                show only problems and the summary line\n"
            u"  --codepage N      encode new entry names with Windows code page N (default:\n"
            u"                    the manifest's, else 932)\n"
-           u"  --version         show the version of the tool and of zlib\n"
+           u"  --version         show the version of the tool, of zlib and of libdeflate\n"
            u"  -h, --help        show this text\n"
            u"  --                end of options\n"
            u"\n"
