@@ -45,7 +45,7 @@ const std::vector<SOptionRow>& OptionTable() {
         {u"-T, --threads", u"N", kThreads,
          u"write files on N threads (1 to 64; default: one a core); the\n"
          u"log, events and status are the same whatever N is"},
-        {u"--version", nullptr, kVersion, u"show the version of the tool and of zlib"},
+        {u"--version", nullptr, kVersion, u"show the version of the tool, of zlib and of libdeflate"},
         {u"-h, --help", nullptr, kHelp, u"show this text"},
         {u"--", nullptr, kHelpOnly, u"end of options"},
     };
