@@ -1,5 +1,6 @@
 // Microbenchmarks of the engine's hot paths: the entry walk on the in-memory
-// platform, the output naming, the log formatter and the POSIX name decoding.
+// platform, the output naming, the log formatter, the POSIX name decoding and
+// inflation (with libdeflate first where it is built in, and zlib alone).
 // They measure; they assert nothing about speed.
 #include <benchmark/benchmark.h>
 
@@ -7,6 +8,7 @@
 #include <string>
 
 #include "batch/BatchExtractor.h"
+#include "extract/Inflate.h"
 #include "extract/LogFormat.h"
 #include "extract/NameSafety.h"
 #include "extract/OutputNaming.h"
@@ -157,6 +159,27 @@ void BM_DecodePosixName(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_DecodePosixName)->Arg(0)->Arg(1);
+
+// One gzip member (zlib, level 6) of 64 KiB of text (0) or of a 256 x 256
+// bitmap (1), inflated as extraction does and by zlib alone.
+void InflateMember(benchmark::State& state, bool zlibAlone) {
+    const Bytes content = state.range(0) ? MakeBitmap(256, 256) : TextOf(0, 65536);
+    const Bytes member = GzipBytes(content, 6);
+    Bytes buffer(kDecompressionBufferSize);
+    for (auto _ : state) {
+        const int32_t length = int32_t(member.size());
+        const SInflateResult inflated = zlibAlone ? InflateWithZlib(buffer.data(), buffer.size(), member.data(), length)
+                                                  : InflatePayload(buffer.data(), buffer.size(), member.data(), length);
+        if (inflated.nSize != int32_t(content.size()))
+            state.SkipWithError("the member did not inflate");
+        benchmark::DoNotOptimize(buffer.data());
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(content.size()));
+}
+void BM_InflatePayload(benchmark::State& state) { InflateMember(state, false); }
+void BM_InflateWithZlib(benchmark::State& state) { InflateMember(state, true); }
+BENCHMARK(BM_InflatePayload)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_InflateWithZlib)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

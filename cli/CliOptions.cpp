@@ -6,7 +6,7 @@ namespace {
 
 enum EOption {
     kList, kTest, kStdout, kOutputFolder, kInclude, kExclude, kExisting, kQuiet, kManifest, kJson, kLog, kProgress,
-    kJapanese, kEnglish, kCodePage, kVersion, kHelp,
+    kJapanese, kEnglish, kCodePage, kThreads, kVersion, kHelp,
 };
 
 // Every option, once: what the parser matches and what --help shows.
@@ -50,7 +50,10 @@ const std::vector<SOptionRow>& OptionTable() {
         {u"--codepage", u"N", kCodePage,
          u"decode entry names with Windows code page N\n"
          u"(default: 932, as the game writes them on every system)"},
-        {u"--version", nullptr, kVersion, u"show the version of the tool and of zlib"},
+        {u"-T, --threads", u"N", kThreads,
+         u"write files on N threads (1 to 64; default: one a core); the\n"
+         u"log, events and status are the same whatever N is"},
+        {u"--version", nullptr, kVersion, u"show the version of the tool, of zlib and of libdeflate"},
         {u"-h, --help", nullptr, kHelp, u"show this text"},
         {u"--", nullptr, kHelpOnly, u"end of options"},
     };
@@ -108,6 +111,10 @@ bool SetOption(SCliOptions& options, int id, const std::u16string& name, const s
     case kCodePage:
         if (!ParseDecimal(value, 1, 65535, options.nCodePage))
             error = u"not a code page number: " + value;
+        return error.empty();
+    case kThreads:
+        if (!ParseDecimal(value, 1, 64, options.nThreads))
+            error = u"--threads takes 1 to 64, not: " + value;
         return error.empty();
     case kInclude:
     case kExclude:

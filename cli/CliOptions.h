@@ -27,6 +27,7 @@ struct SCliOptions {
     bool bStdout = false;                // -p: the content on standard output, nothing on disk
     bool bProgress = false;              // --progress: plain progress lines
     bool bManifest = false;              // --manifest: NAME.vanto.json beside each folder
+    unsigned nThreads = 0;               // -T N: threads writing files; 0: one a core
     EExisting eExisting = EExisting::Default;
     std::vector<std::u16string> includes;  // --include GLOB
     std::vector<std::u16string> excludes;  // --exclude GLOB

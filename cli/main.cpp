@@ -12,6 +12,7 @@
 #include "cmdline/ToolRunner.h"
 #include "console/Console.h"
 #include "console/ToolFiles.h"
+#include "extract/WritePool.h"
 #include "base/Utf.h"
 
 #include "platform/SystemPlatform.h"
@@ -107,6 +108,7 @@ EExitStatus Run(const std::vector<std::u16string>& args) {
     if (!options.includes.empty() || !options.excludes.empty())
         engineOptions.pSelection = &selection;
     engineOptions.eExistingFolder = ExistingFolderPolicy(options.eExisting);
+    engineOptions.nWriteThreads = options.nThreads ? int(options.nThreads) : DefaultWriteThreads();
 
     std::vector<long long> sizes;
     const CProgressLine::EStyle style = ProgressStyle(options);

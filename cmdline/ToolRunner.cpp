@@ -8,6 +8,7 @@
 #include "Version.h"
 #include "base/Utf.h"
 #include "console/Console.h"
+#include "extract/Inflate.h"
 
 int RunGuarded(const char16_t* tool, ToolMain run, const std::vector<std::u16string>& args) {
     try {
@@ -28,6 +29,8 @@ EExitStatus UsageError(const char16_t* tool, const std::u16string& message, cons
 }
 
 std::u16string VersionText(const char* program) {
-    const std::string text = std::string(program) + " " VANTO_VERSION_STRING "\nzlib " + zlibVersion();
+    std::string text = std::string(program) + " " VANTO_VERSION_STRING "\nzlib " + zlibVersion();
+    if (const char* fast = FastInflaterName())
+        text += std::string("\n") + fast;
     return Utf8ToUtf16String(text.c_str());
 }

@@ -44,8 +44,6 @@ void ComposeSlashPath(char16_t* out, const char16_t* folder, const char16_t* nam
 
 }  // namespace
 
-CExtractor::CExtractor(IPlatform& platform, IExtractCallback& callback, const SExtractOptions& options)
-    : m_platform(platform), m_callback(callback), m_options(options) {}
 
 bool CExtractor::IsJapanese() const { return IsJapaneseLocaleName(m_options.pszLocaleName); }
 
@@ -97,10 +95,6 @@ void CExtractor::CountProblem() {
         ++m_nEntryProblems;
 }
 
-void CExtractor::ReportEntry(const SEntryEvent& event) {
-    if (!m_bPlanning && !m_bOutOfMemory)
-        m_callback.OnEntryEvent(event);
-}
 
 VANTO_NOINLINE void CExtractor::StopForLackOfMemory() {
     {
@@ -143,7 +137,7 @@ VANTO_NOINLINE void CExtractor::LogIf(bool show, const char16_t* format, const C
     // Names come from untrusted files: no front end may get a character that
     // controls or reorders what it shows.
     ReplaceUnsafeToShow(line);
-    m_callback.OnLogLine(line);
+    ReportLine(line);
 }
 
 bool CExtractor::ComposePathFrom(char16_t* buf, size_t nativeFrom, const char16_t* format, const CLogArg* args,
@@ -166,12 +160,14 @@ VANTO_NOINLINE CExtractor::EFolderResult CExtractor::CreateFolderChecked(const c
     const bool fits = ComposePath(path, rootLength, u"%s\\%s%s", root, relativeFolder, name);
     // A path that does not fit is never cut and tried, nor is an unsafe name:
     // either is reported as it stands, as far as it fits.
+    if (safe && fits)
+        WaitForPendingPath(path + rootLength);
     const EDirResult result = safe && fits ? m_platform.CreateDir(path + rootLength) : EDirResult::Failed;
     char16_t reported[kReportPathCapacity];
     ComposeSlashPath(reported, relativeFolder, name);
-    m_callback.OnFolderEvent(reported, result == EDirResult::Created   ? EFolderStatus::Created
-                            : result == EDirResult::Exists && safe && fits ? EFolderStatus::Exists
-                                                                         : EFolderStatus::Refused);
+    ReportFolder(reported, result == EDirResult::Created                 ? EFolderStatus::Created
+                           : result == EDirResult::Exists && safe && fits ? EFolderStatus::Exists
+                                                                          : EFolderStatus::Refused);
     if (result == EDirResult::Created) {
         LogJa(u"フォルダを作成します (パス=%s) ...成功！", path);
         LogEn(u"CreateDirectory (path=%s) ... Success!", path);
@@ -195,6 +191,7 @@ bool CExtractor::CreateFolder(const char16_t* root, const char16_t* relativeFold
 }
 
 void CExtractor::ExtractData(const char16_t* relativeFolder, const uint8_t* data, int32_t length) {
+    ++m_nDepth;
     LogJa(u"データを展開します(dir=%s, サイズ=%d)", relativeFolder, length);
     LogEn(u"ExtractData(dir=%s, size=%d)", relativeFolder, length);
 
@@ -220,8 +217,13 @@ void CExtractor::ExtractData(const char16_t* relativeFolder, const uint8_t* data
         // stop takes effect.
         if (m_bOutOfMemory || (!m_bPlanning && (m_bStopRequested || !ReportProgress(data + offset))))
             break;
+        if (m_pWrites)
+            ReportDoneWrites(false);
     }
     ReportContainerEnd(data, length, offset);
+    // The outermost walk ends with every write done and reported.
+    if (--m_nDepth == 0)
+        EndWrites();
 }
 
 VANTO_NOINLINE void CExtractor::ReportContainerEnd(const uint8_t* data, int32_t length, int32_t stop) {
@@ -232,7 +234,7 @@ VANTO_NOINLINE void CExtractor::ReportContainerEnd(const uint8_t* data, int32_t 
     end.nOffset = m_pFileData ? int32_t(data - m_pFileData) : 0;
     end.nLength = length;
     end.nStopOffset = end.nOffset + stop;
-    m_callback.OnContainerEnd(end);
+    ReportEnd(end);
 }
 
 VANTO_NOINLINE CExtractor::EEntryStep CExtractor::ExtractEntry(const char16_t* relativeFolder, const uint8_t* data,
@@ -441,30 +443,8 @@ VANTO_NOINLINE void CExtractor::ExtractFileEntry(const char16_t* relativeFolder,
         ReportEntry(event);
         return;
     }
-    WriteFileEntry(path, rootLength, event, content);
+    WriteOrSubmit(path, rootLength, event, content, content != payload);
 }
 
 // Writes the content to path (composed below the root; a path that does not
 // fit is never tried, and is reported as far as it fits).
-void CExtractor::WriteFileEntry(const char16_t* path, size_t rootLength, SEntryEvent& event, const uint8_t* content) {
-    const EWriteResult result = event.nProblems & kProblemTooLong
-                                  ? EWriteResult::CannotCreate
-                                  : m_platform.WriteNewFile(path + rootLength, content, size_t(event.nContentSize));
-    if (result == EWriteResult::WriteFailed) {
-        const CProblemLines problem(*this);
-        LogJa(u"ファイル [%s] に書き込めませんでした。", path);
-        LogEn(u"Cannot write file [%s].", path);
-    } else if (result != EWriteResult::Written) {
-        const CProblemLines problem(*this);
-        LogJa(u"ファイル [%s] を作成できませんでした。", path);
-        LogEn(u"Cannot create file [%s].", path);
-    }
-    if (result != EWriteResult::Written)
-        CountProblem();
-    event.eStatus = result == EWriteResult::Written       ? EEntryStatus::Written
-                  : result == EWriteResult::Exists        ? EEntryStatus::Exists
-                  : result == EWriteResult::WriteFailed   ? EEntryStatus::CannotWrite
-                  : event.nProblems & kProblemTooLong     ? EEntryStatus::TooLong
-                                                          : EEntryStatus::CannotCreate;
-    ReportEntry(event);
-}

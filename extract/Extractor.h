@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "base/Text.h"
 #include "extract/ExtractCallback.h"
@@ -54,12 +55,17 @@ struct SExtractOptions {
     // is not created.
     const IEntrySelection* pSelection = nullptr;
     EExistingFolder eExistingFolder = EExistingFolder::Ask;
+    // Threads that create, write and close the files while the walk goes
+    // on; 0 or 1 writes them on the walker's thread. Whatever the number,
+    // the front end gets the very same reports in the very same order.
+    int nWriteThreads = 0;
 };
 
 class CExtractor {
 public:
     // The platform and the front end must outlive the object.
     CExtractor(IPlatform& platform, IExtractCallback& callback, const SExtractOptions& options);
+    ~CExtractor();
     CExtractor(const CExtractor&) = delete;
     CExtractor& operator=(const CExtractor&) = delete;
 
@@ -158,6 +164,10 @@ protected:
     // stops everything (RanOutOfMemory).
     void StopForLackOfMemory();
 
+    // Waits for every file written on another thread, reports it, and ends
+    // the writing threads. Before a job lets go of the output root.
+    void EndWrites();
+
     // Marks the log lines logged while it lives as telling a problem, for
     // front ends that show only those (IsProblemLine in OnLogLine), and with
     // their topic (LogTopic).
@@ -209,7 +219,6 @@ private:
     bool PrepareChildFolder(const char16_t* relativeFolder, SEntryEvent& event, char16_t* childRelative);
     void ExtractFileEntry(const char16_t* relativeFolder, SEntryEvent& event, const uint8_t* payload,
                           int32_t payloadLength);
-    void WriteFileEntry(const char16_t* path, size_t rootLength, SEntryEvent& event, const uint8_t* content);
     void LogUnsafeName(SEntryEvent& event);
     void ReportContainerEnd(const uint8_t* data, int32_t length, int32_t stop);
     void ReportTrailingData(const char16_t* relativeFolder, const uint8_t* data, int32_t length, int32_t offset);
@@ -223,6 +232,32 @@ private:
     bool IsMarked(int32_t entryOffset) const;
     void Mark(int32_t entryOffset);
     bool IsTaken(int32_t entryOffset) const { return !m_pMarks || m_bPlanning || IsMarked(entryOffset); }
+
+    // The reports to the front end. While a file written on another thread
+    // is not done, every report after it is held back, its texts copied;
+    // each is made once the writes before it are (ExtractorWrites.cpp).
+    void ReportLine(const char16_t* line);
+    void ReportFolder(const char16_t* path, EFolderStatus status);
+    void ReportEnd(const SContainerEnd& end);
+    bool HoldsReports() const;
+    // Writes the file's content at path (relative part from rootLength) on
+    // a worker thread when there are some, else here; either way its report
+    // comes in its place. content lives in the decompression buffer when
+    // inflated is set (it is copied then).
+    void WriteOrSubmit(const char16_t* path, size_t rootLength, SEntryEvent& event, const uint8_t* content,
+                       bool inflated);
+    // The outcome of a write: the failure line, the count, the entry's status.
+    void FinishWrite(const char16_t* path, SEntryEvent& event, EWriteResult result);
+    // Makes the reports whose writes are done (waiting for each with wait).
+    void ReportDoneWrites(bool wait);
+    // Before something is created at path (relative to the root), waits for
+    // a write pending there, so that the first of them gets the name.
+    void WaitForPendingPath(const char16_t* relativePath);
+
+    struct SWrites;
+    std::unique_ptr<SWrites> m_pWrites;
+    bool m_bReporting = false;  // a held report is being made: it goes straight to the front end
+    int m_nDepth = 0;           // ExtractData calls under way
 
     int32_t m_nEntryProblems = 0;
     char16_t m_szExtractRoot[kPathCapacity] = {};

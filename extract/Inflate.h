@@ -1,4 +1,6 @@
-// Inflation of gzip (or zlib) payloads with zlib, in one step.
+// Inflation of gzip (or zlib) payloads, in one step. zlib decides every
+// verdict; where the build has libdeflate, it inflates first, and its result
+// is taken only where it is the one zlib gives.
 #pragma once
 
 #include <cstddef>
@@ -21,8 +23,14 @@ struct SInflateResult {
     bool Inflated() const { return eResult == EInflateResult::Inflated; }
 };
 
-// Inflates the first member of the stream at source into destination with one
-// inflate(Z_FINISH) call, and tells what follows the member. Bytes after the
-// first member are not inflated. Only what an Inflated result says was
-// produced may be read from destination.
+// Inflates the first member of the stream at source into destination, and
+// tells what follows the member. Bytes after the first member are not
+// inflated. Only what an Inflated result says was produced may be read from
+// destination. The result, and those bytes, are always InflateWithZlib's.
 SInflateResult InflatePayload(uint8_t* destination, size_t capacity, const uint8_t* source, int32_t sourceLength);
+
+// The same with zlib alone, in one inflate(Z_FINISH) call: the reference.
+SInflateResult InflateWithZlib(uint8_t* destination, size_t capacity, const uint8_t* source, int32_t sourceLength);
+
+// "libdeflate 1.14" where InflatePayload tries libdeflate first, else null.
+const char* FastInflaterName();

@@ -57,6 +57,9 @@ public:
     void CloseOutputRoot() override {}
     EDirResult CreateDir(const char16_t* relativePath) override;
     EWriteResult WriteNewFile(const char16_t* relativePath, const uint8_t* data, size_t size) override;
+    // The model is read back on one thread.
+    IFileWriter* OpenWriter() override { return nullptr; }
+    void CloseWriter(IFileWriter*) override {}
     uint8_t* AllocBlock(size_t size) override { return m_platform.AllocBlock(size); }
     void FreeBlock(uint8_t* block, size_t size) override { m_platform.FreeBlock(block, size); }
     void DecodeName(const uint8_t* bytes, size_t count, char16_t* out, size_t capacity) override {
@@ -137,7 +140,7 @@ void CVerifyTree::CompareWithFolder(const std::u16string& path, const uint8_t* d
         differences.push_back(path + u": cannot be read");
         return;
     }
-    if (content.size() == size && std::memcmp(content.data(), data, size) == 0)
+    if (content.size() == size && SameBytes(content.data(), data, size))
         return;
     differences.push_back(path + u": the packed file gives " + DecimalText(int64_t(size)) + u" bytes with CRC-32 " +
                           DecimalText(ManifestCrc32(data, size)) + u", the folder's file has " +

@@ -172,9 +172,10 @@ void CPacker::Report(const std::u16string& path, EPackChange change, const std::
 }
 
 uint8_t* CPacker::InflateBuffer() {
-    if (m_inflateBuffer.empty())
-        m_inflateBuffer.resize(kDecompressionBufferSize);
-    return m_inflateBuffer.data();
+    // Not filled: only what an inflation says it wrote is read.
+    if (!m_pInflateBuffer)
+        m_pInflateBuffer.reset(new uint8_t[kDecompressionBufferSize]);
+    return m_pInflateBuffer.get();
 }
 
 // Why something at path is not what the packer can read; false (Refuse or
@@ -319,7 +320,7 @@ bool CPacker::CheckReadsBack(const std::u16string& path, const std::vector<uint8
                                  u"伸長されて読み戻されます: gzip データです (1F 8B 08 で始まります)。別の形式で圧縮するか、"
                                  u"--gzip で gzip にしてください"));
     if (gzip && (!inflated.Inflated() || size_t(inflated.nSize) != content.size() ||
-                 std::memcmp(InflateBuffer(), content.data(), content.size()) != 0))
+                 !SameBytes(InflateBuffer(), content.data(), content.size())))
         return Fail(path, Text(u"does not inflate back to its content", u"伸長しても元の内容に戻りません"));
     return true;
 }
@@ -659,7 +660,7 @@ bool CPacker::AddManifestChild(const SManifestEntry& entry, const std::u16string
     if (!BuildManifestContainer(*entry.pContainer, entry.strPath, entry.strPath != folder, child))
         return false;
     const bool same = child.bytes.size() == size_t(entry.nPayloadLength) &&
-                      std::memcmp(child.bytes.data(), m_pBase + begin + kEntryHeaderSize, child.bytes.size()) == 0;
+                      SameBytes(child.bytes.data(), m_pBase + begin + kEntryHeaderSize, child.bytes.size());
     if (!same) {
         if (!AppendChild(entry.strPath, entry.nameBytes, child, out))
             return false;
@@ -732,7 +733,7 @@ bool CPacker::CheckBaseEntry(const SManifestEntry& entry, const SManifestContain
         return FailManifest(entry.strPath, entry.nOffset, Text(u"no header fits there", u"ヘッダが入りません"));
     const uint8_t* header = m_pBase + entry.nOffset;
     const size_t nameLength = size_t(EntryNameLength(header));
-    if (nameLength != entry.nameBytes.size() || std::memcmp(header, entry.nameBytes.data(), nameLength) != 0)
+    if (nameLength != entry.nameBytes.size() || !SameBytes(header, entry.nameBytes.data(), nameLength))
         return FailManifest(entry.strPath, entry.nOffset, Text(u"the name differs", u"名前が違います"));
     int32_t size = 0;
     if (!ParseSizeField(header + kSizeFieldOffset, &size))
@@ -774,9 +775,9 @@ bool CPacker::IsUnchanged(const SManifestEntry& entry, const std::vector<uint8_t
         const SInflateResult inflated = InflatePayload(InflateBuffer(), kDecompressionBufferSize, payload, length);
         if (inflated.Inflated())
             return size_t(inflated.nSize) == content.size() &&
-                   std::memcmp(InflateBuffer(), content.data(), content.size()) == 0;
+                   SameBytes(InflateBuffer(), content.data(), content.size());
     }
-    return size_t(length) == content.size() && std::memcmp(payload, content.data(), content.size()) == 0;
+    return size_t(length) == content.size() && SameBytes(payload, content.data(), content.size());
 }
 
 SPackResult CPacker::PackWithManifest(const SManifest& manifest, const uint8_t* base, size_t baseSize) {

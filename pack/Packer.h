@@ -21,6 +21,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -236,10 +238,16 @@ private:
     const uint8_t* m_pBase = nullptr;
     size_t m_nBaseSize = 0;
     const CCoverage* m_pCoverage = nullptr;
-    std::vector<uint8_t> m_inflateBuffer;
+    std::unique_ptr<uint8_t[]> m_pInflateBuffer;
     std::vector<uint8_t> m_fileBuffer;  // the file AddManifestFile reads, reused
     SPackResult m_result;
 };
+
+// Whether count bytes at a and b are the same; no byte is read when count is
+// 0 (an empty vector's data may be null).
+inline bool SameBytes(const uint8_t* a, const uint8_t* b, size_t count) {
+    return count == 0 || std::memcmp(a, b, count) == 0;
+}
 
 // The number in decimal digits, for messages.
 std::u16string DecimalText(int64_t value);

@@ -64,7 +64,7 @@ const std::vector<SOptionRow>& OptionTable() {
         {u"--codepage", u"N", kCodePage,
          u"encode new entry names with Windows code page N (default:\n"
          u"the manifest's, else 932)"},
-        {u"--version", nullptr, kVersion, u"show the version of the tool and of zlib"},
+        {u"--version", nullptr, kVersion, u"show the version of the tool, of zlib and of libdeflate"},
         {u"-h, --help", nullptr, kHelp, u"show this text"},
         {u"--", nullptr, kHelpOnly, u"end of options"},
     };

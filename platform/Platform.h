@@ -34,6 +34,16 @@ enum class EWriteResult {
     WriteFailed,   // the content could not be written whole: nothing is left behind
 };
 
+// Writes new files for one thread other than the one that opened the output
+// root (see IPlatform::OpenWriter): WriteNewFile's contract, from that thread.
+class IFileWriter {
+public:
+    virtual EWriteResult WriteNewFile(const char16_t* relativePath, const uint8_t* data, size_t size) = 0;
+
+protected:
+    ~IFileWriter() = default;
+};
+
 // How the system treats the names the engine creates.
 struct SNameRules {
     bool bReservesDeviceNames;  // CON, LPT1, ... name devices in every folder
@@ -80,6 +90,15 @@ public:
     // entry can produce, which then gets its name without replacing anything:
     // a file under an output name is always complete, whatever ends the process.
     virtual EWriteResult WriteNewFile(const char16_t* relativePath, const uint8_t* data, size_t size) = 0;
+
+    // A writer for another thread: it holds the output root and the folders
+    // it writes into on its own (never a handle of another thread's), so that
+    // several threads write at once while this one creates folders. Had
+    // while the root is open; given back with CloseWriter before
+    // CloseOutputRoot. Null when none can be had, or when writing from
+    // several threads would not be safe here: the caller writes itself.
+    virtual IFileWriter* OpenWriter() = 0;
+    virtual void CloseWriter(IFileWriter* writer) = 0;
 
     // Committed read-write memory, or null. Released with FreeBlock. Its
     // contents are unspecified: a platform may hand out again a block that

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <new>
 #include <cstdio>
 #include <cstring>
 
@@ -96,14 +97,18 @@ bool ConvertExact(iconv_t cd, const uint8_t* bytes, size_t count, char16_t* out,
 
 // --- The file being written under its temporary name, for the signal handler.
 
+// One record a thread that writes files: slot 0 is the thread that opened the
+// output root, the others are its writers'. The handler may run on any
+// thread, so the flag is a lock-free atomic, set once the record is whole.
 struct SPartialFile {
-    volatile sig_atomic_t armed;
+    std::atomic<int> armed;
     int folder;
     dev_t device;
     ino_t inode;
     char name[kTemporaryNameCapacity];
 };
-SPartialFile g_partialFile;
+enum : int { kMaxWriters = 64 };
+SPartialFile g_partialFiles[1 + kMaxWriters];
 
 // Removes the temporary file if the name still is the file that was made.
 void RemoveIfSame(int folder, const char* name, dev_t device, ino_t inode) {
@@ -114,8 +119,10 @@ void RemoveIfSame(int folder, const char* name, dev_t device, ino_t inode) {
 }
 
 extern "C" void RemovePartialFileAndDie(int signal) {
-    if (g_partialFile.armed)
-        RemoveIfSame(g_partialFile.folder, g_partialFile.name, g_partialFile.device, g_partialFile.inode);
+    for (SPartialFile& partial : g_partialFiles) {
+        if (partial.armed.load())
+            RemoveIfSame(partial.folder, partial.name, partial.device, partial.inode);
+    }
     // The handler was reset on entry (SA_RESETHAND): end as the signal would have.
     raise(signal);
 }
@@ -180,15 +187,60 @@ struct SSystemState {
     iconv_t m_iconv;    // kNoIconv when unsupported
     iconv_t m_encoder;  // the other way, for EncodeName
     CFolderChain m_chain;
-    unsigned long m_nTempSequence = 0;
-    EWriteMethod m_eWriteMethod = EWriteMethod::LinkDescriptor;
+    // Shared by every thread that writes.
+    std::atomic<unsigned long> m_nTempSequence{0};
+    std::atomic<EWriteMethod> m_eWriteMethod{EWriteMethod::LinkDescriptor};
+    bool m_bSlotTaken[1 + kMaxWriters] = {};  // the writers' partial-file records, slot 0 the root's thread's
 };
 
 namespace {
+// Creates the file `name` in `folder` (see WriteNewFile), recording a file
+// under a temporary name in partial-file record `slot`.
+EWriteResult WriteIn(SSystemState& state, int slot, int folder, const SPathComponent& name, const uint8_t* data,
+                     size_t size);
+
+int OpenFolderLevel(int parent, const SPathComponent& name) {
+    char native[kNativePathBytes];
+    if (!ComponentToNativeName(name, native))
+        return -1;
+    return openat(parent, native, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+// A writer for another thread: its own descriptor of the root, its own chain.
+class CPosixWriter final : public IFileWriter, private CFolderChain::IOpener {
+public:
+    CPosixWriter(SSystemState& state, int root, int slot) : m_state(state), m_chain(*this), m_nSlot(slot) {
+        m_chain.SetRoot(root);
+    }
+    ~CPosixWriter() { m_chain.Close(); }
+    CPosixWriter(const CPosixWriter&) = delete;
+    CPosixWriter& operator=(const CPosixWriter&) = delete;
+    int Slot() const { return m_nSlot; }
+
+    EWriteResult WriteNewFile(const char16_t* relativePath, const uint8_t* data, size_t size) override {
+        SPathComponent name;
+        EPathSplit split;
+        const int folder = int(m_chain.OpenParent(relativePath, name, split));
+        return WriteIn(m_state, m_nSlot, folder, name, data, size);
+    }
+
+private:
+    CFolderChain::Handle OpenFolder(CFolderChain::Handle parent, const SPathComponent& name) override {
+        const int fd = OpenFolderLevel(int(parent), name);
+        return fd < 0 ? CFolderChain::kNoHandle : fd;
+    }
+    void CloseFolder(CFolderChain::Handle folder) override { close(int(folder)); }
+
+    SSystemState& m_state;
+    CFolderChain m_chain;
+    int m_nSlot;
+};
+
 // The two ways a complete file gets its name in `folder`: an unnamed file
 // that is linked, or a file under a temporary name that is moved.
 EWriteResult WriteUnnamed(SSystemState& state, int folder, const char* name, const uint8_t* data, size_t size);
-EWriteResult WriteNamed(SSystemState& state, int folder, const char* name, const uint8_t* data, size_t size);
+EWriteResult WriteNamed(SSystemState& state, int slot, int folder, const char* name, const uint8_t* data,
+                        size_t size);
 }  // namespace
 
 bool ComponentToNativeName(const SPathComponent& name, char* out) {
@@ -283,11 +335,43 @@ bool CSystemPlatform::OpenOutputRoot(const char16_t* root) {
 void CSystemPlatform::CloseOutputRoot() { m_pState->m_chain.Close(); }
 
 CFolderChain::Handle CSystemPlatform::OpenFolder(CFolderChain::Handle parent, const SPathComponent& name) {
-    char native[kNativePathBytes];
-    if (!ComponentToNativeName(name, native))
-        return CFolderChain::kNoHandle;
-    const int fd = openat(int(parent), native, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = OpenFolderLevel(int(parent), name);
     return fd < 0 ? CFolderChain::kNoHandle : fd;
+}
+
+IFileWriter* CSystemPlatform::OpenWriter() {
+    // Only files made without a name may be written from several threads:
+    // a file under a temporary name is recorded for the signal handler by
+    // the one thread that blocks the signals meanwhile. The root's file
+    // system is asked once per writer (an unnamed file, closed at once).
+    const int root = int(m_pState->m_chain.Root());
+    if (root < 0 || m_pState->m_eWriteMethod.load() == EWriteMethod::MoveNamed)
+        return nullptr;
+    const int probe = openat(root, ".", O_WRONLY | O_TMPFILE | O_CLOEXEC, 0666);
+    if (probe < 0)
+        return nullptr;
+    close(probe);
+    int slot = 1;
+    while (slot <= kMaxWriters && m_pState->m_bSlotTaken[slot])
+        ++slot;
+    const int own = slot <= kMaxWriters ? fcntl(root, F_DUPFD_CLOEXEC, 0) : -1;
+    if (own < 0)
+        return nullptr;
+    CPosixWriter* writer = new (std::nothrow) CPosixWriter(*m_pState, own, slot);
+    if (!writer) {
+        close(own);
+        return nullptr;
+    }
+    m_pState->m_bSlotTaken[slot] = true;
+    return writer;
+}
+
+void CSystemPlatform::CloseWriter(IFileWriter* writer) {
+    CPosixWriter* own = static_cast<CPosixWriter*>(writer);
+    if (!own)
+        return;
+    m_pState->m_bSlotTaken[own->Slot()] = false;
+    delete own;
 }
 
 void CSystemPlatform::CloseFolder(CFolderChain::Handle folder) { close(int(folder)); }
@@ -316,7 +400,7 @@ EWriteResult CSystemPlatform::WriteNewFile(const char16_t* relativePath, const u
     SPathComponent name;
     EPathSplit split;
     const int folder = int(m_pState->m_chain.OpenParent(relativePath, name, split));
-    return WriteNewFileIn(folder, name, data, size);
+    return WriteIn(*m_pState, 0, folder, name, data, size);
 }
 
 EWriteResult CSystemPlatform::WriteNewFileInRoot(const char16_t* name, const uint8_t* data, size_t size) {
@@ -328,23 +412,7 @@ EWriteResult CSystemPlatform::WriteNewFileInRoot(const char16_t* name, const uin
     const bool dots = (whole.length == 1 && name[0] == u'.') || (whole.length == 2 && name[0] == u'.' && name[1] == u'.');
     if (whole.length == 0 || dots)
         return EWriteResult::CannotCreate;
-    return WriteNewFileIn(m_pState->m_chain.Root(), whole, data, size);
-}
-
-EWriteResult CSystemPlatform::WriteNewFileIn(intptr_t folderHandle, const SPathComponent& name, const uint8_t* data,
-                                             size_t size) {
-    const int folder = int(folderHandle);
-    char native[kNativePathBytes];
-    if (folder < 0 || !ComponentToNativeName(name, native))
-        return EWriteResult::CannotCreate;
-    // A name that is taken makes the link or the move fail (EEXIST): nothing
-    // is ever replaced, and a duplicate entry costs its write only.
-    if (m_pState->m_eWriteMethod != EWriteMethod::MoveNamed) {
-        const EWriteResult result = WriteUnnamed(*m_pState, folder, native, data, size);
-        if (m_pState->m_eWriteMethod != EWriteMethod::MoveNamed)
-            return result;
-    }
-    return WriteNamed(*m_pState, folder, native, data, size);
+    return WriteIn(*m_pState, 0, int(m_pState->m_chain.Root()), whole, data, size);
 }
 
 // The file is made without a name (O_TMPFILE) and linked under its name once
@@ -352,6 +420,21 @@ EWriteResult CSystemPlatform::WriteNewFileIn(intptr_t folderHandle, const SPathC
 // Where the file system cannot make unnamed files, or the system cannot link
 // them, every later write takes the named way instead.
 namespace {
+
+EWriteResult WriteIn(SSystemState& state, int slot, int folder, const SPathComponent& name, const uint8_t* data,
+                     size_t size) {
+    char native[kNativePathBytes];
+    if (folder < 0 || !ComponentToNativeName(name, native))
+        return EWriteResult::CannotCreate;
+    // A name that is taken makes the link or the move fail (EEXIST): nothing
+    // is ever replaced, and a duplicate entry costs its write only.
+    if (state.m_eWriteMethod.load() != EWriteMethod::MoveNamed) {
+        const EWriteResult result = WriteUnnamed(state, folder, native, data, size);
+        if (state.m_eWriteMethod.load() != EWriteMethod::MoveNamed)
+            return result;
+    }
+    return WriteNamed(state, slot, folder, native, data, size);
+}
 
 EWriteResult WriteUnnamed(SSystemState& state, int folder, const char* name, const uint8_t* data, size_t size) {
     const int fd = openat(folder, ".", O_WRONLY | O_TMPFILE | O_CLOEXEC, 0666);
@@ -387,7 +470,9 @@ EWriteResult WriteUnnamed(SSystemState& state, int folder, const char* name, con
 // The file is written under a temporary name and moved to its name without
 // replacing anything. The signal handler and every failure remove it, but
 // only while the name still is the file that was made.
-EWriteResult WriteNamed(SSystemState& state, int folder, const char* name, const uint8_t* data, size_t size) {
+EWriteResult WriteNamed(SSystemState& state, int slot, int folder, const char* name, const uint8_t* data,
+                        size_t size) {
+    SPartialFile& partial = g_partialFiles[slot];
     // The interrupting signals wait while the file is made and recorded, so
     // that the handler never meets a file it does not know of yet.
     sigset_t interrupting, previous;
@@ -410,12 +495,11 @@ EWriteResult WriteNamed(SSystemState& state, int folder, const char* name, const
         fd = -1;
     }
     if (fd >= 0) {
-        g_partialFile.folder = folder;
-        g_partialFile.device = made.st_dev;
-        g_partialFile.inode = made.st_ino;
-        std::memcpy(g_partialFile.name, temp, sizeof temp);
-        std::atomic_signal_fence(std::memory_order_seq_cst);  // the record is whole before it is armed
-        g_partialFile.armed = 1;
+        partial.folder = folder;
+        partial.device = made.st_dev;
+        partial.inode = made.st_ino;
+        std::memcpy(partial.name, temp, sizeof temp);
+        partial.armed.store(1);  // the record is whole before it is armed
     }
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     if (fd < 0)
@@ -428,7 +512,7 @@ EWriteResult WriteNamed(SSystemState& state, int folder, const char* name, const
     const bool taken = moved != 0 && written && errno == EEXIST;
     if (moved != 0)
         RemoveIfSame(folder, temp, made.st_dev, made.st_ino);
-    g_partialFile.armed = 0;
+    partial.armed.store(0);
     if (!written)
         return EWriteResult::WriteFailed;
     return moved == 0 ? EWriteResult::Written : taken ? EWriteResult::Exists : EWriteResult::CannotCreate;

@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <winternl.h>
 
+#include <atomic>
 #include <cstdio>
+#include <new>
 #include <cstring>
 
 #include "base/Text.h"
@@ -77,7 +79,7 @@ bool WriteAll(HANDLE h, const uint8_t* data, size_t size) {
 
 // Creates a file for writing and deleting under a fresh temporary name in
 // `folder`, numbered with the next of `sequence`.
-NTSTATUS CreateTemporaryFile(HANDLE folder, ULONG options, unsigned long& sequence, HANDLE* file) {
+NTSTATUS CreateTemporaryFile(HANDLE folder, ULONG options, std::atomic<unsigned long>& sequence, HANDLE* file) {
     NTSTATUS status = kNameCollision;
     for (int attempt = 0; attempt < 8 && status == kNameCollision; ++attempt) {
         char ascii[kTemporaryNameCapacity];
@@ -101,11 +103,69 @@ struct SSystemState {
 
     unsigned m_nCodePage;
     CFolderChain m_chain;
-    unsigned long m_nTempSequence = 0;
+    // Shared by every thread that writes.
+    std::atomic<unsigned long> m_nTempSequence{0};
     // Whether the root's volume keeps several links to one file; asked once per root.
     enum class EHardLinks { Unknown, Kept, Refused };
-    EHardLinks m_eHardLinks = EHardLinks::Unknown;
+    std::atomic<EHardLinks> m_eHardLinks{EHardLinks::Unknown};
 };
+
+namespace {
+
+// The folder `name` in `parent`, held without delete sharing, never through a
+// link; kNoHandle when it cannot be opened so.
+CFolderChain::Handle OpenFolderLevel(CFolderChain::Handle parent, const SPathComponent& name) {
+    if (EndsInDotOrBlank(name))
+        return CFolderChain::kNoHandle;
+    const ACCESS_MASK access = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
+    const WCHAR* text = AsWide(name.begin);
+    HANDLE h;
+    NTSTATUS status = OpenRelative(AsHandle(parent), text, name.length, access, kHoldShare, FILE_OPEN,
+                                   FILE_DIRECTORY_FILE, &h);
+    if (status == kSharingViolation)
+        status = OpenRelative(AsHandle(parent), text, name.length, access, kAnyShare, FILE_OPEN, FILE_DIRECTORY_FILE, &h);
+    if (!NT_SUCCESS(status))
+        return CFolderChain::kNoHandle;
+    if (IsLink(h)) {
+        CloseHandle(h);
+        return CFolderChain::kNoHandle;
+    }
+    return reinterpret_cast<CFolderChain::Handle>(h);
+}
+
+// Creates the file `name` in `folder` (see WriteNewFile); root is the
+// output root's handle, asked whether its volume keeps links.
+EWriteResult WriteIn(SSystemState& state, HANDLE root, HANDLE folder, const SPathComponent& name, const uint8_t* data,
+                     size_t size);
+
+// A writer for another thread: its own handle of the root, its own chain.
+class CWin32Writer final : public IFileWriter, private CFolderChain::IOpener {
+public:
+    CWin32Writer(SSystemState& state, HANDLE root) : m_state(state), m_chain(*this) {
+        m_chain.SetRoot(reinterpret_cast<CFolderChain::Handle>(root));
+    }
+    ~CWin32Writer() { m_chain.Close(); }
+    CWin32Writer(const CWin32Writer&) = delete;
+    CWin32Writer& operator=(const CWin32Writer&) = delete;
+
+    EWriteResult WriteNewFile(const char16_t* relativePath, const uint8_t* data, size_t size) override {
+        SPathComponent name;
+        EPathSplit split;
+        const HANDLE folder = AsHandle(m_chain.OpenParent(relativePath, name, split));
+        return WriteIn(m_state, AsHandle(m_chain.Root()), folder, name, data, size);
+    }
+
+private:
+    CFolderChain::Handle OpenFolder(CFolderChain::Handle parent, const SPathComponent& name) override {
+        return OpenFolderLevel(parent, name);
+    }
+    void CloseFolder(CFolderChain::Handle folder) override { CloseHandle(AsHandle(folder)); }
+
+    SSystemState& m_state;
+    CFolderChain m_chain;
+};
+
+}  // namespace
 
 CSystemPlatform::CSystemPlatform(unsigned codePage) : m_pState(new SSystemState(codePage, *this)) {}
 
@@ -177,23 +237,22 @@ bool CSystemPlatform::OpenOutputRoot(const char16_t* root) {
 void CSystemPlatform::CloseOutputRoot() { m_pState->m_chain.Close(); }
 
 CFolderChain::Handle CSystemPlatform::OpenFolder(CFolderChain::Handle parent, const SPathComponent& name) {
-    if (EndsInDotOrBlank(name))
-        return CFolderChain::kNoHandle;
-    const ACCESS_MASK access = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
-    const WCHAR* text = AsWide(name.begin);
-    HANDLE h;
-    NTSTATUS status = OpenRelative(AsHandle(parent), text, name.length, access, kHoldShare, FILE_OPEN,
-                                   FILE_DIRECTORY_FILE, &h);
-    if (status == kSharingViolation)
-        status = OpenRelative(AsHandle(parent), text, name.length, access, kAnyShare, FILE_OPEN, FILE_DIRECTORY_FILE, &h);
-    if (!NT_SUCCESS(status))
-        return CFolderChain::kNoHandle;
-    if (IsLink(h)) {
-        CloseHandle(h);
-        return CFolderChain::kNoHandle;
-    }
-    return reinterpret_cast<CFolderChain::Handle>(h);
+    return OpenFolderLevel(parent, name);
 }
+
+IFileWriter* CSystemPlatform::OpenWriter() {
+    const HANDLE root = AsHandle(m_pState->m_chain.Root());
+    HANDLE own = nullptr;
+    if (root == AsHandle(CFolderChain::kNoHandle) ||
+        !DuplicateHandle(GetCurrentProcess(), root, GetCurrentProcess(), &own, 0, FALSE, DUPLICATE_SAME_ACCESS))
+        return nullptr;
+    CWin32Writer* writer = new (std::nothrow) CWin32Writer(*m_pState, own);
+    if (!writer)
+        CloseHandle(own);
+    return writer;
+}
+
+void CSystemPlatform::CloseWriter(IFileWriter* writer) { delete static_cast<CWin32Writer*>(writer); }
 
 void CSystemPlatform::CloseFolder(CFolderChain::Handle folder) { CloseHandle(AsHandle(folder)); }
 
@@ -228,6 +287,13 @@ EWriteResult CSystemPlatform::WriteNewFile(const char16_t* relativePath, const u
     SPathComponent name;
     EPathSplit split;
     const HANDLE folder = AsHandle(m_pState->m_chain.OpenParent(relativePath, name, split));
+    return WriteIn(*m_pState, AsHandle(m_pState->m_chain.Root()), folder, name, data, size);
+}
+
+namespace {
+
+EWriteResult WriteIn(SSystemState& state, HANDLE root, HANDLE folder, const SPathComponent& name, const uint8_t* data,
+                     size_t size) {
     if (folder == AsHandle(CFolderChain::kNoHandle) || EndsInDotOrBlank(name))
         return EWriteResult::CannotCreate;
     // A name that is taken is refused before anything is written.
@@ -246,10 +312,11 @@ EWriteResult CSystemPlatform::WriteNewFile(const char16_t* relativePath, const u
     // second link: whatever ends the process (the task manager included)
     // takes the temporary name away with the handle, and the output name
     // appears only with the whole content.
-    if (m_pState->m_eHardLinks == SSystemState::EHardLinks::Unknown)
-        m_pState->m_eHardLinks = HasHardLinks(AsHandle(m_pState->m_chain.Root())) ? SSystemState::EHardLinks::Kept : SSystemState::EHardLinks::Refused;
-    if (m_pState->m_eHardLinks == SSystemState::EHardLinks::Kept) {
-        if (!NT_SUCCESS(CreateTemporaryFile(folder, FILE_DELETE_ON_CLOSE, m_pState->m_nTempSequence, &h)))
+    using EHardLinks = SSystemState::EHardLinks;
+    if (state.m_eHardLinks.load() == EHardLinks::Unknown)
+        state.m_eHardLinks = HasHardLinks(root) ? EHardLinks::Kept : EHardLinks::Refused;
+    if (state.m_eHardLinks.load() == EHardLinks::Kept) {
+        if (!NT_SUCCESS(CreateTemporaryFile(folder, FILE_DELETE_ON_CLOSE, state.m_nTempSequence, &h)))
             return EWriteResult::CannotCreate;
         const bool written = WriteAll(h, data, size);
         const NTSTATUS linked =
@@ -263,14 +330,14 @@ EWriteResult CSystemPlatform::WriteNewFile(const char16_t* relativePath, const u
             return EWriteResult::Exists;
         // The volume refused the link after all: the content is written again
         // below, and so is every later file.
-        m_pState->m_eHardLinks = SSystemState::EHardLinks::Refused;
+        state.m_eHardLinks = EHardLinks::Refused;
     }
 
     // Elsewhere (FAT) the temporary file is marked for deletion once created
     // and unmarked when complete, then renamed. An end of the process in the
     // moment between creating and marking, or between unmarking and renaming,
     // leaves that file; a partial file under an output name never exists.
-    if (!NT_SUCCESS(CreateTemporaryFile(folder, 0, m_pState->m_nTempSequence, &h)))
+    if (!NT_SUCCESS(CreateTemporaryFile(folder, 0, state.m_nTempSequence, &h)))
         return EWriteResult::CannotCreate;
     if (!SetDeleteOnClose(h, true) || !WriteAll(h, data, size) || !SetDeleteOnClose(h, false)) {
         SetDeleteOnClose(h, true);
@@ -286,6 +353,8 @@ EWriteResult CSystemPlatform::WriteNewFile(const char16_t* relativePath, const u
     CloseHandle(h);
     return EWriteResult::Written;
 }
+
+}  // namespace
 
 uint8_t* CSystemPlatform::AllocBlock(size_t size) {
     if (size == 0)

@@ -43,6 +43,8 @@ public:
     void CloseOutputRoot() override;
     EDirResult CreateDir(const char16_t* relativePath) override;
     EWriteResult WriteNewFile(const char16_t* relativePath, const uint8_t* data, size_t size) override;
+    IFileWriter* OpenWriter() override;
+    void CloseWriter(IFileWriter* writer) override;
     uint8_t* AllocBlock(size_t size) override;
     void FreeBlock(uint8_t* block, size_t size) override;
     void DecodeName(const uint8_t* bytes, size_t count, char16_t* out, size_t capacity) override;
@@ -51,8 +53,6 @@ public:
     SNameRules NameRules() const override;
 
 private:
-    // Creates the file `name` in the folder held by `folder` (see WriteNewFile).
-    EWriteResult WriteNewFileIn(intptr_t folder, const SPathComponent& name, const uint8_t* data, size_t size);
 
     // The folder chain opens and closes the levels below the output root
     // through these.

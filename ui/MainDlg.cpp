@@ -4,6 +4,7 @@
 #include <shobjidl.h>
 #include <commdlg.h>
 
+#include "extract/WritePool.h"
 #include "framework/AppModule.h"
 #include "framework/CenterDialog.h"
 #include "framework/MessageLoop.h"
@@ -33,7 +34,14 @@ void ShareOfDrop(const SJobProgress& progress, uint64_t& done, uint64_t& total) 
 constexpr WPARAM kReservedLines = 4096;
 constexpr LPARAM kReservedBytes = 4096 * 160;
 
-const char16_t* LocaleNameForEngine() { return AsChar16(g_szLocaleName); }
+// The UI language, read on every log call, and one thread a core writing the
+// files of a drop.
+SExtractOptions EngineOptions() {
+    SExtractOptions options;
+    options.pszLocaleName = AsChar16(g_szLocaleName);
+    options.nWriteThreads = DefaultWriteThreads();
+    return options;
+}
 
 // The paths of one shell drop, read with DragQueryFileW.
 class CDropFileList final : public IDropList {
@@ -110,7 +118,7 @@ HGLOBAL JoinLines(HWND list, int first, int count, bool endLines) {
 
 }  // namespace
 
-CMainDlg::CMainDlg(IPlatform& platform) : m_engine(platform, *this, SExtractOptions{LocaleNameForEngine()}) {}
+CMainDlg::CMainDlg(IPlatform& platform) : m_engine(platform, *this, EngineOptions()) {}
 
 CMainDlg::~CMainDlg() {
     if (m_pTaskbar)

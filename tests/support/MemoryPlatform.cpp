@@ -4,7 +4,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "base/Text.h"
 #include "base/Utf.h"
@@ -158,7 +160,56 @@ bool CMemoryPlatform::OpenOutputRoot(const char16_t* root) {
     return true;
 }
 
+namespace {
+
+// A writer of the model: every write under the platform's lock.
+class CMemoryWriter final : public IFileWriter {
+public:
+    CMemoryWriter(CMemoryPlatform& platform, unsigned seed) : m_platform(platform), m_nSeed(seed) {}
+    EWriteResult WriteNewFile(const char16_t* relativePath, const uint8_t* data, size_t size) override {
+        if (m_platform.bJitterWriters) {
+            m_nSeed = m_nSeed * 1103515245u + 12345u;
+            std::this_thread::sleep_for(std::chrono::microseconds(m_nSeed >> 16 & 255));
+        }
+        return m_platform.WriteNewFile(relativePath, data, size);
+    }
+
+private:
+    CMemoryPlatform& m_platform;
+    unsigned m_nSeed;
+};
+
+}  // namespace
+
+void CMemoryPlatform::CloseOutputRoot() {
+    const std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    if (m_nWriters != 0)
+        Escape("the output root let go of while writers hold it", u"");
+    bRootOpen = false;
+}
+
+IFileWriter* CMemoryPlatform::OpenWriter() {
+    const std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    if (bNoWriters || !bRootOpen)
+        return nullptr;
+    ++m_nWriters;
+    ++nWritersOpened;
+    return new CMemoryWriter(*this, unsigned(nWritersOpened));
+}
+
+void CMemoryPlatform::CloseWriter(IFileWriter* writer) {
+    const std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    if (!writer)
+        return;
+    // Every writer is given back before the root is let go of.
+    if (!bRootOpen)
+        Escape("a writer outlived the output root", u"");
+    --m_nWriters;
+    delete static_cast<CMemoryWriter*>(writer);
+}
+
 EDirResult CMemoryPlatform::CreateDir(const char16_t* relativePath) {
+    const std::lock_guard<std::recursive_mutex> lock(m_mutex);
     ++nCreateDirCalls;
     std::u16string key;
     if (!ReachableKey(relativePath, key))
@@ -174,6 +225,7 @@ EDirResult CMemoryPlatform::CreateDir(const char16_t* relativePath) {
 }
 
 EWriteResult CMemoryPlatform::WriteNewFile(const char16_t* relativePath, const uint8_t* data, size_t size) {
+    const std::lock_guard<std::recursive_mutex> lock(m_mutex);
     std::u16string key;
     if (!ReachableKey(relativePath, key) || key == m_strOpenRootKey || !m_folders.count(ParentKey(key)))
         return EWriteResult::CannotCreate;

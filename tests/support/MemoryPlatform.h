@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -52,12 +53,15 @@ public:
     bool bCurrentDirFails = false;  // GetCurrentDir reports a folder that does not fit
     bool bRootFails = false;        // OpenOutputRoot fails
     bool bShortRead = false;        // ReadWholeFile's read comes back short
+    bool bNoWriters = false;        // OpenWriter has none to give: the engine writes itself
+    bool bJitterWriters = false;    // writers wait a pseudo-random while before each write: races show
 
     // Bookkeeping for leak checks.
     int nLiveBlocks = 0;
     int nBlocksTaken = 0;
     int nOpenInputs = 0;
     int nCreateDirCalls = 0;
+    int nWritersOpened = 0;
     bool bRootOpen = false;
 
     // The folder set with SetCurrentDir (or one too long, see bCurrentDirFails).
@@ -78,9 +82,12 @@ public:
     // The output side refuses what a real system would not do safely: an
     // escaping path aborts the process, a link is never followed.
     bool OpenOutputRoot(const char16_t* root) override;
-    void CloseOutputRoot() override { bRootOpen = false; }
+    void CloseOutputRoot() override;
     EDirResult CreateDir(const char16_t* relativePath) override;
     EWriteResult WriteNewFile(const char16_t* relativePath, const uint8_t* data, size_t size) override;
+    // Writers share the one model under a lock; none when bNoWriters is set.
+    IFileWriter* OpenWriter() override;
+    void CloseWriter(IFileWriter* writer) override;
 
     // Heap blocks, counted for leak checks and failing on request
     // (nBlocksBeforeFailure); one freed block is kept for reuse.
@@ -128,6 +135,9 @@ private:
     std::map<std::u16string, std::vector<uint8_t>> m_files;
     std::map<std::u16string, std::vector<uint8_t>> m_inputs;
     std::vector<std::u16string> m_written;
+    // Guards the model against writers on other threads.
+    mutable std::recursive_mutex m_mutex;
+    int m_nWriters = 0;
     // One freed big block, kept for the next request of any instance.
     static uint8_t* s_pSpare;
     static size_t s_nSpareSize;

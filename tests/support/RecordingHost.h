@@ -3,12 +3,22 @@
 // holds the engine object, whose operations it offers under their names.
 #pragma once
 
+#include <cstdlib>
 #include <deque>
 #include <string>
 #include <vector>
 
 #include "batch/BatchExtractor.h"
 #include "batch/FolderName.h"
+
+// The tests' options: unless a test names its threads, the engine writes on
+// the threads VANTO_TEST_THREADS names, so that the whole suite runs both ways.
+inline SExtractOptions TestOptions(SExtractOptions options) {
+    const char* threads = std::getenv("VANTO_TEST_THREADS");
+    if (threads && options.nWriteThreads == 0)
+        options.nWriteThreads = std::atoi(threads);
+    return options;
+}
 
 class CRecordingHost final : public IExtractCallback {
 public:
@@ -18,8 +28,9 @@ public:
     };
 
     CRecordingHost(IPlatform& platform, const char16_t* localeName)
-        : engine(platform, *this, SExtractOptions{localeName}) {}
-    CRecordingHost(IPlatform& platform, const SExtractOptions& options) : engine(platform, *this, options) {}
+        : engine(platform, *this, TestOptions(SExtractOptions{localeName})) {}
+    CRecordingHost(IPlatform& platform, const SExtractOptions& options)
+        : engine(platform, *this, TestOptions(options)) {}
 
     void OnLogLine(const char16_t* line) override { lines.emplace_back(line); }
 
@@ -37,6 +48,22 @@ public:
     }
 
     void PlayCompletionSound() override { ++nSounds; }
+
+    // Every report but the lines, as text, in the order made.
+    void OnEntryEvent(const SEntryEvent& event) override {
+        events.push_back(u"entry " + std::u16string(event.pszPath) + u" " + Number(int(event.eStatus)) + u" " +
+                         Number(int(event.nProblems)) + u" " + Number(int(event.eKind)) + u" " +
+                         Number(event.nContentSize));
+    }
+    void OnFolderEvent(const char16_t* relativePath, EFolderStatus status) override {
+        events.push_back(u"folder " + std::u16string(relativePath) + u" " + Number(int(status)));
+    }
+    void OnContainerEnd(const SContainerEnd& end) override {
+        events.push_back(u"end " + Number(end.nOffset) + u" " + Number(end.nStopOffset));
+    }
+    void OnFileEvent(const SFileEvent& event) override {
+        events.push_back(u"file " + std::u16string(event.pszFolder) + u" " + Number(int(event.eResult)));
+    }
 
     // Records every report; asks to stop at report number nStopAt (from 1).
     bool ContinueJob(const SJobProgress& progress) override {
@@ -74,10 +101,17 @@ public:
 
     CBatchExtractor engine;
     std::vector<std::u16string> lines;
+    std::vector<std::u16string> events;
     std::vector<std::u16string> questions;  // name buffer when asked
     std::vector<std::u16string> captions;
     std::deque<SAnswer> answers;
     int nSounds = 0;
     std::vector<SJobProgress> reports;
     int nStopAt = 0;
+
+private:
+    static std::u16string Number(long long n) {
+        const std::string digits = std::to_string(n);
+        return std::u16string(digits.begin(), digits.end());
+    }
 };
