@@ -18,6 +18,17 @@ using Lines = std::vector<std::u16string>;
 
 Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
+// The files written, in the walk's order. Writer threads create them in any
+// order, so the order shows only with one writer; with more, the set does.
+void ExpectWritten(const CMemoryPlatform& platform, Lines expected) {
+    Lines written = platform.WrittenPaths();
+    if (platform.nWritersOpened > 1) {
+        std::sort(written.begin(), written.end());
+        std::sort(expected.begin(), expected.end());
+    }
+    EXPECT_EQ(written, expected);
+}
+
 std::u16string Num(int value) {
     std::u16string s;
     for (char c : std::to_string(value))
@@ -70,8 +81,8 @@ TEST_F(WalkerTest, DepthFirstWithPositionsPerContainer) {
     EXPECT_EQ(platform.FileContent(u"C:\\out\\f\\sub\\c1.txt"), Text("one"));
     EXPECT_EQ(platform.FileContent(u"C:\\out\\f\\sub\\c2.txt"), Text("two!"));
     EXPECT_EQ(platform.FileContent(u"C:\\out\\f\\z.txt"), Text("last"));
-    EXPECT_EQ(platform.WrittenPaths(), (Lines{u"C:\\out\\f\\a.txt", u"C:\\out\\f\\sub\\c1.txt",
-                                              u"C:\\out\\f\\sub\\c2.txt", u"C:\\out\\f\\z.txt"}));
+    ExpectWritten(platform, {u"C:\\out\\f\\a.txt", u"C:\\out\\f\\sub\\c1.txt", u"C:\\out\\f\\sub\\c2.txt",
+                             u"C:\\out\\f\\z.txt"});
 }
 
 TEST_F(WalkerTest, InvalidHeaderEndsTheContainerSilentlyAndTheParentGoesOn) {
@@ -170,8 +181,8 @@ TEST_F(WalkerTest, ChildFolderNames) {
         .AddChild("a.b.pak", inner);    // last dot only
     Walk(top.Data());
     EXPECT_TRUE(platform.HasFile(u"C:\\out\\f\\data\\i.txt"));
-    EXPECT_EQ(platform.WrittenPaths()[1], u"C:\\out\\f\\data .txt");
-    EXPECT_EQ(platform.WrittenPaths()[2], u"C:\\out\\f\\two\\i.txt");
+    EXPECT_TRUE(platform.HasFile(u"C:\\out\\f\\data .txt"));
+    EXPECT_TRUE(platform.HasFile(u"C:\\out\\f\\two\\i.txt"));
     EXPECT_TRUE(platform.HasFile(u"C:\\out\\f\\nodot\\i.txt"));
     EXPECT_TRUE(platform.HasFile(u"C:\\out\\f\\a.b\\i.txt"));
 }
@@ -209,8 +220,7 @@ TEST_F(WalkerTest, OutputNamesFromBaseNameAndChosenExtension) {
         .Add(".t", Bytes{0x01})
         .AddText("pic.png", "kept");
     Walk(top.Data());
-    EXPECT_EQ(platform.WrittenPaths(),
-              (Lines{u"C:\\out\\f\\a.b.txt", u"C:\\out\\f\\readme", u"C:\\out\\f\\.bin", u"C:\\out\\f\\pic.png"}));
+    ExpectWritten(platform, {u"C:\\out\\f\\a.b.txt", u"C:\\out\\f\\readme", u"C:\\out\\f\\.bin", u"C:\\out\\f\\pic.png"});
 }
 
 TEST_F(WalkerTest, NameFillingItsFieldRunsIntoTheSizeDigits) {
@@ -433,7 +443,7 @@ TEST_F(WalkerTest, DeviceNamesAreUsableWhereTheSystemHasNone) {
     posix.AddFolder(u"/out/f/sub");
     posixHost.ExtractData(u"f/", top.Data().data(), int32_t(top.Data().size()));
     EXPECT_EQ(posix.FileContent(u"/out/f/nul.txt"), Text("device name"));
-    EXPECT_EQ(posix.WrittenPaths()[1], u"/out/f/sub/x.txt") << "backslashes become '/' in paths";
+    EXPECT_TRUE(posix.HasFile(u"/out/f/sub/x.txt")) << "backslashes become '/' in paths";
 }
 
 TEST_F(WalkerTest, DamagedEntrySizesEndTheContainer) {
