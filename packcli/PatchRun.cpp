@@ -10,13 +10,6 @@
 
 namespace {
 
-int32_t CountOps(const SPatchContainer& container, EPatchOp kind) {
-    int32_t count = 0;
-    for (const SPatchOp& op : container.ops)
-        count += op.eOp == EPatchOp::Child ? CountOps(*op.pChild, kind) : op.eOp == kind;
-    return count;
-}
-
 // Whether the patch, read back from its bytes, turns base into result.
 bool AppliesBack(const std::vector<uint8_t>& bytes, const std::vector<uint8_t>& base,
                  const std::vector<uint8_t>& result, std::string& why) {
