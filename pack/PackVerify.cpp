@@ -34,8 +34,10 @@ public:
     bool IsUncompared(const std::u16string& path) const {
         const std::u16string key = Key(path);
         for (const std::u16string& prefix : m_uncompared) {
-            const bool below = key.size() == prefix.size() || key[prefix.size()] == u'/';
-            if (key.compare(0, prefix.size(), prefix) == 0 && below)
+            // The path itself, or a path below it: never a longer prefix's end.
+            if (key.size() < prefix.size() || key.compare(0, prefix.size(), prefix) != 0)
+                continue;
+            if (key.size() == prefix.size() || key[prefix.size()] == u'/')
                 return true;
         }
         return false;
