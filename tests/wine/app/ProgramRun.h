@@ -20,6 +20,7 @@ public:
     }
 
     bool Started() const { return m_process.Started(); }
+    DWORD StartError() const { return m_process.StartError(); }
     HANDLE Process() const { return m_process.Handle(); }
 
     // The program's visible window of this class (and title, unless null),

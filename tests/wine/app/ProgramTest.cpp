@@ -220,7 +220,7 @@ TEST(Program, EndedDuringADropLeavesOnlyCompleteFilesAndNoTemporaryOnes) {
         const std::wstring arguments = c.window ? L"-e" : L"-e \"" + std::wstring(input.begin(), input.end()) + L"\"";
         CProgramRun program(arguments, c.window ? ProgramPath() : InFolderOf(ProgramPath(), L"vanto-extract.exe"),
                             folder.c_str());
-        ASSERT_TRUE(program.Started());
+        ASSERT_TRUE(program.Started()) << "CreateProcess failed with error " << program.StartError();
         if (c.window) {
             ASSERT_NE(program.WaitForWindow(kTitleEn), nullptr);
             ASSERT_TRUE(DropInsideTheProgram(program.Process()));
