@@ -235,8 +235,9 @@ TEST_F(MainDlgTest, EnglishWindowAsCreated) {
     const std::vector<SMenuItem> expected = {{u"-", 0},
                                              {u"Copy log", CMainDlg::ID_LOG_COPY},
                                              {u"Save log...", CMainDlg::ID_LOG_SAVE},
+                                             {u"Keep rebuild data", CMainDlg::ID_KEEP_REBUILD_DATA},
                                              {u"&About Vanto Extractor", CMainDlg::ID_APP_ABOUT}};
-    EXPECT_EQ(LastMenuItems(::GetSystemMenu(hWnd, FALSE), 4), expected);
+    EXPECT_EQ(LastMenuItems(::GetSystemMenu(hWnd, FALSE), 5), expected);
 
     // Centred on the work area (within the rounding of an odd difference).
     const RECT window = uitest::WindowRect(hWnd);
@@ -253,8 +254,9 @@ TEST_F(MainDlgTest, JapaneseWindowAsCreated) {
     const std::vector<SMenuItem> expected = {{u"-", 0},
                                              {u"ログをコピー", CMainDlg::ID_LOG_COPY},
                                              {u"ログを保存...", CMainDlg::ID_LOG_SAVE},
+                                             {u"再構築用データを残す", CMainDlg::ID_KEEP_REBUILD_DATA},
                                              {u"バージョン情報(&A)", CMainDlg::ID_APP_ABOUT}};
-    EXPECT_EQ(LastMenuItems(::GetSystemMenu(dlg.m_hWnd, FALSE), 4), expected);
+    EXPECT_EQ(LastMenuItems(::GetSystemMenu(dlg.m_hWnd, FALSE), 5), expected);
 }
 
 TEST_F(MainDlgTest, WindowCarriesTheProgramIconInBothSizes) {
@@ -840,6 +842,37 @@ TEST(MainDlgSound, CompletionSoundIsTadaInTheWindowsMediaFolder) {
     EXPECT_EQ(U(path), U(windows) + u"\\media\\tada.wav");
     // A buffer one character too small is refused, not cut.
     EXPECT_FALSE(CMainDlg::ComposeCompletionSoundPath(path, ::wcslen(path)));
+}
+
+// The system menu's "Keep rebuild data" item turns the manifest on and off:
+// checked, a drop also writes hero.vanto.json beside its folder and says so;
+// unchecked again, the drop writes what it always wrote.
+TEST_F(MainDlgTest, KeepRebuildDataItemAddsTheManifestToADrop) {
+    struct SCase {
+        int clicks;
+        bool keep;
+    };
+    for (const SCase& c : {SCase{1, true}, SCase{2, false}}) {
+        SCOPED_TRACE(c.clicks);
+        dlg.SetKeepRebuildData(false);  // as a new window starts
+        Open();
+        const std::u16string path = WriteCustomFile(u"hero.god");
+        for (int i = 0; i < c.clicks; ++i)
+            ::SendMessageW(dlg.m_hWnd, WM_SYSCOMMAND, CMainDlg::ID_KEEP_REBUILD_DATA, 0);
+        const UINT state = ::GetMenuState(::GetSystemMenu(dlg.m_hWnd, FALSE), CMainDlg::ID_KEEP_REBUILD_DATA, MF_BYCOMMAND);
+        EXPECT_EQ((state & MF_CHECKED) != 0, c.keep);
+        Drop({path});
+        Tree tree = TreeOf(root);
+        const Lines lines = ListLines(List());
+        const bool said = std::find(lines.begin(), lines.end(), u"Rebuild data written [hero.vanto.json].") != lines.end();
+        EXPECT_EQ(said, c.keep);
+        EXPECT_EQ(tree.erase(u"hero.vanto.json"), c.keep ? 1u : 0u);
+        EXPECT_EQ(tree, ExtractedTree({u"hero"}));
+        ::DestroyWindow(dlg.m_hWnd);
+        TakeQuitCode();
+        RemoveTree(root + u"\\hero");
+        ::DeleteFileW(W(root + u"\\hero.vanto.json"));
+    }
 }
 
 // A window registered with the update base gets its controls enabled and

@@ -1,0 +1,174 @@
+// The window doing the whole job as a user starts it: VantoExtractor.exe run
+// as its own process with paths and switches (as Explorer passes them), its
+// log read through its real list box, and what it writes compared with what
+// vanto-extract.exe writes for the same files.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/fixtures/ContainerWriter.h"
+#include "tests/wine/WinFiles.h"
+#include "tests/wine/app/ProgramPath.h"
+#include "tests/wine/app/ProgramRun.h"
+
+namespace {
+
+using winfiles::W;
+
+const wchar_t kTitleEn[] = L"Vanto Custom File Extractor";
+
+std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+std::wstring Quoted(const std::u16string& path) { return L"\"" + Wide(path) + L"\""; }
+
+std::wstring ToolPath(const wchar_t* name) {
+    std::wstring path = ProgramPath();
+    return path.substr(0, path.rfind(L'\\') + 1) + name;
+}
+
+std::vector<std::wstring> LogLines(HWND list) {
+    std::vector<std::wstring> lines;
+    const LRESULT count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = ::SendMessageW(list, LB_GETTEXTLEN, WPARAM(i), 0);
+        std::wstring line(size_t(length > 0 ? length : 0) + 1, L'\0');
+        ::SendMessageW(list, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(&line[0]));
+        line.resize(size_t(length > 0 ? length : 0));
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// The window's log once it holds a line beginning with `last` (the drop's
+// separator by default), waited for up to 60 s; the lines so far otherwise.
+std::vector<std::wstring> WaitForLog(HWND window, const std::wstring& last = L"----------------") {
+    const HWND list = ::GetDlgItem(window, 1000);
+    std::vector<std::wstring> lines;
+    for (int i = 0; i < 1200; ++i) {
+        lines = LogLines(list);
+        for (const std::wstring& line : lines) {
+            if (line.compare(0, last.size(), last) == 0)
+                return lines;
+        }
+        ::Sleep(50);
+    }
+    return lines;
+}
+
+bool Contains(const std::vector<std::wstring>& lines, const std::wstring& text) {
+    for (const std::wstring& line : lines) {
+        if (line == text)
+            return true;
+    }
+    return false;
+}
+
+// Runs a command-line tool with the arguments in `folder` and waits for it;
+// its output goes to a file there (without any, writing its log fails).
+DWORD RunTool(const wchar_t* tool, const std::wstring& arguments, const std::u16string& folder) {
+    const std::wstring where = Wide(folder);
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    const HANDLE output = ::CreateFileW((where + L"\\tool-output.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    CChildProcess process;
+    DWORD code = 98;
+    if (output != INVALID_HANDLE_VALUE && process.Start(ToolPath(tool), arguments, where.c_str(), DETACHED_PROCESS, output) &&
+        !process.WaitForExit(30000, code))
+        code = 99;
+    if (output != INVALID_HANDLE_VALUE)
+        ::CloseHandle(output);
+    ::DeleteFileW((where + L"\\tool-output.txt").c_str());
+    return code;
+}
+
+// Runs the window with the arguments in `folder` until its first drop has
+// ended, then closes it; the log it showed.
+std::vector<std::wstring> RunWindow(const std::wstring& arguments, const std::u16string& folder) {
+    const std::wstring where = Wide(folder);
+    CProgramRun run(arguments, ProgramPath(), where.c_str());
+    if (!run.Started())
+        return {L"<not started>"};
+    const HWND window = run.WaitForWindow(kTitleEn);
+    if (!window)
+        return {L"<no window>"};
+    std::vector<std::wstring> lines = WaitForLog(window);
+    ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    if (run.WaitForExit() != 2)
+        lines.push_back(L"<did not exit with 2>");
+    return lines;
+}
+
+Bytes SampleFile(int variant) {
+    CContainerWriter writer;
+    writer.AddText("readme.txt", "variant " + std::to_string(variant));
+    writer.AddGzip("data.bin", Bytes(4000, uint8_t(variant)));
+    CContainerWriter child;
+    child.AddText("inner.txt", "inside");
+    writer.AddChild("sub", child);
+    return writer.Data();
+}
+
+// Two paths at start-up, one with spaces and Japanese, quoted as Explorer
+// quotes them, the other bare: one drop of two files, written where -o says
+// or else into the current folder, as vanto-extract.exe writes them.
+TEST(ProgramJobs, PathsAtStartUpAreOneDropIntoTheOutputFolder) {
+    struct SCase {
+        bool outputSwitch;
+    };
+    for (const SCase& c : {SCase{true}, SCase{false}}) {
+        SCOPED_TRACE(c.outputSwitch ? "with -o" : "without -o");
+        winfiles::CScratchFolder scratch;
+        const std::u16string first = scratch / u"勇者 の 剣.god";
+        const std::u16string second = scratch / u"plain.npc";
+        ASSERT_TRUE(winfiles::WriteBytes(first, SampleFile(1)));
+        ASSERT_TRUE(winfiles::WriteBytes(second, SampleFile(2)));
+        for (const char16_t* folder : {u"current", u"out my", u"expected"})
+            ASSERT_TRUE(::CreateDirectoryW(W(scratch / folder), nullptr));
+
+        const std::wstring paths = Quoted(first) + L" " + Wide(second);
+        const std::wstring output = c.outputSwitch ? L" -o " + Quoted(scratch / u"out my") : L"";
+        const std::vector<std::wstring> lines = RunWindow(L"-e" + output + L" " + paths, scratch / u"current");
+        EXPECT_TRUE(Contains(lines, L"2 files dropped."));
+        EXPECT_TRUE(Contains(lines, L"File path [" + Wide(first) + L"]"));
+        EXPECT_TRUE(Contains(lines, L"File path [" + Wide(second) + L"]"));
+        EXPECT_TRUE(Contains(lines, L"2 files have been extracted."));
+
+        ASSERT_EQ(RunTool(L"vanto-extract.exe", L"-e -C " + Quoted(scratch / u"expected") + L" " + paths, scratch.Path()),
+                  0u);
+        const winfiles::Tree expected = winfiles::TreeOf(scratch / u"expected");
+        ASSERT_EQ(expected.size(), 10u);
+        EXPECT_TRUE(winfiles::TreeOf(scratch / u"out my") == (c.outputSwitch ? expected : winfiles::Tree()));
+        EXPECT_TRUE(winfiles::TreeOf(scratch / u"current") == (c.outputSwitch ? winfiles::Tree() : expected));
+    }
+}
+
+// -m writes beside each folder the manifest vanto-extract.exe --manifest
+// writes, byte for byte; without it a drop writes just the folders.
+TEST(ProgramJobs, RebuildDataIsTheManifestOfTheCommandLineTool) {
+    for (const bool keep : {true, false}) {
+        SCOPED_TRACE(keep ? "-m" : "no -m");
+        winfiles::CScratchFolder scratch;
+        const std::u16string input = scratch / u"剣 one.item";
+        ASSERT_TRUE(winfiles::WriteBytes(input, SampleFile(3)));
+        ASSERT_TRUE(::CreateDirectoryW(W(scratch / u"window"), nullptr));
+        ASSERT_TRUE(::CreateDirectoryW(W(scratch / u"tool"), nullptr));
+
+        const std::vector<std::wstring> lines = RunWindow(
+            std::wstring(L"-e") + (keep ? L" -m" : L"") + L" -o " + Quoted(scratch / u"window") + L" " + Quoted(input),
+            scratch.Path());
+        EXPECT_TRUE(Contains(lines, L"1 file has been extracted."));
+        EXPECT_EQ(Contains(lines, L"Rebuild data written [剣 one.vanto.json]."), keep);
+        ASSERT_EQ(RunTool(L"vanto-extract.exe",
+                          std::wstring(L"-e") + (keep ? L" --manifest" : L"") + L" -C " + Quoted(scratch / u"tool") +
+                              L" " + Quoted(input),
+                          scratch.Path()),
+                  0u);
+        const winfiles::Tree tool = winfiles::TreeOf(scratch / u"tool");
+        EXPECT_EQ(tool.count(u"剣 one.vanto.json"), keep ? 1u : 0u);
+        EXPECT_TRUE(winfiles::TreeOf(scratch / u"window") == tool);
+    }
+}
+
+}  // namespace
