@@ -121,7 +121,9 @@ HGLOBAL JoinLines(HWND list, int first, int count, bool endLines) {
 }  // namespace
 
 CMainDlg::CMainDlg(IPlatform& platform)
-    : m_engine(platform, *this, EngineOptions(m_szOutputFolder)), m_platform(platform) {}
+    : m_engine(platform, *this, EngineOptions(m_szOutputFolder)), m_platform(platform) {
+    m_engine.SetDropItemHandler(this);
+}
 
 CMainDlg::~CMainDlg() {
     if (m_pTaskbar)
@@ -645,3 +647,27 @@ void CMainDlg::PlayCompletionSound() {
     if (ComposeCompletionSoundPath(soundPath, kPathCapacity))
         ::PlaySoundW(soundPath, nullptr, SND_ASYNC);
 }
+
+IDropItemHandler::EResult CMainDlg::HandleDropItem(const char16_t* path, const SJobProgress& progress) {
+    if (!IsDropJob(path))
+        return EResult::NotMine;
+    SDropJobOptions options;
+    char16_t current[kPathCapacity];
+    if (m_szOutputFolder[0])
+        options.strOutputFolder = m_szOutputFolder;
+    else if (m_platform.GetCurrentDir(current, kPathCapacity))
+        options.strOutputFolder = current;
+    options.bJapanese = IsJapanese();
+    options.nCodePage = m_nCodePage;
+    m_itemProgress = progress;
+    const EDropJob result = DoDropJob(path, options, *this);
+    if (result == EDropJob::Stopped) {
+        LogJa(u"中止しました。何も書き込んでいません。");
+        LogEn(u"Stopped; nothing was written.");
+    }
+    return result == EDropJob::NotMine ? EResult::NotMine : result == EDropJob::Done ? EResult::Done : EResult::Failed;
+}
+
+void CMainDlg::Say(const std::u16string& line) { LogAny(u"%s", line.c_str()); }
+
+bool CMainDlg::GoOn() { return ContinueJob(m_itemProgress); }

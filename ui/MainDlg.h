@@ -45,13 +45,16 @@ struct ITaskbarList3;
 #include "framework/MessageFilter.h"
 #include "framework/UpdateUI.h"
 #include "manifest/ManifestWriter.h"
+#include "rebuild/DropJobs.h"
 #include "ui/InputDlg.h"
 
 class CMainDlg : public CIndirectDialogImpl<CMainDlg>,
                  public CUpdateUI<CMainDlg>,
                  public CMessageFilter,
                  public CIdleHandler,
-                 public IExtractCallback {
+                 public IExtractCallback,
+                 public IDropItemHandler,
+                 public IJobReport {
 public:
     enum : int {
         IDC_LOG_LIST = 1000,
@@ -117,6 +120,12 @@ public:
     void OnEntryEvent(const SEntryEvent& event) override;
     void OnContainerEnd(const SContainerEnd& end) override;
 
+    // A dropped folder is rebuilt, a dropped .vpatch applied, into the
+    // output folder (rebuild/DropJobs), with the drop's log and progress.
+    EResult HandleDropItem(const char16_t* path, const SJobProgress& progress) override;
+    void Say(const std::u16string& line) override;
+    bool GoOn() override;
+
     // The completion sound's file, "<Windows folder>\media\tada.wav". False
     // when the Windows folder is unknown or the path does not fit.
     static bool ComposeCompletionSoundPath(WCHAR* buf, size_t capacity);
@@ -170,6 +179,7 @@ private:
     unsigned m_nCodePage = 932;
     CManifestBuilder m_manifest;
     std::vector<std::u16string> m_startupPaths;
+    SJobProgress m_itemProgress;  // the drop's progress while a folder or patch is handled
     HICON m_hIconBig = nullptr;
     HICON m_hIconSmall = nullptr;
 

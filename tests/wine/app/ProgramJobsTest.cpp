@@ -171,4 +171,141 @@ TEST(ProgramJobs, RebuildDataIsTheManifestOfTheCommandLineTool) {
     }
 }
 
+// hero.god in the scratch folder, extracted with its manifest into the
+// folder work by vanto-extract.exe: work/hero and work/hero.vanto.json.
+struct SModdingFolder {
+    winfiles::CScratchFolder scratch;
+    std::u16string original = scratch / u"hero.god";
+    std::u16string work = scratch / u"work";
+    std::u16string folder = work + u"\\hero";
+
+    ::testing::AssertionResult Make() {
+        if (!winfiles::WriteBytes(original, SampleFile(7)) || !::CreateDirectoryW(W(work), nullptr) ||
+            !::CreateDirectoryW(W(scratch / u"out"), nullptr))
+            return ::testing::AssertionFailure() << "cannot write the files";
+        const DWORD code =
+            RunTool(L"vanto-extract.exe", L"-e --manifest -C " + Quoted(work) + L" " + Quoted(original), scratch.Path());
+        if (code != 0)
+            return ::testing::AssertionFailure() << "vanto-extract.exe ended with " << code;
+        return ::testing::AssertionSuccess();
+    }
+    void Edit() { ASSERT_TRUE(winfiles::WriteBytes(folder + u"\\readme.txt", winfiles::Text("edited text"))); }
+};
+
+// A folder with its manifest beside it, dropped: untouched, it gives the
+// original byte for byte; edited, a file that extracts to the edited tree;
+// without the manifest, a new file, and the log says how it was built.
+TEST(ProgramJobs, DroppedFolderIsRebuiltIntoTheOutputFolder) {
+    struct SCase {
+        const char* what;
+        bool edit;
+        bool removeManifest;
+        const wchar_t* summary;
+    };
+    const SCase cases[] = {
+        {"untouched", false, false, L"0 changed, 0 added, 0 deleted; identical to the original; read back as the folder."},
+        {"edited", true, false, L"1 changed, 0 added, 0 deleted; read back as the folder."},
+        {"no manifest", false, true, L"0 changed, 0 added, 0 deleted; read back as the folder."},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        SModdingFolder mod;
+        ASSERT_TRUE(mod.Make());
+        if (c.edit) {
+            mod.Edit();
+        }
+        if (c.removeManifest) {
+            ASSERT_TRUE(::DeleteFileW(W(mod.work + u"\\hero.vanto.json")));
+        }
+        const std::u16string out = mod.scratch / u"out";
+        const std::vector<std::wstring> lines = RunWindow(L"-e -o " + Quoted(out) + L" " + Quoted(mod.folder), mod.scratch.Path());
+        EXPECT_TRUE(Contains(lines, c.summary));
+        EXPECT_EQ(Contains(lines, L"No rebuild data (FOLDER.vanto.json) beside the folder: it is packed as a new file, "
+                                  L"entries in name order, each folder a child container NAME.pak."),
+                  c.removeManifest);
+        EXPECT_TRUE(Contains(lines, L"1 of 1 folders and patches done."));
+        const std::u16string name = c.removeManifest ? u"hero.god" : u"hero.mod.god";
+        ASSERT_TRUE(winfiles::IsFile(out + u"\\" + name)) << "no " << Wide(name).size();
+        if (!c.edit && !c.removeManifest) {
+            EXPECT_TRUE(winfiles::ReadBytes(out + u"\\" + name) == winfiles::ReadBytes(mod.original));
+        }
+        // Whatever was built extracts to the folder it was built from.
+        ASSERT_TRUE(::CreateDirectoryW(W(mod.scratch / u"check"), nullptr));
+        ASSERT_EQ(RunTool(L"vanto-extract.exe", L"-e -C " + Quoted(mod.scratch / u"check") + L" " + Quoted(out + u"\\" + name),
+                          mod.scratch.Path()),
+                  0u);
+        const std::u16string checked = mod.scratch / (u"check\\" + name.substr(0, name.size() - 4));
+        EXPECT_TRUE(winfiles::TreeOf(checked) == winfiles::TreeOf(mod.folder));
+    }
+}
+
+// A dropped patch is applied to its original beside it, giving the bytes
+// vanto-pack.exe --apply gives; an original that does not match is a line
+// saying what was expected, and nothing is written.
+TEST(ProgramJobs, DroppedPatchGivesTheBytesOfVantoPackApply) {
+    for (const bool damaged : {false, true}) {
+        SCOPED_TRACE(damaged ? "another original" : "its original");
+        SModdingFolder mod;
+        ASSERT_TRUE(mod.Make());
+        mod.Edit();
+        const std::u16string patch = mod.scratch / u"hero mod.vpatch";
+        ASSERT_EQ(RunTool(L"vanto-pack.exe", L"-e --patch " + Quoted(patch) + L" " + Quoted(mod.folder), mod.scratch.Path()), 0u);
+        ASSERT_EQ(RunTool(L"vanto-pack.exe", L"-e --apply " + Quoted(patch) + L" -o " + Quoted(mod.scratch / u"expected.god"),
+                          mod.scratch.Path()),
+                  0u);
+        if (damaged) {
+            ASSERT_TRUE(winfiles::WriteBytes(mod.original, SampleFile(8)));
+        }
+
+        const std::u16string out = mod.scratch / u"out";
+        const std::vector<std::wstring> lines = RunWindow(L"-e -o " + Quoted(out) + L" " + Quoted(patch), mod.scratch.Path());
+        EXPECT_TRUE(Contains(lines, damaged ? L"0 of 1 folders and patches done." : L"1 of 1 folders and patches done."));
+        bool expectedSaid = false;
+        for (const std::wstring& line : lines)
+            expectedSaid = expectedSaid || (line.find(L"Cannot apply the patch: its original hero.god (") == 0 &&
+                                            line.find(L"does not match the patch") != std::wstring::npos);
+        EXPECT_EQ(expectedSaid, damaged);
+        if (damaged) {
+            EXPECT_TRUE(winfiles::TreeOf(out).empty());
+        } else {
+            EXPECT_TRUE(Contains(lines, L"  changed: readme.txt"));
+            EXPECT_TRUE(winfiles::ReadBytes(out + u"\\hero.mod.god") == winfiles::ReadBytes(mod.scratch / u"expected.god"));
+        }
+    }
+}
+
+// A file, a folder and a patch in one start: each handled in that order with
+// its own lines, one summary for them all, and nothing ever replaced: a
+// second result of one name gets a free one.
+TEST(ProgramJobs, MixedDropIsHandledInOrder) {
+    SModdingFolder mod;
+    ASSERT_TRUE(mod.Make());
+    const std::u16string patch = mod.scratch / u"hero.vpatch";
+    mod.Edit();
+    ASSERT_EQ(RunTool(L"vanto-pack.exe", L"-e --patch " + Quoted(patch) + L" " + Quoted(mod.folder), mod.scratch.Path()), 0u);
+    const std::u16string out = mod.scratch / u"out";
+    const std::vector<std::wstring> lines = RunWindow(
+        L"-e -o " + Quoted(out) + L" " + Quoted(mod.original) + L" " + Quoted(mod.folder) + L" " + Quoted(patch),
+        mod.scratch.Path());
+    std::vector<std::wstring> order;
+    for (const std::wstring& line : lines) {
+        if (line.compare(0, 11, L"File path [") == 0 || line.compare(0, 9, L"Written [") == 0 ||
+            line.find(L" extracted.") != std::wstring::npos || line.find(L"folders and patches") != std::wstring::npos)
+            order.push_back(line);
+    }
+    const std::vector<std::wstring> expected = {
+        L"File path [" + Wide(mod.original) + L"]",
+        L"File path [" + Wide(mod.folder) + L"]",
+        L"Written [hero.mod.god] (" + std::to_wstring(winfiles::ReadBytes(out + u"\\hero.mod.god").size()) + L" bytes).",
+        L"File path [" + Wide(patch) + L"]",
+        L"Written [hero.mod (2).god] (" + std::to_wstring(winfiles::ReadBytes(out + u"\\hero.mod (2).god").size()) +
+            L" bytes).",
+        L"1 file has been extracted.",
+        L"2 of 2 folders and patches done.",
+    };
+    EXPECT_EQ(order, expected);
+    EXPECT_TRUE(winfiles::ReadBytes(out + u"\\hero.mod.god") == winfiles::ReadBytes(out + u"\\hero.mod (2).god"));
+    EXPECT_TRUE(winfiles::IsFolder(out + u"\\hero"));
+}
+
 }  // namespace
