@@ -13,6 +13,7 @@
 #include "framework/WindowDpi.h"
 #include "res/Resource.h"
 #include "ui/AboutDlg.h"
+#include "ui/ExplorerMenu.h"
 #include "ui/InputDlg.h"
 
 namespace {
@@ -225,6 +226,11 @@ BOOL CMainDlg::HandleMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lParam, LRES
             lResult = 0;
             return TRUE;
         }
+        if (LOWORD(wParam) == ID_EXPLORER_ADD || LOWORD(wParam) == ID_EXPLORER_REMOVE) {
+            ChangeExplorerMenu(LOWORD(wParam) == ID_EXPLORER_ADD);
+            lResult = 0;
+            return TRUE;
+        }
         if (LOWORD(wParam) == ID_APP_ABOUT) {
             // A modal box would hold the drop up until it closed.
             if (!m_bJobRunning)
@@ -291,6 +297,9 @@ void CMainDlg::AppendSystemMenuItems() {
     AppendCommand(hMenu, ID_LOG_SAVE, japanese ? L"ログを保存..." : L"Save log...");
     AppendCommand(hMenu, ID_KEEP_REBUILD_DATA, japanese ? L"再構築用データを残す" : L"Keep rebuild data");
     ::CheckMenuItem(hMenu, ID_KEEP_REBUILD_DATA, MF_BYCOMMAND | (m_bKeepRebuildData ? MF_CHECKED : MF_UNCHECKED));
+    AppendCommand(hMenu, ID_EXPLORER_ADD, japanese ? L"エクスプローラーのメニューに追加" : L"Add to Explorer's menu");
+    AppendCommand(hMenu, ID_EXPLORER_REMOVE,
+                  japanese ? L"エクスプローラーのメニューから削除" : L"Remove from Explorer's menu");
     AppendCommand(hMenu, ID_APP_ABOUT, japanese ? L"バージョン情報(&A)" : L"&About Vanto Extractor");
 }
 
@@ -671,3 +680,22 @@ IDropItemHandler::EResult CMainDlg::HandleDropItem(const char16_t* path, const S
 void CMainDlg::Say(const std::u16string& line) { LogAny(u"%s", line.c_str()); }
 
 bool CMainDlg::GoOn() { return ContinueJob(m_itemProgress); }
+
+void CMainDlg::ChangeExplorerMenu(bool add) {
+    WCHAR program[kPathCapacity];
+    const DWORD length = ::GetModuleFileNameW(nullptr, program, kPathCapacity);
+    const bool known = length > 0 && length < kPathCapacity;
+    if (add && known && AddExplorerMenu(program, IsJapanese())) {
+        LogJa(u"エクスプローラーのメニュー（このユーザーのみ）に「ここに展開」「ここにパッチを適用」「ゲームファイルに再構築」を追加しました。");
+        LogEn(u"Added to Explorer's menu for this user: Extract here, Apply patch here, Rebuild game file.");
+    } else if (add) {
+        LogJa(u"エクスプローラーのメニューに追加できませんでした。");
+        LogEn(u"Cannot add to Explorer's menu.");
+    } else if (RemoveExplorerMenu()) {
+        LogJa(u"エクスプローラーのメニューから削除しました。");
+        LogEn(u"Removed from Explorer's menu.");
+    } else {
+        LogJa(u"エクスプローラーのメニューから削除できませんでした。");
+        LogEn(u"Cannot remove from Explorer's menu.");
+    }
+}

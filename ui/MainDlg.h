@@ -62,6 +62,8 @@ public:
         ID_LOG_COPY = 0xE150,   // its "Copy log" item: every line to the clipboard
         ID_LOG_SAVE = 0xE160,   // its "Save log..." item: every line to a UTF-8 file
         ID_KEEP_REBUILD_DATA = 0xE170,  // its "Keep rebuild data" check item (-m)
+        ID_EXPLORER_ADD = 0xE180,       // "Add to Explorer's menu" (ui/ExplorerMenu)
+        ID_EXPLORER_REMOVE = 0xE190,    // "Remove from Explorer's menu"
         // Posted by QueueStartupDrop: the paths given at start-up are handled.
         WM_STARTUP_DROP = WM_APP + 1,
         kMargin = 8,  // pixels between the client edge and the log at 96 DPI
@@ -149,6 +151,8 @@ private:
     void AppendSystemMenuItems();
     void ShowAboutBox();
     void AskAndSaveLog();
+    // Adds or removes Explorer's verbs for the current user, and says so.
+    void ChangeExplorerMenu(bool add);
     // Runs one drop, from the shell or from the start-up paths.
     void RunDrop(IDropList& drop);
     void RunStartupDrop();

@@ -236,8 +236,10 @@ TEST_F(MainDlgTest, EnglishWindowAsCreated) {
                                              {u"Copy log", CMainDlg::ID_LOG_COPY},
                                              {u"Save log...", CMainDlg::ID_LOG_SAVE},
                                              {u"Keep rebuild data", CMainDlg::ID_KEEP_REBUILD_DATA},
+                                             {u"Add to Explorer's menu", CMainDlg::ID_EXPLORER_ADD},
+                                             {u"Remove from Explorer's menu", CMainDlg::ID_EXPLORER_REMOVE},
                                              {u"&About Vanto Extractor", CMainDlg::ID_APP_ABOUT}};
-    EXPECT_EQ(LastMenuItems(::GetSystemMenu(hWnd, FALSE), 5), expected);
+    EXPECT_EQ(LastMenuItems(::GetSystemMenu(hWnd, FALSE), 7), expected);
 
     // Centred on the work area (within the rounding of an odd difference).
     const RECT window = uitest::WindowRect(hWnd);
@@ -255,8 +257,10 @@ TEST_F(MainDlgTest, JapaneseWindowAsCreated) {
                                              {u"ログをコピー", CMainDlg::ID_LOG_COPY},
                                              {u"ログを保存...", CMainDlg::ID_LOG_SAVE},
                                              {u"再構築用データを残す", CMainDlg::ID_KEEP_REBUILD_DATA},
+                                             {u"エクスプローラーのメニューに追加", CMainDlg::ID_EXPLORER_ADD},
+                                             {u"エクスプローラーのメニューから削除", CMainDlg::ID_EXPLORER_REMOVE},
                                              {u"バージョン情報(&A)", CMainDlg::ID_APP_ABOUT}};
-    EXPECT_EQ(LastMenuItems(::GetSystemMenu(dlg.m_hWnd, FALSE), 5), expected);
+    EXPECT_EQ(LastMenuItems(::GetSystemMenu(dlg.m_hWnd, FALSE), 7), expected);
 }
 
 TEST_F(MainDlgTest, WindowCarriesTheProgramIconInBothSizes) {

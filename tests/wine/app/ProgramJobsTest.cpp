@@ -225,7 +225,7 @@ TEST(ProgramJobs, DroppedFolderIsRebuiltIntoTheOutputFolder) {
                   c.removeManifest);
         EXPECT_TRUE(Contains(lines, L"1 of 1 folders and patches done."));
         const std::u16string name = c.removeManifest ? u"hero.god" : u"hero.mod.god";
-        ASSERT_TRUE(winfiles::IsFile(out + u"\\" + name)) << "no " << Wide(name).size();
+        ASSERT_TRUE(winfiles::IsFile(out + u"\\" + name)) << "nothing written";
         if (!c.edit && !c.removeManifest) {
             EXPECT_TRUE(winfiles::ReadBytes(out + u"\\" + name) == winfiles::ReadBytes(mod.original));
         }
@@ -306,6 +306,83 @@ TEST(ProgramJobs, MixedDropIsHandledInOrder) {
     EXPECT_EQ(order, expected);
     EXPECT_TRUE(winfiles::ReadBytes(out + u"\\hero.mod.god") == winfiles::ReadBytes(out + u"\\hero.mod (2).god"));
     EXPECT_TRUE(winfiles::IsFolder(out + u"\\hero"));
+}
+
+// The default value of HKCU\Software\Classes\KEY, read through the registry
+// API; "<none>" when the key is not there.
+std::wstring ClassesValue(const std::wstring& key) {
+    WCHAR value[1024];
+    DWORD bytes = sizeof value;
+    if (::RegGetValueW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + key).c_str(), nullptr, RRF_RT_REG_SZ, nullptr,
+                       value, &bytes) != ERROR_SUCCESS)
+        return L"<none>";
+    return value;
+}
+
+bool ClassesKeyExists(const std::wstring& key) {
+    HKEY handle = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + key).c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(handle);
+    return true;
+}
+
+// The system menu's items write Explorer's verbs under the current user's
+// classes, each starting the program with -o the item's own folder (run here
+// as Explorer would run it, it extracts beside the file), and take them all
+// away again, with the keys above them that they made.
+TEST(ProgramJobs, ExplorerMenuIsAddedAndRemovedForTheCurrentUser) {
+    struct SVerb {
+        const wchar_t* classKey;
+        const wchar_t* verb;
+        const wchar_t* text;
+    };
+    const SVerb verbs[] = {
+        {L"SystemFileAssociations\\.god", L"VantoExtractor.Extract", L"Extract here"},
+        {L"SystemFileAssociations\\.item", L"VantoExtractor.Extract", L"Extract here"},
+        {L"SystemFileAssociations\\.npc", L"VantoExtractor.Extract", L"Extract here"},
+        {L"SystemFileAssociations\\.vpatch", L"VantoExtractor.ApplyPatch", L"Apply patch here"},
+        {L"Directory", L"VantoExtractor.Rebuild", L"Rebuild game file"},
+    };
+    std::vector<bool> classesBefore;
+    for (const SVerb& v : verbs)
+        classesBefore.push_back(ClassesKeyExists(v.classKey));
+
+    winfiles::CScratchFolder scratch;
+    CProgramRun run(L"-e");
+    ASSERT_TRUE(run.Started());
+    const HWND window = run.WaitForWindow(kTitleEn);
+    ASSERT_NE(window, nullptr);
+    ::PostMessageW(window, WM_SYSCOMMAND, 0xE180, 0);
+    ASSERT_TRUE(Contains(WaitForLog(window, L"Added to Explorer's menu"),
+                         L"Added to Explorer's menu for this user: Extract here, Apply patch here, Rebuild game file."));
+    const std::wstring command = L"\"" + ProgramPath() + L"\" -o \"%1\\..\" \"%1\"";
+    for (const SVerb& v : verbs) {
+        const std::wstring key = std::wstring(v.classKey) + L"\\shell\\" + v.verb;
+        EXPECT_EQ(ClassesValue(key), v.text) << std::string(key.begin(), key.end());
+        EXPECT_EQ(ClassesValue(key + L"\\command"), command);
+    }
+
+    // The .god verb as Explorer runs it, on a file in a folder of its own.
+    ASSERT_TRUE(::CreateDirectoryW(W(scratch / u"game"), nullptr));
+    const std::u16string file = scratch / u"game\\勇者.god";
+    ASSERT_TRUE(winfiles::WriteBytes(file, SampleFile(4)));
+    std::wstring arguments = ClassesValue(L"SystemFileAssociations\\.god\\shell\\VantoExtractor.Extract\\command");
+    arguments = arguments.substr(arguments.find(L"\" ") + 2);
+    for (size_t at; (at = arguments.find(L"%1")) != std::wstring::npos;)
+        arguments.replace(at, 2, Wide(file));
+    const std::vector<std::wstring> lines = RunWindow(L"-e " + arguments, scratch.Path());
+    EXPECT_TRUE(Contains(lines, L"1 file has been extracted."));
+    EXPECT_TRUE(winfiles::IsFile(scratch / u"game\\勇者\\sub\\inner.txt"));
+
+    ::PostMessageW(window, WM_SYSCOMMAND, 0xE190, 0);
+    ASSERT_TRUE(Contains(WaitForLog(window, L"Removed from Explorer's menu"), L"Removed from Explorer's menu."));
+    for (size_t i = 0; i < sizeof verbs / sizeof verbs[0]; ++i) {
+        EXPECT_FALSE(ClassesKeyExists(std::wstring(verbs[i].classKey) + L"\\shell\\" + verbs[i].verb));
+        EXPECT_EQ(ClassesKeyExists(verbs[i].classKey), classesBefore[i]) << i;
+    }
+    ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(run.WaitForExit(), 2u);
 }
 
 }  // namespace
