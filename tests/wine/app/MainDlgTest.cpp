@@ -572,6 +572,33 @@ TEST_F(MainDlgTest, CloseRequestDuringADropStopsItAfterTheCurrentEntry) {
     }
 }
 
+// A close request during a folder's rebuild stops it before anything is
+// written: no file in the output folder, the drop ends with its summary and
+// the window closes with the request's code.
+TEST_F(MainDlgTest, CloseRequestDuringAFolderRebuildWritesNothing) {
+    struct SCase {
+        UINT message;
+        WPARAM wParam;
+        int code;
+    };
+    const SCase cases[] = {{WM_CLOSE, 0, 2}, {WM_COMMAND, IDOK, 1}};
+    for (const SCase& c : cases) {
+        Open();
+        const std::u16string folder = scratch / (u"in\\mod" + Num((long long)c.message));
+        ASSERT_TRUE(::CreateDirectoryW(W(folder), nullptr));
+        for (int i = 0; i < 20; ++i)
+            ASSERT_TRUE(WriteBytes(folder + u"\\file" + Num(i) + u".txt", Text("text " + std::to_string(i))));
+        ASSERT_TRUE(::PostMessageW(dlg.m_hWnd, c.message, c.wParam, 0));
+        Drop({folder});
+        EXPECT_EQ(TakeQuitCode(), c.code);
+        EXPECT_EQ(dlg.m_hWnd, nullptr);
+        const Lines& lines = dlg.linesWhenDestroyed;
+        EXPECT_NE(std::find(lines.begin(), lines.end(), u"Stopped; nothing was written."), lines.end());
+        EXPECT_NE(std::find(lines.begin(), lines.end(), u"0 of 1 folders and patches done."), lines.end());
+        EXPECT_TRUE(TreeOf(root).empty());
+    }
+}
+
 // The prompt's own loop serves the window: a WM_CLOSE posted meanwhile closes
 // the prompt, ends the drop and then the window; a second drop is refused.
 TEST_F(MainDlgTest, RequestsWhileThePromptIsOpen) {
