@@ -668,7 +668,11 @@ IDropItemHandler::EResult CMainDlg::HandleDropItem(const char16_t* path, const S
         options.strOutputFolder = current;
     options.bJapanese = IsJapanese();
     options.nCodePage = m_nCodePage;
+    // The item counts as one unit not yet done, so that every step does not
+    // count as the drop's end (which brings the log up to date at once).
     m_itemProgress = progress;
+    m_itemProgress.nBytesWalked = 0;
+    m_itemProgress.nBytesTotal = 1;
     const EDropJob result = DoDropJob(path, options, *this);
     if (result == EDropJob::Stopped) {
         LogJa(u"中止しました。何も書き込んでいません。");

@@ -19,6 +19,7 @@ namespace {
 using winfiles::W;
 
 const wchar_t kTitleEn[] = L"Vanto Custom File Extractor";
+const wchar_t kTitleJa[] = L"Vanto カスタムファイル展開ツール";
 
 std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 std::wstring Quoted(const std::u16string& path) { return L"\"" + Wide(path) + L"\""; }
@@ -84,13 +85,15 @@ DWORD RunTool(const wchar_t* tool, const std::wstring& arguments, const std::u16
 }
 
 // Runs the window with the arguments in `folder` until its first drop has
-// ended, then closes it; the log it showed.
+// ended, then closes it; the log it showed. Arguments beginning with -j
+// start it in Japanese.
 std::vector<std::wstring> RunWindow(const std::wstring& arguments, const std::u16string& folder) {
     const std::wstring where = Wide(folder);
     CProgramRun run(arguments, ProgramPath(), where.c_str());
     if (!run.Started())
         return {L"<not started>"};
-    const HWND window = run.WaitForWindow(kTitleEn);
+    const bool japanese = arguments.compare(0, 2, L"-j") == 0;
+    const HWND window = run.WaitForWindow(japanese ? kTitleJa : kTitleEn);
     if (!window)
         return {L"<no window>"};
     std::vector<std::wstring> lines = WaitForLog(window);
@@ -200,12 +203,19 @@ TEST(ProgramJobs, DroppedFolderIsRebuiltIntoTheOutputFolder) {
         const char* what;
         bool edit;
         bool removeManifest;
+        const wchar_t* language;
         const wchar_t* summary;
+        const wchar_t* done;
     };
     const SCase cases[] = {
-        {"untouched", false, false, L"0 changed, 0 added, 0 deleted; identical to the original; read back as the folder."},
-        {"edited", true, false, L"1 changed, 0 added, 0 deleted; read back as the folder."},
-        {"no manifest", false, true, L"0 changed, 0 added, 0 deleted; read back as the folder."},
+        {"untouched", false, false, L"-e", L"0 changed, 0 added, 0 deleted; identical to the original; read back as the folder.",
+         L"1 of 1 folders and patches done."},
+        {"edited", true, false, L"-e", L"1 changed, 0 added, 0 deleted; read back as the folder.",
+         L"1 of 1 folders and patches done."},
+        {"no manifest", false, true, L"-e", L"0 changed, 0 added, 0 deleted; read back as the folder.",
+         L"1 of 1 folders and patches done."},
+        {"edited, in Japanese", true, false, L"-j", L"1 件変更、0 件追加、0 件削除。読み戻してフォルダと一致しました。",
+         L"1個中、1個のフォルダとパッチを処理しました。"},
     };
     for (const SCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -218,12 +228,13 @@ TEST(ProgramJobs, DroppedFolderIsRebuiltIntoTheOutputFolder) {
             ASSERT_TRUE(::DeleteFileW(W(mod.work + u"\\hero.vanto.json")));
         }
         const std::u16string out = mod.scratch / u"out";
-        const std::vector<std::wstring> lines = RunWindow(L"-e -o " + Quoted(out) + L" " + Quoted(mod.folder), mod.scratch.Path());
+        const std::vector<std::wstring> lines =
+            RunWindow(std::wstring(c.language) + L" -o " + Quoted(out) + L" " + Quoted(mod.folder), mod.scratch.Path());
         EXPECT_TRUE(Contains(lines, c.summary));
         EXPECT_EQ(Contains(lines, L"No rebuild data (FOLDER.vanto.json) beside the folder: it is packed as a new file, "
                                   L"entries in name order, each folder a child container NAME.pak."),
                   c.removeManifest);
-        EXPECT_TRUE(Contains(lines, L"1 of 1 folders and patches done."));
+        EXPECT_TRUE(Contains(lines, c.done));
         const std::u16string name = c.removeManifest ? u"hero.god" : u"hero.mod.god";
         ASSERT_TRUE(winfiles::IsFile(out + u"\\" + name)) << "nothing written";
         if (!c.edit && !c.removeManifest) {
