@@ -5,6 +5,7 @@
 #include "console/ToolFiles.h"
 #include "pack/PackVerify.h"
 #include "pack/Packer.h"
+#include "platform/FolderReader.h"
 #include "platform/SystemPlatform.h"
 #include "rebuild/DiskFolderSource.h"
 #include "rebuild/FolderManifest.h"
@@ -39,6 +40,21 @@ private:
     CDiskFolderSource m_disk;
     bool m_bStopped = false;
 };
+
+// The files of the folder that have `size` bytes: candidates for an
+// original known by its size and checksums whatever its name.
+std::vector<std::u16string> FilesOfSize(const std::u16string& folder, int64_t size) {
+    std::vector<std::u16string> found;
+    CFolderReader reader;
+    std::vector<SFolderItem> items;
+    if (reader.OpenRoot(folder) != ESourceResult::Ok || reader.ListFolder(u"", items) != ESourceResult::Ok)
+        return found;
+    for (const SFolderItem& item : items) {
+        if (item.eKind == EItemKind::File && item.nSize == size)
+            found.push_back(folder + u'/' + item.strName);
+    }
+    return found;
+}
 
 std::u16string TrimSeparators(std::u16string path) {
     while (path.size() > 1 && IsSystemSeparator(path.back()))
@@ -101,15 +117,21 @@ EDropJob ApplyPatchJob(const std::u16string& path, const SDropJobOptions& option
                    DecimalText(loaded.patch.nCodePage));
         return EDropJob::Failed;
     }
-    // Its original: the name it records, beside it or in the output folder,
-    // checked by size, CRC-32 and SHA-256.
+    // Its original, beside it or in the output folder: the name it records
+    // first, then any file of the size it records; each checked by size,
+    // CRC-32 and SHA-256 (a file met twice is read once).
     const std::u16string name = NameOf(Utf8ToUtf16String(loaded.patch.strBaseName.c_str()));
     const std::u16string who = Localized(ja, u"the patch", u"パッチ");
+    std::vector<std::u16string> places;
+    if (!name.empty())
+        places = {FolderOf(path) + u'/' + name, options.strOutputFolder + u'/' + name};
+    for (const std::u16string& folder : {FolderOf(path), options.strOutputFolder}) {
+        const std::vector<std::u16string> sized = FilesOfSize(folder, loaded.patch.base.nSize);
+        places.insert(places.end(), sized.begin(), sized.end());
+    }
     std::vector<uint8_t> file;
     std::u16string basePath;
-    if (name.empty() ||
-        !FindOriginal({FolderOf(path) + u'/' + name, options.strOutputFolder + u'/' + name},
-                      ExpectedBaseOf(loaded.patch, who), ja, file, basePath, error)) {
+    if (places.empty() || !FindOriginal(places, ExpectedBaseOf(loaded.patch, who), ja, file, basePath, error)) {
         report.Say(cannot + Localized(ja, u"its original ", u"元のファイル ") + name + u" (" +
                    PatchFileIdText(loaded.patch.base, ja) +
                    Localized(ja, u") is neither beside it nor in the output folder: ",

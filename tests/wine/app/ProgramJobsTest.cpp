@@ -250,12 +250,24 @@ TEST(ProgramJobs, DroppedFolderIsRebuiltIntoTheOutputFolder) {
     }
 }
 
-// A dropped patch is applied to its original beside it, giving the bytes
-// vanto-pack.exe --apply gives; an original that does not match is a line
-// saying what was expected, and nothing is written.
+// A dropped patch is applied to its original beside it, found by its name
+// or, renamed, by its size and checksums, giving the bytes vanto-pack.exe
+// --apply gives; an original that does not match is a line saying what was
+// expected, and nothing is written.
 TEST(ProgramJobs, DroppedPatchGivesTheBytesOfVantoPackApply) {
-    for (const bool damaged : {false, true}) {
-        SCOPED_TRACE(damaged ? "another original" : "its original");
+    enum class EOriginal { AsNamed, Renamed, Another };
+    struct SCase {
+        const char* what;
+        EOriginal original;
+        const char16_t* output;  // null: none
+    };
+    const SCase cases[] = {
+        {"its original", EOriginal::AsNamed, u"hero.mod.god"},
+        {"its original renamed", EOriginal::Renamed, u"hero copy.mod.god"},
+        {"another original", EOriginal::Another, nullptr},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.what);
         SModdingFolder mod;
         ASSERT_TRUE(mod.Make());
         mod.Edit();
@@ -264,23 +276,26 @@ TEST(ProgramJobs, DroppedPatchGivesTheBytesOfVantoPackApply) {
         ASSERT_EQ(RunTool(L"vanto-pack.exe", L"-e --apply " + Quoted(patch) + L" -o " + Quoted(mod.scratch / u"expected.god"),
                           mod.scratch.Path()),
                   0u);
-        if (damaged) {
+        if (c.original == EOriginal::Another) {
             ASSERT_TRUE(winfiles::WriteBytes(mod.original, SampleFile(8)));
+        }
+        if (c.original == EOriginal::Renamed) {
+            ASSERT_TRUE(::MoveFileW(W(mod.original), W(mod.scratch / u"hero copy.god")));
         }
 
         const std::u16string out = mod.scratch / u"out";
         const std::vector<std::wstring> lines = RunWindow(L"-e -o " + Quoted(out) + L" " + Quoted(patch), mod.scratch.Path());
-        EXPECT_TRUE(Contains(lines, damaged ? L"0 of 1 folders and patches done." : L"1 of 1 folders and patches done."));
+        EXPECT_TRUE(Contains(lines, c.output ? L"1 of 1 folders and patches done." : L"0 of 1 folders and patches done."));
         bool expectedSaid = false;
         for (const std::wstring& line : lines)
             expectedSaid = expectedSaid || (line.find(L"Cannot apply the patch: its original hero.god (") == 0 &&
                                             line.find(L"does not match the patch") != std::wstring::npos);
-        EXPECT_EQ(expectedSaid, damaged);
-        if (damaged) {
+        EXPECT_EQ(expectedSaid, !c.output);
+        if (!c.output) {
             EXPECT_TRUE(winfiles::TreeOf(out).empty());
         } else {
             EXPECT_TRUE(Contains(lines, L"  changed: readme.txt"));
-            EXPECT_TRUE(winfiles::ReadBytes(out + u"\\hero.mod.god") == winfiles::ReadBytes(mod.scratch / u"expected.god"));
+            EXPECT_TRUE(winfiles::ReadBytes(out + u"\\" + c.output) == winfiles::ReadBytes(mod.scratch / u"expected.god"));
         }
     }
 }
