@@ -163,6 +163,34 @@ void ShootMainWindow(const wchar_t* name, const wchar_t* outFolder) {
     PumpMessages();
 }
 
+// The sample file (left in C:\\Vanto\\custom by ShootMainWindow) extracted
+// with rebuild data kept, then its folder dropped back: the log of the
+// extraction, the manifest and the rebuilt file identical to the original.
+void ShootRebuild(const wchar_t* name, const wchar_t* outFolder) {
+    const std::wstring input = L"C:\\Vanto\\custom\\hero.god";
+    ::CreateDirectoryW(outFolder, nullptr);
+    if (!::SetCurrentDirectoryW(outFolder)) {
+        std::wprintf(L"%ls: cannot enter the output folder\n", name);
+        ++g_nFailures;
+        return;
+    }
+    CSystemPlatform platform;
+    CMainDlg dlg(platform);
+    dlg.SetKeepRebuildData(true);
+    if (!dlg.CreateModeless(nullptr, 0)) {
+        std::wprintf(L"%ls: the main window could not be created\n", name);
+        ++g_nFailures;
+        return;
+    }
+    ::ShowWindow(dlg.m_hWnd, SW_SHOWNORMAL);
+    PumpMessages();
+    ::SendMessageW(dlg.m_hWnd, WM_DROPFILES, WPARAM(MakeShellDrop({input})), 0);
+    ::SendMessageW(dlg.m_hWnd, WM_DROPFILES, WPARAM(MakeShellDrop({std::wstring(outFolder) + L"\\hero"})), 0);
+    SaveWindowPicture(dlg.m_hWnd, name);
+    ::DestroyWindow(dlg.m_hWnd);
+    PumpMessages();
+}
+
 template <class TDialog>
 void Shoot(TDialog& dlg, const wchar_t* name, LPARAM initParam) {
     SShot shot = {&dlg.m_hWnd, name, false};
@@ -201,6 +229,9 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring language = japanese ? L"-ja" : L"";
     ShootMainWindow(PictureName(L"main" + language).c_str(),
                     japanese ? L"C:\\Vanto\\展開先" : L"C:\\Vanto\\extracted");
+
+    ShootRebuild(PictureName(L"rebuild" + language).c_str(),
+                 japanese ? L"C:\\Vanto\\再構築" : L"C:\\Vanto\\rebuild");
 
     WCHAR name[CInputDlg::kNameCapacity] = L"hero\\";
     CInputDlg prompt;
