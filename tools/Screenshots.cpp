@@ -128,6 +128,26 @@ void CALLBACK OnShotTimer(HWND, UINT, UINT_PTR id, DWORD) {
     ::PostMessageW(hWnd, WM_COMMAND, IDCANCEL, 0);
 }
 
+// The main window, keeping rebuild data or not, after each drop in turn,
+// saved as it appears.
+void ShootDrops(const wchar_t* name, const std::vector<std::vector<std::wstring>>& drops, bool keepRebuildData) {
+    CSystemPlatform platform;
+    CMainDlg dlg(platform);
+    dlg.SetKeepRebuildData(keepRebuildData);
+    if (!dlg.CreateModeless(nullptr, 0)) {
+        std::wprintf(L"%ls: the main window could not be created\n", name);
+        ++g_nFailures;
+        return;
+    }
+    ::ShowWindow(dlg.m_hWnd, SW_SHOWNORMAL);
+    PumpMessages();
+    for (const std::vector<std::wstring>& drop : drops)
+        ::SendMessageW(dlg.m_hWnd, WM_DROPFILES, WPARAM(MakeShellDrop(drop)), 0);
+    SaveWindowPicture(dlg.m_hWnd, name);
+    ::DestroyWindow(dlg.m_hWnd);
+    PumpMessages();
+}
+
 // The project's sample file dropped on the main window, as a user would:
 // C:\Vanto\custom\hero.god extracted into the current folder, a new one for
 // each language so that no folder is there before (scripts/screenshots
@@ -148,19 +168,7 @@ void ShootMainWindow(const wchar_t* name, const wchar_t* outFolder) {
         return;
     }
 
-    CSystemPlatform platform;
-    CMainDlg dlg(platform);
-    if (!dlg.CreateModeless(nullptr, 0)) {
-        std::wprintf(L"%ls: the main window could not be created\n", name);
-        ++g_nFailures;
-        return;
-    }
-    ::ShowWindow(dlg.m_hWnd, SW_SHOWNORMAL);
-    PumpMessages();
-    ::SendMessageW(dlg.m_hWnd, WM_DROPFILES, WPARAM(MakeShellDrop({input})), 0);
-    SaveWindowPicture(dlg.m_hWnd, name);
-    ::DestroyWindow(dlg.m_hWnd);
-    PumpMessages();
+    ShootDrops(name, {{input}}, false);
 }
 
 // The sample file (left in C:\\Vanto\\custom by ShootMainWindow) extracted
@@ -174,21 +182,7 @@ void ShootRebuild(const wchar_t* name, const wchar_t* outFolder) {
         ++g_nFailures;
         return;
     }
-    CSystemPlatform platform;
-    CMainDlg dlg(platform);
-    dlg.SetKeepRebuildData(true);
-    if (!dlg.CreateModeless(nullptr, 0)) {
-        std::wprintf(L"%ls: the main window could not be created\n", name);
-        ++g_nFailures;
-        return;
-    }
-    ::ShowWindow(dlg.m_hWnd, SW_SHOWNORMAL);
-    PumpMessages();
-    ::SendMessageW(dlg.m_hWnd, WM_DROPFILES, WPARAM(MakeShellDrop({input})), 0);
-    ::SendMessageW(dlg.m_hWnd, WM_DROPFILES, WPARAM(MakeShellDrop({std::wstring(outFolder) + L"\\hero"})), 0);
-    SaveWindowPicture(dlg.m_hWnd, name);
-    ::DestroyWindow(dlg.m_hWnd);
-    PumpMessages();
+    ShootDrops(name, {{input}, {std::wstring(outFolder) + L"\\hero"}}, true);
 }
 
 template <class TDialog>
