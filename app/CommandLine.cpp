@@ -38,11 +38,75 @@ bool CopyName(char16_t (&target)[kStartupNameCapacity], const char16_t* text) {
     return false;
 }
 
-}  // namespace
+bool IsWordSeparator(char16_t ch) { return ch == u' ' || ch == u'\t'; }
 
-const char16_t* FindSwitch(const char16_t* commandLine, const char16_t* switchText) {
-    return FindNoCase(commandLine, switchText);
+// One word of the command line: [begin, end) in the line, quotes included.
+struct SWord {
+    const char16_t* pBegin = nullptr;
+    const char16_t* pEnd = nullptr;
+    bool bQuoted = false;
+};
+
+// The word at *cursor, after separators; false at the end of the line. The
+// cursor moves past the word.
+bool ReadWord(const char16_t*& cursor, SWord& word) {
+    while (IsWordSeparator(*cursor))
+        ++cursor;
+    if (*cursor == 0)
+        return false;
+    word.pBegin = cursor;
+    word.bQuoted = false;
+    bool inQuotes = false;
+    for (; *cursor != 0 && (inQuotes || !IsWordSeparator(*cursor)); ++cursor) {
+        if (*cursor == u'"') {
+            inQuotes = !inQuotes;
+            word.bQuoted = true;
+        }
+    }
+    word.pEnd = cursor;
+    return true;
 }
+
+// The word's text without its quotes, terminated, into out; false (out
+// empty) when it does not fit.
+bool CopyWord(const SWord& word, char16_t* out, size_t capacity) {
+    size_t length = 0;
+    for (const char16_t* p = word.pBegin; p != word.pEnd; ++p) {
+        if (*p == u'"')
+            continue;
+        if (length + 1 >= capacity) {
+            if (capacity > 0)
+                out[0] = 0;
+            return false;
+        }
+        out[length++] = *p;
+    }
+    if (capacity == 0)
+        return false;
+    out[length] = 0;
+    return true;
+}
+
+// Whether the word is, whole and unquoted, the switch `name` (ASCII letters
+// without regard to case).
+bool IsSwitch(const SWord& word, const char16_t* name) {
+    return !word.bQuoted && EqualsNoCase(word.pBegin, word.pEnd, name);
+}
+
+// The number in the word after a switch, as ReadFontSize reads it.
+int32_t ReadNumberWord(const SWord& word) {
+    char16_t text[64];
+    // A longer word is cut: its digits saturate long before 63 characters.
+    size_t length = 0;
+    for (const char16_t* p = word.pBegin; p != word.pEnd && length + 1 < 64; ++p) {
+        if (*p != u'"')
+            text[length++] = *p;
+    }
+    text[length] = 0;
+    return ReadFontSize(text);
+}
+
+}  // namespace
 
 int32_t ReadFontSize(const char16_t* text) {
     if (!text)
@@ -69,32 +133,83 @@ void ReadStartupOptions(const char16_t* commandLine, const char16_t* systemLocal
     if (!commandLine)
         commandLine = u"";
 
-    // The switches are found anywhere in the line, even inside a face name.
-    if (FindSwitch(commandLine, u"-j"))
+    bool japanese = false, english = false, sizeSeen = false, codePageSeen = false, outputSeen = false;
+    const char16_t* face = nullptr;
+    options.nFontSize = 9;
+    options.nCodePage = 932;
+    options.szOutputFolder[0] = 0;
+    options.bOutputFolderRefused = false;
+    options.bKeepRebuildData = false;
+    options.nPathCount = 0;
+    options.bPathsRefused = false;
+    size_t pathsUsed = 0;
+
+    const char16_t* cursor = commandLine;
+    SWord word;
+    while (ReadWord(cursor, word)) {
+        if (IsSwitch(word, u"-j")) {
+            japanese = true;
+        } else if (IsSwitch(word, u"-e")) {
+            english = true;
+        } else if (IsSwitch(word, u"-m")) {
+            options.bKeepRebuildData = true;
+        } else if (IsSwitch(word, u"-s") || IsSwitch(word, u"-cp") || IsSwitch(word, u"-o")) {
+            const bool size = IsSwitch(word, u"-s"), codePage = IsSwitch(word, u"-cp");
+            SWord value;
+            const bool hasValue = ReadWord(cursor, value);
+            if (size && !sizeSeen) {
+                sizeSeen = true;
+                options.nFontSize = hasValue ? ReadNumberWord(value) : 0;
+            } else if (codePage && !codePageSeen) {
+                codePageSeen = true;
+                options.nCodePage = hasValue ? ReadNumberWord(value) : 0;
+            } else if (!size && !codePage && !outputSeen) {
+                outputSeen = true;
+                options.bOutputFolderRefused =
+                    !hasValue || !CopyWord(value, options.szOutputFolder, kPathCapacity) ||
+                    options.szOutputFolder[0] == 0;
+            }
+        } else if (IsSwitch(word, u"-f")) {
+            // The face runs to the end of the line: other switches, quotes
+            // and trailing blanks belong to it. A bare -f at the end names none.
+            if (*word.pEnd != 0) {
+                face = word.pEnd;
+                while (*face == u' ')
+                    ++face;
+            }
+            break;
+        } else {
+            // A path, whatever it holds; the list keeps a terminator for its end.
+            if (!CopyWord(word, options.szPaths + pathsUsed, kStartupPathsCapacity - 1 - pathsUsed)) {
+                options.bPathsRefused = true;
+                continue;
+            }
+            // An empty word ("") names nothing.
+            const size_t length = StrLen16(options.szPaths + pathsUsed);
+            if (length == 0)
+                continue;
+            pathsUsed += length + 1;
+            ++options.nPathCount;
+        }
+    }
+    options.szPaths[pathsUsed] = 0;
+
+    if (japanese)
         CopyName(options.szLocaleName, u"ja-JP");
-    else if (FindSwitch(commandLine, u"-e"))
+    else if (english)
         CopyName(options.szLocaleName, u"en-US");
     else
         CopyName(options.szLocaleName, systemLocaleName ? systemLocaleName : u"");
-    const bool japanese = IsJapaneseLocaleName(options.szLocaleName);
 
-    const char16_t* sizeSwitch = FindSwitch(commandLine, u"-s ");
-    options.nFontSize = sizeSwitch ? ReadFontSize(sizeSwitch + 3) : 9;
-    const char16_t* codePageSwitch = FindSwitch(commandLine, u"-cp ");
-    options.nCodePage = codePageSwitch ? ReadFontSize(codePageSwitch + 4) : 932;
-
-    // The face runs to the end of the line: other switches, quotes and
-    // trailing blanks belong to it. A face too long for the buffer is refused
-    // as a whole rather than shown cut short.
+    // A face too long for the buffer is refused as a whole rather than shown
+    // cut short.
     options.bFaceRefused = false;
-    const char16_t* faceSwitch = FindSwitch(commandLine, u"-f ");
-    if (faceSwitch) {
-        const char16_t* face = faceSwitch + 3;
-        while (*face == u' ')
-            ++face;
+    if (face) {
         if (CopyName(options.szFontFace, face))
             return;
         options.bFaceRefused = true;
     }
-    CopyName(options.szFontFace, japanese ? u"Meiryo UI" : u"MS Shell Dlg");
+    CopyName(options.szFontFace, IsJapaneseLocaleName(options.szLocaleName) ? u"Meiryo UI" : u"MS Shell Dlg");
 }
+
+const char16_t* NextStartupPath(const char16_t* path) { return *path ? path + StrLen16(path) + 1 : path; }

@@ -227,6 +227,7 @@ int32_t CBatchExtractor::ExtractDroppedFiles(IDropList& drop) {
     m_progress = SJobProgress();
     m_progress.nFileCount = count;
     int32_t extracted = 0;
+    int32_t handled = 0, handledDone = 0;
     for (int32_t i = 0; i < count && !m_bStopRequested; ++i) {
         m_progress.nFileIndex = i;
         LogJa(u"%d個中、%d個目のファイルを処理します。", count, i + 1);
@@ -237,8 +238,17 @@ int32_t CBatchExtractor::ExtractDroppedFiles(IDropList& drop) {
             drop.CopyPath(i, path, kPathCapacity);
             LogJa(u"ファイルパス [%s]", path);
             LogEn(u"File path [%s]", path);
-            if (ExtractFile(path))
+            m_progress.pszPath = path;
+            m_progress.nBytesWalked = 0;
+            m_progress.nBytesTotal = 0;
+            const IDropItemHandler::EResult result = m_pItemHandler ? m_pItemHandler->HandleDropItem(path, m_progress)
+                                                                    : IDropItemHandler::EResult::NotMine;
+            if (result != IDropItemHandler::EResult::NotMine) {
+                ++handled;
+                handledDone += result == IDropItemHandler::EResult::Done ? 1 : 0;
+            } else if (ExtractFile(path)) {
                 ++extracted;
+            }
         } else {
             const CProblemLines problem(*this);
             LogJa(u"パスが長すぎるため処理をスキップしました。");
@@ -251,9 +261,13 @@ int32_t CBatchExtractor::ExtractDroppedFiles(IDropList& drop) {
 
     LogJa(u"%d個中、%d個のファイルを展開しました。", count, extracted);
     LogEn(u"%d file%s extracted.", extracted, extracted == 1 ? u" has been" : u"s have been");
+    if (handled > 0) {
+        LogJa(u"%d個中、%d個のフォルダとパッチを処理しました。", handled, handledDone);
+        LogEn(u"%d of %d folders and patches done.", handledDone, handled);
+    }
     LogAny(u"----------------");
 
-    if (extracted >= 1 && !m_bOutOfMemory)
+    if (extracted + handledDone >= 1 && !m_bOutOfMemory)
         m_callback.PlayCompletionSound();
     return extracted;
 }

@@ -21,6 +21,24 @@ protected:
     ~IDropList() = default;
 };
 
+// The paths of a drop that the front end handles itself (the window rebuilds
+// folders and applies patches), asked about each path in drop order before
+// it is extracted.
+class IDropItemHandler {
+public:
+    enum class EResult {
+        NotMine,  // extracted as a custom file
+        Done,     // handled, with its own log lines
+        Failed,   // handled and failed (or stopped); the log says why
+    };
+    // progress holds the drop's counts and the path; the handler may report
+    // it through ContinueJob.
+    virtual EResult HandleDropItem(const char16_t* path, const SJobProgress& progress) = 0;
+
+protected:
+    ~IDropItemHandler() = default;
+};
+
 class CBatchExtractor : public CExtractor {
 public:
     // The platform and the front end must outlive the object.
@@ -36,6 +54,10 @@ public:
     // accepted path, the summary, the separator and the completion sound.
     // Returns the number of files extracted.
     int32_t ExtractDroppedFiles(IDropList& drop);
+    // The handler asked about each path of a drop; null (the default): every
+    // path is extracted. A drop with handled paths adds one summary line for
+    // them, after the extraction's.
+    void SetDropItemHandler(IDropItemHandler* handler) { m_pItemHandler = handler; }
 
 private:
     // OnFileEvent, unless the memory ran out.
@@ -63,6 +85,7 @@ private:
     // not fit.
     bool ReadExtractionRoot(char16_t* root);
 
+    IDropItemHandler* m_pItemHandler = nullptr;
     // Dropped paths of this many characters or more are skipped.
     const uint32_t m_nPathLimit = 200;
     // The highest number a renamed output folder gets.

@@ -412,15 +412,9 @@ void CCliExtractor::OnContainerEnd(const SContainerEnd& end) {
 
 bool CCliExtractor::WriteManifest(const char16_t* folder) {
     const bool ja = m_engine.IsJapanese();
-    char16_t name[kPathCapacity];
-    const std::string text = m_manifest.Finish(folder);
-    bool written = false;
-    if (FormatTextV(name, kPathCapacity, u"%s.vanto.json", folder) == EFormatResult::Ok && !text.empty() &&
-        m_platform.OpenOutputRoot(m_engine.ExtractionRoot())) {
-        written = m_platform.WriteNewFile(name, reinterpret_cast<const uint8_t*>(text.data()), text.size()) ==
-                  EWriteResult::Written;
-        m_platform.CloseOutputRoot();
-    }
+    char16_t name[kPathCapacity] = {};
+    const bool written =
+        WriteManifestBeside(m_platform, m_engine.ExtractionRoot(), folder, m_manifest.Finish(folder), name);
     if (written && m_options.nQuiet == 0)
         Say((ja ? u"マニフェスト [" : u"Manifest written [") + std::u16string(name) + (ja ? u"] を書き込みました。" : u"]."));
     if (!written)

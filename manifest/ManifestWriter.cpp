@@ -5,7 +5,9 @@
 #include "Version.h"
 #include "extract/EntryWords.h"
 #include "extract/Container.h"
+#include "extract/LogFormat.h"
 #include "base/Utf.h"
+#include "platform/Platform.h"
 
 namespace {
 
@@ -111,4 +113,15 @@ std::string CManifestBuilder::Finish(const char16_t* folder) {
     manifest["root"] = std::move(m_root);
     m_bComplete = false;
     return manifest.dump(1, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+bool WriteManifestBeside(IPlatform& platform, const char16_t* root, const char16_t* folder, const std::string& text,
+                         char16_t* name) {
+    if (FormatTextV(name, kPathCapacity, u"%s.vanto.json", folder) != EFormatResult::Ok || text.empty() ||
+        !platform.OpenOutputRoot(root))
+        return false;
+    const bool written = platform.WriteNewFile(name, reinterpret_cast<const uint8_t*>(text.data()), text.size()) ==
+                         EWriteResult::Written;
+    platform.CloseOutputRoot();
+    return written;
 }

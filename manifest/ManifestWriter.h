@@ -1,8 +1,9 @@
 // The manifest of one extracted file: everything vanto-pack needs to build
 // it again, byte for byte where nothing changed (docs/manifest.md).
 //
-// Fed by CCliExtractor with the engine's entry and container events of one
-// file, in walk order; the text is written beside the output folder.
+// Fed by a front end (CCliExtractor for --manifest, CMainDlg when it keeps
+// rebuild data) with the engine's entry and container events of one file, in
+// walk order; WriteManifestBeside writes the text beside the output folder.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +14,8 @@
 
 #include "extract/ExtractCallback.h"
 #include "manifest/ManifestFormat.h"
+
+class IPlatform;
 
 class CManifestBuilder {
 public:
@@ -38,3 +41,10 @@ private:
     nlohmann::ordered_json m_root;
     bool m_bComplete = false;
 };
+
+// Writes the manifest's text beside the output folder `folder` (relative to
+// `root`) as FOLDER.vanto.json, never replacing a file; `name` (kPathCapacity
+// characters) gets that name. False when nothing was written: an empty text,
+// a name that does not fit, a root that does not open, a name taken.
+bool WriteManifestBeside(IPlatform& platform, const char16_t* root, const char16_t* folder, const std::string& text,
+                         char16_t* name);

@@ -158,13 +158,6 @@ bool ParsePackOptions(const std::vector<std::u16string>& args, SPackCliOptions& 
     return true;
 }
 
-const std::vector<std::u16string>& DefaultExcludes() {
-    static const std::vector<std::u16string> kPatterns = {u".*",          u"*~",        u"*.swp",
-                                                          u"Thumbs.db",   u"desktop.ini", u".DS_Store",
-                                                          u"*.vanto.json"};
-    return kPatterns;
-}
-
 const char16_t* PackUsageLine() {
     return u"Usage: vanto-pack [options] FOLDER\n"
            u"       vanto-pack --apply PATCH... [--base ORIGINAL] [-o OUT]\n";

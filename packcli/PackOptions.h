@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "rebuild/SkipPatterns.h"
+
 struct SPackCliOptions {
     enum class ELanguage { Default, Japanese, English };
 
@@ -37,6 +39,6 @@ std::u16string PackUsageText();
 // The short usage line for a usage error, on standard error.
 const char16_t* PackUsageLine();
 
-// What new files are skipped unless --no-default-excludes is given: editors'
-// and systems' leftovers, and manifests.
-const std::vector<std::u16string>& DefaultExcludes();
+// What new files are skipped unless --no-default-excludes is given:
+// DefaultExcludes (rebuild/SkipPatterns).
+

@@ -3,7 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "console/Console.h"
-#include "packcli/Localized.h"
+#include "rebuild/Localized.h"
 #include "base/Utf.h"
 
 namespace {

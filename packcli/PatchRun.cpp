@@ -1,8 +1,9 @@
 #include "packcli/PatchRun.h"
 
 #include "console/ToolFiles.h"
-#include "packcli/Localized.h"
+#include "rebuild/Localized.h"
 #include "packcli/PackFiles.h"
+#include "rebuild/PatchFiles.h"
 #include "patch/PatchApply.h"
 #include "patch/PatchMaker.h"
 #include "platform/SystemPlatform.h"
@@ -22,48 +23,12 @@ bool AppliesBack(const std::vector<uint8_t>& bytes, const std::vector<uint8_t>& 
     return applied.eStatus == EApplyStatus::Done && file == result;
 }
 
-std::u16string EntryText(CSystemPlatform& platform, const std::vector<std::vector<uint8_t>>& names, bool tail,
-                         bool japanese) {
-    std::u16string text;
-    for (size_t i = 0; i < names.size(); ++i) {
-        if (tail && i + 1 == names.size())
-            break;
-        char16_t name[kPathCapacity];
-        platform.DecodeName(names[i].data(), names[i].size(), name, kPathCapacity);
-        text += (text.empty() ? u"" : u"/") + std::u16string(name);
-    }
-    if (tail)
-        text += (text.empty() ? u"" : u"/") +
-                Localized(japanese, u"(the bytes after the last entry)", u"(最後のエントリの後のバイト列)");
-    return text;
-}
-
-std::u16string IdText(const SPatchFileId& id, bool japanese) {
-    return DecimalText(id.nSize) + Localized(japanese, u" bytes, CRC-32 ", u" バイト、CRC-32 ") + DecimalText(id.nCrc) +
-           u", SHA-256 " + Utf8ToUtf16String(DigestText(id.digest).c_str());
-}
-
-struct SLoadedPatch {
-    std::u16string strPath;
-    SPatch patch;
-};
-
 bool LoadPatches(const SPackCliOptions& options, bool japanese, std::vector<SLoadedPatch>& patches,
                  std::u16string& error) {
     for (const std::u16string& path : options.applyPatches) {
-        std::vector<uint8_t> bytes;
-        const EFileRead read = ReadFileAt(path, bytes, true);
-        if (read != EFileRead::Ok) {
-            error = path + (read == EFileRead::Missing ? Localized(japanese, u": not found", u": 見つかりません")
-                                                       : Localized(japanese, u": cannot be read", u": 読み込めません"));
+        patches.push_back(SLoadedPatch());
+        if (!LoadPatchFile(path, japanese, patches.back(), error))
             return false;
-        }
-        patches.push_back({path, SPatch()});
-        std::string why;
-        if (!ReadPatch(bytes.data(), bytes.size(), patches.back().patch, why)) {
-            error = path + u": " + Utf8ToUtf16String(why.c_str());
-            return false;
-        }
     }
     return true;
 }
@@ -72,12 +37,8 @@ bool LoadPatches(const SPackCliOptions& options, bool japanese, std::vector<SLoa
 // current folder, then beside the patch.
 bool FindApplyBase(const SPackCliOptions& options, const SLoadedPatch& first, bool japanese,
                    std::vector<uint8_t>& base, std::u16string& basePath, std::u16string& error) {
-    SExpectedFile expected;
-    expected.nSize = first.patch.base.nSize;
-    expected.nCrc = first.patch.base.nCrc;
-    expected.pDigest = &first.patch.base.digest;
     const std::u16string who = Localized(japanese, u"the patch ", u"パッチ ") + first.strPath;
-    expected.pszWho = who.c_str();
+    const SExpectedFile expected = ExpectedBaseOf(first.patch, who);
     if (!options.strBase.empty()) {
         basePath = options.strBase;
         return ReadOriginal(basePath, expected, japanese, base, error);
@@ -90,27 +51,6 @@ bool FindApplyBase(const SPackCliOptions& options, const SLoadedPatch& first, bo
                       u"パッチを当てるには元のファイルが必要です: ") +
             error + Localized(japanese, u"; give it with --base ORIGINAL", u"。--base ORIGINAL で指定してください");
     return false;
-}
-
-std::u16string ApplyFailure(const SLoadedPatch& loaded, const SApplyResult& applied, const std::vector<uint8_t>& file,
-                            CSystemPlatform& platform, bool japanese) {
-    const std::u16string why = Utf8ToUtf16String(applied.strWhy.c_str());
-    switch (applied.eStatus) {
-    case EApplyStatus::OtherBase: {
-        SPatchFileId found;
-        IdentifyFile(file.data(), file.size(), found);
-        return loaded.strPath +
-               Localized(japanese, u": made for another file: it expects ", u": 別のファイル用のパッチです: 期待値 ") +
-               IdText(loaded.patch.base, japanese) +
-               Localized(japanese, u"; the file it would apply to has ", u"、当てる先のファイル ") +
-               IdText(found, japanese);
-    }
-    case EApplyStatus::Conflict:
-        return loaded.strPath + Localized(japanese, u": conflict at the entry ", u": エントリの競合 ") +
-               EntryText(platform, applied.entry, applied.entry.back().empty(), japanese) + u": " + why;
-    default: break;
-    }
-    return loaded.strPath + Localized(japanese, u": the patch is damaged: ", u": パッチが壊れています: ") + why;
 }
 
 }  // namespace
@@ -172,12 +112,12 @@ EExitStatus ApplyPatches(const SPackCliOptions& options, CPackReport& report, SP
         protectedFiles.Add(loaded.strPath, CProtectedFiles::EKind::Patch);
         const SApplyResult applied = ApplyPatch(loaded.patch, patches[0].patch.base, file);
         if (applied.eStatus != EApplyStatus::Done) {
-            summary.strMessage = ApplyFailure(loaded, applied, file, platform, japanese);
+            summary.strMessage = ApplyFailureText(loaded, applied, file, platform, japanese);
             return EExitStatus::Failed;
         }
         for (const SAppliedChange& change : applied.changes) {
             SPackChange line;
-            line.strPath = EntryText(platform, change.path, change.bTail, japanese);
+            line.strPath = PatchEntryText(platform, change.path, change.bTail, japanese);
             const std::string word = change.pszChange;
             line.eChange = word == "added" ? EPackChange::Added : word == "deleted" ? EPackChange::Deleted
                                                                                       : EPackChange::Changed;

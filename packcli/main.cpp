@@ -11,12 +11,13 @@
 #include "extract/UiLanguage.h"
 #include "pack/PackVerify.h"
 #include "pack/Packer.h"
-#include "packcli/DiskFolderSource.h"
-#include "packcli/Localized.h"
+#include "rebuild/DiskFolderSource.h"
+#include "rebuild/Localized.h"
 #include "packcli/PackFiles.h"
 #include "packcli/PackOptions.h"
 #include "packcli/PackReport.h"
 #include "packcli/PatchRun.h"
+#include "rebuild/FolderManifest.h"
 #include "platform/SystemPlatform.h"
 #include "base/Utf.h"
 
@@ -60,26 +61,15 @@ private:
 };
 
 // --exclude and the default patterns, as vanto-extract's --exclude matches.
-class CSkipPatterns final : public ISkipRule {
-public:
-    explicit CSkipPatterns(const SPackCliOptions& options) {
-        if (options.bDefaultExcludes)
-            m_patterns = DefaultExcludes();
-        m_patterns.insert(m_patterns.end(), options.excludeGlobs.begin(), options.excludeGlobs.end());
-    }
-    bool Skips(const std::u16string& path, std::u16string& pattern) const override {
-        for (const std::u16string& candidate : m_patterns) {
-            if (MatchGlobPath(candidate, path.c_str())) {
-                pattern = candidate;
-                return true;
-            }
-        }
-        return false;
-    }
-
-private:
-    std::vector<std::u16string> m_patterns;
-};
+// The skip rule of the options: the default patterns unless
+// --no-default-excludes, then every --exclude.
+std::vector<std::u16string> SkipPatternsOf(const SPackCliOptions& options) {
+    std::vector<std::u16string> patterns;
+    if (options.bDefaultExcludes)
+        patterns = DefaultExcludes();
+    patterns.insert(patterns.end(), options.excludeGlobs.begin(), options.excludeGlobs.end());
+    return patterns;
+}
 
 struct SRun {
     SPackCliOptions options;
@@ -99,43 +89,25 @@ std::u16string Text(const SRun& run, const char16_t* english, const char16_t* ja
 // Reads FOLDER.vanto.json when it is there. False with a message when it is
 // there but cannot be read or is no manifest.
 bool LoadManifest(SRun& run, std::u16string& error) {
-    run.strManifestPath = run.strAbsoluteFolder + u".vanto.json";
-    if (PathItemAt(run.strManifestPath).eKind == EPathKind::None)
-        return true;
-    run.bManifest = true;
-    run.protectedFiles.Add(run.strManifestPath, CProtectedFiles::EKind::Manifest);
-    std::vector<uint8_t> text;
-    if (!ReadWholeFileAt(run.strManifestPath, text)) {
-        error = run.strManifestPath + Text(run, u": cannot be read", u": 読み込めません");
-        return false;
-    }
-    std::u16string why;
-    if (!ReadManifest(std::string(text.begin(), text.end()), run.manifest, why)) {
-        error = run.strManifestPath + u": " + why;
-        return false;
-    }
-    return true;
+    const EFolderManifest loaded =
+        LoadFolderManifest(run.strAbsoluteFolder, run.bJapanese, run.manifest, run.strManifestPath, error);
+    run.bManifest = loaded != EFolderManifest::None;
+    if (run.bManifest)
+        run.protectedFiles.Add(run.strManifestPath, CProtectedFiles::EKind::Manifest);
+    return loaded != EFolderManifest::Failed;
 }
 
-// The original file: --base (a link followed), else the manifest's
-// source.path, else source.name beside the manifest; taken only when its
-// size and CRC-32 are the manifest's.
 bool FindBase(SRun& run, std::vector<uint8_t>& base, std::u16string& basePath, std::u16string& error) {
-    const SManifest& manifest = run.manifest;
-    const std::u16string beside = FolderOf(run.strManifestPath) + u'/' + NameOf(manifest.strSourceName);
-    run.protectedFiles.Add(manifest.strSourcePath, CProtectedFiles::EKind::Original);
-    run.protectedFiles.Add(beside, CProtectedFiles::EKind::Original);
-    SExpectedFile expected;
-    expected.nSize = manifest.nSourceSize;
-    expected.nCrc = manifest.nSourceCrc;
-    const std::u16string who = Text(run, u"the manifest", u"マニフェスト");
-    expected.pszWho = who.c_str();
     if (!run.options.strBase.empty()) {
+        for (const std::u16string& place : OriginalPlacesOf(run.manifest, run.strManifestPath))
+            run.protectedFiles.Add(place, CProtectedFiles::EKind::Original);
+        const std::u16string who = Text(run, u"the manifest", u"マニフェスト");
         basePath = run.options.strBase;
         run.protectedFiles.Add(basePath, CProtectedFiles::EKind::Original);
-        return ReadOriginal(basePath, expected, run.bJapanese, base, error);
+        return ReadOriginal(basePath, ExpectedOriginalOf(run.manifest, who), run.bJapanese, base, error);
     }
-    if (FindOriginal({manifest.strSourcePath, beside}, expected, run.bJapanese, base, basePath, error))
+    if (FindManifestOriginal(run.manifest, run.strManifestPath, run.bJapanese, run.protectedFiles, base, basePath,
+                             error))
         return true;
     error = Text(run, u"the original file is needed to rebuild the folder: ", u"フォルダを元に戻すには元のファイルが必要です: ") +
             error + Text(run, u"; give it with --base ORIGINAL", u"。--base ORIGINAL で指定してください");
@@ -143,15 +115,9 @@ bool FindBase(SRun& run, std::vector<uint8_t>& base, std::u16string& basePath, s
 }
 
 std::u16string DefaultOutput(const SRun& run) {
-    // With a manifest, never the original's name: FOLDER.mod.EXT.
-    // Beside the folder as the user named it, unless that name ends in "." or "..".
     const std::u16string name = NameOf(run.strFolder);
     const std::u16string& folder = name == u"." || name == u".." ? run.strAbsoluteFolder : run.strFolder;
-    if (!run.bManifest)
-        return folder + u".god";
-    const std::u16string source = NameOf(run.manifest.strSourceName);
-    const size_t dot = source.find_last_of(u'.');
-    return folder + u".mod" + (dot == std::u16string::npos || dot == 0 ? u".god" : source.substr(dot));
+    return folder + RebuiltFileSuffix(run.bManifest ? &run.manifest : nullptr);
 }
 
 void ReportResult(const SRun& run, const SPackResult& result, CPackReport& report, SPackSummary& summary) {
@@ -208,7 +174,7 @@ EExitStatus Pack(SRun& run, CSystemPlatform& platform, CPackReport& report, SPac
         return EExitStatus::Failed;
     }
     const CGzipSelection gzip(options.gzipGlobs);
-    const CSkipPatterns skip(options);
+    const CSkipPatterns skip(SkipPatternsOf(options));
     SPackOptions packOptions;
     packOptions.nLevel = options.nLevel;
     packOptions.pGzip = options.gzipGlobs.empty() ? nullptr : &gzip;

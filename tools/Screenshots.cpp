@@ -128,6 +128,26 @@ void CALLBACK OnShotTimer(HWND, UINT, UINT_PTR id, DWORD) {
     ::PostMessageW(hWnd, WM_COMMAND, IDCANCEL, 0);
 }
 
+// The main window, keeping rebuild data or not, after each drop in turn,
+// saved as it appears.
+void ShootDrops(const wchar_t* name, const std::vector<std::vector<std::wstring>>& drops, bool keepRebuildData) {
+    CSystemPlatform platform;
+    CMainDlg dlg(platform);
+    dlg.SetKeepRebuildData(keepRebuildData);
+    if (!dlg.CreateModeless(nullptr, 0)) {
+        std::wprintf(L"%ls: the main window could not be created\n", name);
+        ++g_nFailures;
+        return;
+    }
+    ::ShowWindow(dlg.m_hWnd, SW_SHOWNORMAL);
+    PumpMessages();
+    for (const std::vector<std::wstring>& drop : drops)
+        ::SendMessageW(dlg.m_hWnd, WM_DROPFILES, WPARAM(MakeShellDrop(drop)), 0);
+    SaveWindowPicture(dlg.m_hWnd, name);
+    ::DestroyWindow(dlg.m_hWnd);
+    PumpMessages();
+}
+
 // The project's sample file dropped on the main window, as a user would:
 // C:\Vanto\custom\hero.god extracted into the current folder, a new one for
 // each language so that no folder is there before (scripts/screenshots
@@ -148,19 +168,21 @@ void ShootMainWindow(const wchar_t* name, const wchar_t* outFolder) {
         return;
     }
 
-    CSystemPlatform platform;
-    CMainDlg dlg(platform);
-    if (!dlg.CreateModeless(nullptr, 0)) {
-        std::wprintf(L"%ls: the main window could not be created\n", name);
+    ShootDrops(name, {{input}}, false);
+}
+
+// The sample file (left in C:\\Vanto\\custom by ShootMainWindow) extracted
+// with rebuild data kept, then its folder dropped back: the log of the
+// extraction, the manifest and the rebuilt file identical to the original.
+void ShootRebuild(const wchar_t* name, const wchar_t* outFolder) {
+    const std::wstring input = L"C:\\Vanto\\custom\\hero.god";
+    ::CreateDirectoryW(outFolder, nullptr);
+    if (!::SetCurrentDirectoryW(outFolder)) {
+        std::wprintf(L"%ls: cannot enter the output folder\n", name);
         ++g_nFailures;
         return;
     }
-    ::ShowWindow(dlg.m_hWnd, SW_SHOWNORMAL);
-    PumpMessages();
-    ::SendMessageW(dlg.m_hWnd, WM_DROPFILES, WPARAM(MakeShellDrop({input})), 0);
-    SaveWindowPicture(dlg.m_hWnd, name);
-    ::DestroyWindow(dlg.m_hWnd);
-    PumpMessages();
+    ShootDrops(name, {{input}, {std::wstring(outFolder) + L"\\hero"}}, true);
 }
 
 template <class TDialog>
@@ -201,6 +223,9 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring language = japanese ? L"-ja" : L"";
     ShootMainWindow(PictureName(L"main" + language).c_str(),
                     japanese ? L"C:\\Vanto\\展開先" : L"C:\\Vanto\\extracted");
+
+    ShootRebuild(PictureName(L"rebuild" + language).c_str(),
+                 japanese ? L"C:\\Vanto\\再構築" : L"C:\\Vanto\\rebuild");
 
     WCHAR name[CInputDlg::kNameCapacity] = L"hero\\";
     CInputDlg prompt;

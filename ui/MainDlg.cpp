@@ -4,6 +4,7 @@
 #include <shobjidl.h>
 #include <commdlg.h>
 
+#include "batch/PathList.h"
 #include "extract/WritePool.h"
 #include "framework/AppModule.h"
 #include "framework/CenterDialog.h"
@@ -12,6 +13,7 @@
 #include "framework/WindowDpi.h"
 #include "res/Resource.h"
 #include "ui/AboutDlg.h"
+#include "ui/ExplorerMenu.h"
 #include "ui/InputDlg.h"
 
 namespace {
@@ -34,11 +36,12 @@ void ShareOfDrop(const SJobProgress& progress, uint64_t& done, uint64_t& total) 
 constexpr WPARAM kReservedLines = 4096;
 constexpr LPARAM kReservedBytes = 4096 * 160;
 
-// The UI language, read on every log call, and one thread a core writing the
-// files of a drop.
-SExtractOptions EngineOptions() {
+// The UI language, read on every log call, the output folder, read for every
+// file, and one thread a core writing the files of a drop.
+SExtractOptions EngineOptions(const char16_t* outputFolder) {
     SExtractOptions options;
     options.pszLocaleName = AsChar16(g_szLocaleName);
+    options.pszExtractionFolder = outputFolder;
     options.nWriteThreads = DefaultWriteThreads();
     return options;
 }
@@ -118,7 +121,10 @@ HGLOBAL JoinLines(HWND list, int first, int count, bool endLines) {
 
 }  // namespace
 
-CMainDlg::CMainDlg(IPlatform& platform) : m_engine(platform, *this, EngineOptions()) {}
+CMainDlg::CMainDlg(IPlatform& platform)
+    : m_engine(platform, *this, EngineOptions(m_szOutputFolder)), m_platform(platform) {
+    m_engine.SetDropItemHandler(this);
+}
 
 CMainDlg::~CMainDlg() {
     if (m_pTaskbar)
@@ -161,6 +167,11 @@ BOOL CMainDlg::HandleMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lParam, LRES
             ::DragFinish(reinterpret_cast<HDROP>(wParam));
         else
             OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        lResult = 0;
+        return TRUE;
+    case WM_STARTUP_DROP:
+        if (!m_bJobRunning && !m_bAboutOpen)
+            RunStartupDrop();
         lResult = 0;
         return TRUE;
     case WM_CLOSE:
@@ -207,6 +218,16 @@ BOOL CMainDlg::HandleMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lParam, LRES
         if (LOWORD(wParam) == ID_LOG_SAVE) {
             if (!m_bJobRunning)  // the save dialog would hold the drop up
                 AskAndSaveLog();
+            lResult = 0;
+            return TRUE;
+        }
+        if (LOWORD(wParam) == ID_KEEP_REBUILD_DATA) {
+            SetKeepRebuildData(!m_bKeepRebuildData);
+            lResult = 0;
+            return TRUE;
+        }
+        if (LOWORD(wParam) == ID_EXPLORER_ADD || LOWORD(wParam) == ID_EXPLORER_REMOVE) {
+            ChangeExplorerMenu(LOWORD(wParam) == ID_EXPLORER_ADD);
             lResult = 0;
             return TRUE;
         }
@@ -274,6 +295,11 @@ void CMainDlg::AppendSystemMenuItems() {
     // The About item stays the menu's last.
     AppendCommand(hMenu, ID_LOG_COPY, japanese ? L"ログをコピー" : L"Copy log");
     AppendCommand(hMenu, ID_LOG_SAVE, japanese ? L"ログを保存..." : L"Save log...");
+    AppendCommand(hMenu, ID_KEEP_REBUILD_DATA, japanese ? L"再構築用データを残す" : L"Keep rebuild data");
+    ::CheckMenuItem(hMenu, ID_KEEP_REBUILD_DATA, MF_BYCOMMAND | (m_bKeepRebuildData ? MF_CHECKED : MF_UNCHECKED));
+    AppendCommand(hMenu, ID_EXPLORER_ADD, japanese ? L"エクスプローラーのメニューに追加" : L"Add to Explorer's menu");
+    AppendCommand(hMenu, ID_EXPLORER_REMOVE,
+                  japanese ? L"エクスプローラーのメニューから削除" : L"Remove from Explorer's menu");
     AppendCommand(hMenu, ID_APP_ABOUT, japanese ? L"バージョン情報(&A)" : L"&About Vanto Extractor");
 }
 
@@ -392,16 +418,85 @@ BOOL CMainDlg::OnIdle() {
 
 void CMainDlg::OnDropFiles(HDROP hDrop) {
     CDropFileList drop(hDrop);
+    RunDrop(drop);
+    ::DragFinish(hDrop);
+    if (m_nCloseCode != 0)
+        CloseWithCode(m_nCloseCode);
+}
+
+void CMainDlg::QueueStartupDrop(const char16_t* paths) {
+    m_startupPaths.clear();
+    for (const char16_t* path = paths; *path; path += StrLen16(path) + 1)
+        m_startupPaths.emplace_back(path);
+    if (!m_startupPaths.empty())
+        ::PostMessageW(m_hWnd, WM_STARTUP_DROP, 0, 0);
+}
+
+void CMainDlg::RunStartupDrop() {
+    CPathList drop(std::move(m_startupPaths));
+    m_startupPaths.clear();
+    RunDrop(drop);
+    if (m_nCloseCode != 0)
+        CloseWithCode(m_nCloseCode);
+}
+
+void CMainDlg::RunDrop(IDropList& drop) {
     BeginJob();
     m_engine.ExtractDroppedFiles(drop);
     // The one fatal failure: no memory for a decompression buffer. The log
     // has said so; nothing more is done.
     if (m_engine.RanOutOfMemory())
         ::ExitProcess(0);
-    ::DragFinish(hDrop);
     EndJob();
-    if (m_nCloseCode != 0)
-        CloseWithCode(m_nCloseCode);
+}
+
+bool CMainDlg::SetOutputFolder(const char16_t* folder) {
+    return CopyText(m_szOutputFolder, kPathCapacity, folder ? folder : u"");
+}
+
+void CMainDlg::SetKeepRebuildData(bool keep) {
+    m_bKeepRebuildData = keep;
+    if (m_hWnd)
+        ::CheckMenuItem(::GetSystemMenu(m_hWnd, FALSE), ID_KEEP_REBUILD_DATA,
+                        MF_BYCOMMAND | (keep ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void CMainDlg::OnFileEvent(const SFileEvent& event) {
+    if (!m_bKeepRebuildData)
+        return;
+    if (event.eResult == SFileEvent::EResult::Started) {
+        // The source's absolute path, as vanto-extract records it.
+        WCHAR absolute[kPathCapacity];
+        const DWORD length = ::GetFullPathNameW(AsWide(event.pszPath), kPathCapacity, absolute, nullptr);
+        const bool known = length > 0 && length < kPathCapacity &&
+                           ::GetFileAttributesW(absolute) != INVALID_FILE_ATTRIBUTES;
+        m_manifest.Begin(event.pszPath, known ? std::u16string(AsChar16(absolute), length) : std::u16string(),
+                         m_nCodePage);
+        return;
+    }
+    if (event.eResult == SFileEvent::EResult::Done)
+        WriteRebuildData(event.pszFolder);
+}
+
+void CMainDlg::OnEntryEvent(const SEntryEvent& event) {
+    if (m_bKeepRebuildData)
+        m_manifest.AddEntry(event);
+}
+
+void CMainDlg::OnContainerEnd(const SContainerEnd& end) {
+    if (m_bKeepRebuildData)
+        m_manifest.EndContainer(end);
+}
+
+void CMainDlg::WriteRebuildData(const char16_t* folder) {
+    char16_t name[kPathCapacity] = {};
+    if (WriteManifestBeside(m_platform, m_engine.ExtractionRoot(), folder, m_manifest.Finish(folder), name)) {
+        LogJa(u"再構築用データ [%s] を書き込みました。", name);
+        LogEn(u"Rebuild data written [%s].", name);
+    } else {
+        LogJa(u"再構築用データ [%s] を書き込めませんでした。", name);
+        LogEn(u"Cannot write the rebuild data [%s].", name);
+    }
 }
 
 void CMainDlg::BeginJob() {
@@ -560,4 +655,51 @@ void CMainDlg::PlayCompletionSound() {
     WCHAR soundPath[kPathCapacity];
     if (ComposeCompletionSoundPath(soundPath, kPathCapacity))
         ::PlaySoundW(soundPath, nullptr, SND_ASYNC);
+}
+
+IDropItemHandler::EResult CMainDlg::HandleDropItem(const char16_t* path, const SJobProgress& progress) {
+    if (!IsDropJob(path))
+        return EResult::NotMine;
+    SDropJobOptions options;
+    char16_t current[kPathCapacity];
+    if (m_szOutputFolder[0])
+        options.strOutputFolder = m_szOutputFolder;
+    else if (m_platform.GetCurrentDir(current, kPathCapacity))
+        options.strOutputFolder = current;
+    options.bJapanese = IsJapanese();
+    options.nCodePage = m_nCodePage;
+    // The item counts as one unit not yet done, so that every step does not
+    // count as the drop's end (which brings the log up to date at once).
+    m_itemProgress = progress;
+    m_itemProgress.nBytesWalked = 0;
+    m_itemProgress.nBytesTotal = 1;
+    const EDropJob result = DoDropJob(path, options, *this);
+    if (result == EDropJob::Stopped) {
+        LogJa(u"中止しました。何も書き込んでいません。");
+        LogEn(u"Stopped; nothing was written.");
+    }
+    return result == EDropJob::NotMine ? EResult::NotMine : result == EDropJob::Done ? EResult::Done : EResult::Failed;
+}
+
+void CMainDlg::Say(const std::u16string& line) { LogAny(u"%s", line.c_str()); }
+
+bool CMainDlg::GoOn() { return ContinueJob(m_itemProgress); }
+
+void CMainDlg::ChangeExplorerMenu(bool add) {
+    WCHAR program[kPathCapacity];
+    const DWORD length = ::GetModuleFileNameW(nullptr, program, kPathCapacity);
+    const bool known = length > 0 && length < kPathCapacity;
+    if (add && known && AddExplorerMenu(program, IsJapanese())) {
+        LogJa(u"エクスプローラーのメニュー（このユーザーのみ）に「ここに展開」「ここにパッチを適用」「ゲームファイルに再構築」を追加しました。");
+        LogEn(u"Added to Explorer's menu for this user: Extract here, Apply patch here, Rebuild game file.");
+    } else if (add) {
+        LogJa(u"エクスプローラーのメニューに追加できませんでした。");
+        LogEn(u"Cannot add to Explorer's menu.");
+    } else if (RemoveExplorerMenu()) {
+        LogJa(u"エクスプローラーのメニューから削除しました。");
+        LogEn(u"Removed from Explorer's menu.");
+    } else {
+        LogJa(u"エクスプローラーのメニューから削除できませんでした。");
+        LogEn(u"Cannot remove from Explorer's menu.");
+    }
 }

@@ -33,6 +33,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <string>
+#include <vector>
+
 struct ITaskbarList3;
 
 #include "base/Text.h"
@@ -41,19 +44,28 @@ struct ITaskbarList3;
 #include "framework/IndirectDialogImpl.h"
 #include "framework/MessageFilter.h"
 #include "framework/UpdateUI.h"
+#include "manifest/ManifestWriter.h"
+#include "rebuild/DropJobs.h"
 #include "ui/InputDlg.h"
 
 class CMainDlg : public CIndirectDialogImpl<CMainDlg>,
                  public CUpdateUI<CMainDlg>,
                  public CMessageFilter,
                  public CIdleHandler,
-                 public IExtractCallback {
+                 public IExtractCallback,
+                 public IDropItemHandler,
+                 public IJobReport {
 public:
     enum : int {
         IDC_LOG_LIST = 1000,
         ID_APP_ABOUT = 0xE140,  // the system menu's About item
         ID_LOG_COPY = 0xE150,   // its "Copy log" item: every line to the clipboard
         ID_LOG_SAVE = 0xE160,   // its "Save log..." item: every line to a UTF-8 file
+        ID_KEEP_REBUILD_DATA = 0xE170,  // its "Keep rebuild data" check item (-m)
+        ID_EXPLORER_ADD = 0xE180,       // "Add to Explorer's menu" (ui/ExplorerMenu)
+        ID_EXPLORER_REMOVE = 0xE190,    // "Remove from Explorer's menu"
+        // Posted by QueueStartupDrop: the paths given at start-up are handled.
+        WM_STARTUP_DROP = WM_APP + 1,
         kMargin = 8,  // pixels between the client edge and the log at 96 DPI
     };
 
@@ -72,6 +84,19 @@ public:
 
     // One drop: the whole batch runs here; the handle is released at the end.
     void OnDropFiles(HDROP hDrop);
+    // The paths given at start-up (each terminated, an empty one ends the
+    // list), handled as one drop once the window serves its queue.
+    void QueueStartupDrop(const char16_t* paths);
+
+    // The folder that receives the output (-o), absolute; empty or null for
+    // the current folder. False (nothing changes) when it does not fit.
+    bool SetOutputFolder(const char16_t* folder);
+    // Each extraction also writes its manifest beside its folder, as
+    // vanto-extract --manifest does (-m, the system menu's check item).
+    void SetKeepRebuildData(bool keep);
+    bool KeepsRebuildData() const { return m_bKeepRebuildData; }
+    // The code page entry names are read in, written into manifests.
+    void SetCodePage(unsigned codePage) { m_nCodePage = codePage; }
 
     // The message log's operations, as the engine has them.
     template <class... Args>
@@ -93,6 +118,15 @@ public:
     EFolderAnswer AskFolderName(char16_t* nameBuffer, size_t capacity, const char16_t* caption) override;
     void PlayCompletionSound() override;
     bool ContinueJob(const SJobProgress& progress) override;
+    void OnFileEvent(const SFileEvent& event) override;
+    void OnEntryEvent(const SEntryEvent& event) override;
+    void OnContainerEnd(const SContainerEnd& end) override;
+
+    // A dropped folder is rebuilt, a dropped .vpatch applied, into the
+    // output folder (rebuild/DropJobs), with the drop's log and progress.
+    EResult HandleDropItem(const char16_t* path, const SJobProgress& progress) override;
+    void Say(const std::u16string& line) override;
+    bool GoOn() override;
 
     // The completion sound's file, "<Windows folder>\media\tada.wav". False
     // when the Windows folder is unknown or the path does not fit.
@@ -117,6 +151,13 @@ private:
     void AppendSystemMenuItems();
     void ShowAboutBox();
     void AskAndSaveLog();
+    // Adds or removes Explorer's verbs for the current user, and says so.
+    void ChangeExplorerMenu(bool add);
+    // Runs one drop, from the shell or from the start-up paths.
+    void RunDrop(IDropList& drop);
+    void RunStartupDrop();
+    // The current file's manifest beside its output folder, and its log line.
+    void WriteRebuildData(const char16_t* folder);
 
     // The job's frame: the log kept from redrawing, the title saved, the
     // taskbar button asked for; and all of it undone.
@@ -134,7 +175,15 @@ private:
     // the window's title, or its Japanese form. False when it does not fit.
     bool ComposeProgressTitle(const SJobProgress& progress, WCHAR* buf, size_t capacity) const;
 
+    // Read by the engine for every file: filled before the first drop.
+    char16_t m_szOutputFolder[kPathCapacity] = {};
     CBatchExtractor m_engine;
+    IPlatform& m_platform;
+    bool m_bKeepRebuildData = false;
+    unsigned m_nCodePage = 932;
+    CManifestBuilder m_manifest;
+    std::vector<std::u16string> m_startupPaths;
+    SJobProgress m_itemProgress;  // the drop's progress while a folder or patch is handled
     HICON m_hIconBig = nullptr;
     HICON m_hIconSmall = nullptr;
 

@@ -12,58 +12,6 @@ namespace {
 
 std::u16string Repeat(char16_t ch, size_t count) { return std::u16string(count, ch); }
 
-// The text of a switch match as an offset into the line; -1 for null.
-ptrdiff_t OffsetOf(const char16_t* line, const char16_t* found) { return found ? found - line : -1; }
-
-struct SFindRow {
-    const char16_t* line;
-    const char16_t* switchText;
-    ptrdiff_t offset;  // -1: not found
-};
-
-TEST(FindSwitch, Table) {
-    const SFindRow rows[] = {
-        {u"-j", u"-j", 0},
-        {u"a -J b", u"-j", 2},
-        {u"A -j b", u"-J", 2},
-        {u"-Z -z", u"-z", 0},
-        {u"-A", u"-a", 0},
-        // The first occurrence counts.
-        {u"-J -j", u"-j", 0},
-        {u"x -e -E", u"-e", 2},
-        {u"-s12 -s 3", u"-s ", 5},
-        {u"-S 3", u"-s ", 0},
-        // Anywhere, also inside a word, also right after a partial match.
-        {u"Foo-Jazz", u"-j", 3},
-        {u"--j", u"-j", 1},
-        {u"-s-s 1", u"-s ", 2},
-        // Not there, or cut off by the end of the line.
-        {u"abc", u"-j", -1},
-        {u"", u"-j", -1},
-        {u"-", u"-j", -1},
-        {u"-s", u"-s ", -1},
-        // Only ASCII letters are folded: no other character pairs 32 apart
-        // and no letter beyond ASCII.
-        {u"-@", u"-`", -1},
-        {u"-[", u"-{", -1},
-        {u"-\uFF2A", u"-j", -1},
-        {u"-\u00C9", u"-\u00E9", -1},
-        {u"-\u00C9", u"-\u00C9", 0},
-    };
-    for (const SFindRow& row : rows) {
-        EXPECT_EQ(OffsetOf(row.line, FindSwitch(row.line, row.switchText)), row.offset)
-            << Utf16ToUtf8String(row.line) << " / " << Utf16ToUtf8String(row.switchText);
-    }
-}
-
-TEST(FindSwitch, NullOrEmptyArgumentsFindNothing) {
-    EXPECT_EQ(FindSwitch(nullptr, u"-j"), nullptr);
-    EXPECT_EQ(FindSwitch(u"-j", nullptr), nullptr);
-    EXPECT_EQ(FindSwitch(nullptr, nullptr), nullptr);
-    EXPECT_EQ(FindSwitch(u"-j", u""), nullptr);
-    EXPECT_EQ(FindSwitch(u"", u""), nullptr);
-}
-
 struct SSizeRow {
     const char16_t* text;
     int32_t size;
@@ -224,10 +172,12 @@ TEST(CommandLine, Table) {
         {u"-j -e", u"en-US", u"ja-JP", kMeiryo, 9, false},
         {u"-e -j", u"en-US", u"ja-JP", kMeiryo, 9, false},
         {u"-j", locale256.c_str(), u"ja-JP", kMeiryo, 9, false},
-        // ... and they count inside other words and inside the face.
-        {u"-f Foo-Jazz", u"en-US", u"ja-JP", u"Foo-Jazz", 9, false},
-        {u"-f Some-else", u"ja-JP", u"en-US", u"Some-else", 9, false},
-        {u"-e -f Arial -j", u"en-US", u"ja-JP", u"Arial -j", 9, false},
+        // ... but only as words of their own, never inside a path or the face.
+        {u"-f Foo-Jazz", u"en-US", u"en-US", u"Foo-Jazz", 9, false},
+        {u"-f Some-else", u"ja-JP", u"ja-JP", u"Some-else", 9, false},
+        {u"-e -f Arial -j", u"en-US", u"en-US", u"Arial -j", 9, false},
+        {u"Foo-Jazz", u"en-US", u"en-US", kShell, 9, false},
+        {u"\"-j\"", u"en-US", u"en-US", kShell, 9, false},
         // Size: only "-s " with its space; the rest as ReadFontSize reads it.
         {u"-s12", u"ja-JP", u"ja-JP", kMeiryo, 9, false},
         {u"-s 12", u"ja-JP", u"ja-JP", kMeiryo, 12, false},
@@ -243,7 +193,9 @@ TEST(CommandLine, Table) {
         {u"-s -99999999999", u"ja-JP", u"ja-JP", kMeiryo, INT32_MIN, false},
         {u"-s -2147483648", u"ja-JP", u"ja-JP", kMeiryo, INT32_MIN, false},
         {u"-s 8 -s 20", u"ja-JP", u"ja-JP", kMeiryo, 8, false},
-        {u"x-s 11", u"ja-JP", u"ja-JP", kMeiryo, 11, false},
+        {u"x-s 11", u"ja-JP", u"ja-JP", kMeiryo, 9, false},
+        {u"-s", u"ja-JP", u"ja-JP", kMeiryo, 0, false},
+        {u"-s \"14\"", u"ja-JP", u"ja-JP", kMeiryo, 14, false},
         // Face: the rest of the line after leading spaces, whatever it holds.
         {u"-f Arial", u"ja-JP", u"ja-JP", u"Arial", 9, false},
         {u"-F Arial", u"ja-JP", u"ja-JP", u"Arial", 9, false},
@@ -255,7 +207,7 @@ TEST(CommandLine, Table) {
         {u"-f Arial  ", u"en-US", u"en-US", u"Arial  ", 9, false},
         {u"-f \tArial", u"en-US", u"en-US", u"\tArial", 9, false},
         {u"-f A -f B", u"en-US", u"en-US", u"A -f B", 9, false},
-        {u"-f Meiryo UI -s 12", u"en-US", u"en-US", u"Meiryo UI -s 12", 12, false},
+        {u"-f Meiryo UI -s 12", u"en-US", u"en-US", u"Meiryo UI -s 12", 9, false},
         {u"-s 12 -f Meiryo UI", u"en-US", u"en-US", u"Meiryo UI", 12, false},
         // A face that fits is taken whole; one that does not is refused whole.
         {switch255.c_str(), u"en-US", u"en-US", face255.c_str(), 9, false},
@@ -288,8 +240,9 @@ TEST(CommandLine, CodePageSwitch) {
         {u"-CP   65001 -e", 65001, u"MS Shell Dlg"},
         {u"-cp x", 0, u"MS Shell Dlg"},
         {u"-cp1252", 932, u"MS Shell Dlg"},
+        {u"-cp 1252 -cp 949", 1252, u"MS Shell Dlg"},
         {u"-cp 949 -f Gulim", 949, u"Gulim"},
-        {u"-f Arial -cp 1252", 1252, u"Arial -cp 1252"},
+        {u"-f Arial -cp 1252", 932, u"Arial -cp 1252"},
     };
     for (const SRow& row : rows) {
         SStartupOptions options;
@@ -297,6 +250,81 @@ TEST(CommandLine, CodePageSwitch) {
         EXPECT_EQ(options.nCodePage, row.codePage) << Utf16ToUtf8String(row.commandLine);
         EXPECT_EQ(std::u16string(options.szFontFace), row.face) << Utf16ToUtf8String(row.commandLine);
     }
+}
+
+// The paths Explorer passes (a drop on the icon, "Send to", "Open with"),
+// quoted or not, beside the switches: each path read whole, none of its
+// letters taken as a switch, the switches where they stand.
+TEST(CommandLine, PathsBesideSwitches) {
+    struct SRow {
+        const char16_t* commandLine;
+        const char16_t* paths;  // joined by '|'
+        const char16_t* locale;
+        bool keep;              // -m
+        const char16_t* output;  // -o
+        bool outputRefused;
+        int32_t size;
+    };
+    const SRow rows[] = {
+        {u"", u"", u"de-DE", false, u"", false, 9},
+        {u"C:\\a.god", u"C:\\a.god", u"de-DE", false, u"", false, 9},
+        {u"C:\\my-mods\\hero.god", u"C:\\my-mods\\hero.god", u"de-DE", false, u"", false, 9},
+        {u"D:\\x-jp\\a.god", u"D:\\x-jp\\a.god", u"de-DE", false, u"", false, 9},
+        {u"\"C:\\my -e files\\a b.god\"", u"C:\\my -e files\\a b.god", u"de-DE", false, u"", false, 9},
+        {u"\"C:\\ゲーム データ\\勇者 -j.god\" C:\\x.npc", u"C:\\ゲーム データ\\勇者 -j.god|C:\\x.npc", u"de-DE", false,
+         u"", false, 9},
+        {u"-m C:\\-s\\a.item", u"C:\\-s\\a.item", u"de-DE", true, u"", false, 9},
+        {u"C:\\a.god -e \"D:\\b c.god\"", u"C:\\a.god|D:\\b c.god", u"en-US", false, u"", false, 9},
+        {u"\"-j\" -M", u"-j", u"de-DE", true, u"", false, 9},
+        {u"C:\\a\" \"b.god", u"C:\\a b.god", u"de-DE", false, u"", false, 9},
+        {u"\"D:\\\" x", u"D:\\|x", u"de-DE", false, u"", false, 9},
+        {u"\t a.god\t\tb.god ", u"a.god|b.god", u"de-DE", false, u"", false, 9},
+        {u"\"\"", u"", u"de-DE", false, u"", false, 9},
+        // -o takes the next word, quoted or not; the first one counts.
+        {u"-o D:\\out a.god", u"a.god", u"de-DE", false, u"D:\\out", false, 9},
+        {u"-O \"D:\\my out\" -o E:\\ a.god", u"a.god", u"de-DE", false, u"D:\\my out", false, 9},
+        {u"a.god -o", u"a.god", u"de-DE", false, u"", true, 9},
+        {u"-o \"\"", u"", u"de-DE", false, u"", true, 9},
+        // A value is never a path, even when it looks like one.
+        {u"-s 12 -cp 932 b.god", u"b.god", u"de-DE", false, u"", false, 12},
+        // -f still takes the rest of the line: no path after it.
+        {u"a.god -f Meiryo UI b.god", u"a.god", u"de-DE", false, u"", false, 9},
+    };
+    for (const SRow& row : rows) {
+        SCOPED_TRACE(Utf16ToUtf8String(row.commandLine));
+        SStartupOptions options;
+        ReadStartupOptions(row.commandLine, u"de-DE", options);
+        std::u16string joined;
+        int32_t count = 0;
+        for (const char16_t* path = options.szPaths; *path; path = NextStartupPath(path), ++count)
+            joined += (joined.empty() && count == 0 ? u"" : u"|") + std::u16string(path);
+        EXPECT_EQ(Utf16ToUtf8String(joined.c_str()), Utf16ToUtf8String(row.paths));
+        EXPECT_EQ(options.nPathCount, count);
+        EXPECT_EQ(std::u16string(options.szLocaleName), row.locale);
+        EXPECT_EQ(options.bKeepRebuildData, row.keep);
+        EXPECT_EQ(Utf16ToUtf8String(options.szOutputFolder), Utf16ToUtf8String(row.output));
+        EXPECT_EQ(options.bOutputFolderRefused, row.outputRefused);
+        EXPECT_EQ(options.nFontSize, row.size);
+        EXPECT_FALSE(options.bPathsRefused);
+    }
+}
+
+// An output folder too long for a path is refused whole; paths beyond the
+// list's room are left out and said to be.
+TEST(CommandLine, WhatDoesNotFitIsRefused) {
+    SStartupOptions options;
+    const std::u16string longFolder = u"-o " + Repeat(u'd', kPathCapacity) + u" a.god";
+    ReadStartupOptions(longFolder.c_str(), u"en-US", options);
+    EXPECT_TRUE(options.bOutputFolderRefused);
+    EXPECT_EQ(std::u16string(options.szOutputFolder), u"");
+    EXPECT_EQ(options.nPathCount, 1);
+
+    const std::u16string many = Repeat(u'p', kStartupPathsCapacity / 2) + u" " +
+                                Repeat(u'q', kStartupPathsCapacity / 2) + u" short.god";
+    ReadStartupOptions(many.c_str(), u"en-US", options);
+    EXPECT_TRUE(options.bPathsRefused);
+    EXPECT_EQ(options.nPathCount, 2);
+    EXPECT_EQ(std::u16string(NextStartupPath(options.szPaths)), u"short.god");
 }
 
 // Every field is written on each call, so a reused options record keeps

@@ -235,8 +235,11 @@ TEST_F(MainDlgTest, EnglishWindowAsCreated) {
     const std::vector<SMenuItem> expected = {{u"-", 0},
                                              {u"Copy log", CMainDlg::ID_LOG_COPY},
                                              {u"Save log...", CMainDlg::ID_LOG_SAVE},
+                                             {u"Keep rebuild data", CMainDlg::ID_KEEP_REBUILD_DATA},
+                                             {u"Add to Explorer's menu", CMainDlg::ID_EXPLORER_ADD},
+                                             {u"Remove from Explorer's menu", CMainDlg::ID_EXPLORER_REMOVE},
                                              {u"&About Vanto Extractor", CMainDlg::ID_APP_ABOUT}};
-    EXPECT_EQ(LastMenuItems(::GetSystemMenu(hWnd, FALSE), 4), expected);
+    EXPECT_EQ(LastMenuItems(::GetSystemMenu(hWnd, FALSE), 7), expected);
 
     // Centred on the work area (within the rounding of an odd difference).
     const RECT window = uitest::WindowRect(hWnd);
@@ -253,8 +256,11 @@ TEST_F(MainDlgTest, JapaneseWindowAsCreated) {
     const std::vector<SMenuItem> expected = {{u"-", 0},
                                              {u"ログをコピー", CMainDlg::ID_LOG_COPY},
                                              {u"ログを保存...", CMainDlg::ID_LOG_SAVE},
+                                             {u"再構築用データを残す", CMainDlg::ID_KEEP_REBUILD_DATA},
+                                             {u"エクスプローラーのメニューに追加", CMainDlg::ID_EXPLORER_ADD},
+                                             {u"エクスプローラーのメニューから削除", CMainDlg::ID_EXPLORER_REMOVE},
                                              {u"バージョン情報(&A)", CMainDlg::ID_APP_ABOUT}};
-    EXPECT_EQ(LastMenuItems(::GetSystemMenu(dlg.m_hWnd, FALSE), 4), expected);
+    EXPECT_EQ(LastMenuItems(::GetSystemMenu(dlg.m_hWnd, FALSE), 7), expected);
 }
 
 TEST_F(MainDlgTest, WindowCarriesTheProgramIconInBothSizes) {
@@ -566,6 +572,33 @@ TEST_F(MainDlgTest, CloseRequestDuringADropStopsItAfterTheCurrentEntry) {
     }
 }
 
+// A close request during a folder's rebuild stops it before anything is
+// written: no file in the output folder, the drop ends with its summary and
+// the window closes with the request's code.
+TEST_F(MainDlgTest, CloseRequestDuringAFolderRebuildWritesNothing) {
+    struct SCase {
+        UINT message;
+        WPARAM wParam;
+        int code;
+    };
+    const SCase cases[] = {{WM_CLOSE, 0, 2}, {WM_COMMAND, IDOK, 1}};
+    for (const SCase& c : cases) {
+        Open();
+        const std::u16string folder = scratch / (u"in\\mod" + Num((long long)c.message));
+        ASSERT_TRUE(::CreateDirectoryW(W(folder), nullptr));
+        for (int i = 0; i < 20; ++i)
+            ASSERT_TRUE(WriteBytes(folder + u"\\file" + Num(i) + u".txt", Text("text " + std::to_string(i))));
+        ASSERT_TRUE(::PostMessageW(dlg.m_hWnd, c.message, c.wParam, 0));
+        Drop({folder});
+        EXPECT_EQ(TakeQuitCode(), c.code);
+        EXPECT_EQ(dlg.m_hWnd, nullptr);
+        const Lines& lines = dlg.linesWhenDestroyed;
+        EXPECT_NE(std::find(lines.begin(), lines.end(), u"Stopped; nothing was written."), lines.end());
+        EXPECT_NE(std::find(lines.begin(), lines.end(), u"0 of 1 folders and patches done."), lines.end());
+        EXPECT_TRUE(TreeOf(root).empty());
+    }
+}
+
 // The prompt's own loop serves the window: a WM_CLOSE posted meanwhile closes
 // the prompt, ends the drop and then the window; a second drop is refused.
 TEST_F(MainDlgTest, RequestsWhileThePromptIsOpen) {
@@ -840,6 +873,37 @@ TEST(MainDlgSound, CompletionSoundIsTadaInTheWindowsMediaFolder) {
     EXPECT_EQ(U(path), U(windows) + u"\\media\\tada.wav");
     // A buffer one character too small is refused, not cut.
     EXPECT_FALSE(CMainDlg::ComposeCompletionSoundPath(path, ::wcslen(path)));
+}
+
+// The system menu's "Keep rebuild data" item turns the manifest on and off:
+// checked, a drop also writes hero.vanto.json beside its folder and says so;
+// unchecked again, the drop writes what it always wrote.
+TEST_F(MainDlgTest, KeepRebuildDataItemAddsTheManifestToADrop) {
+    struct SCase {
+        int clicks;
+        bool keep;
+    };
+    for (const SCase& c : {SCase{1, true}, SCase{2, false}}) {
+        SCOPED_TRACE(c.clicks);
+        dlg.SetKeepRebuildData(false);  // as a new window starts
+        Open();
+        const std::u16string path = WriteCustomFile(u"hero.god");
+        for (int i = 0; i < c.clicks; ++i)
+            ::SendMessageW(dlg.m_hWnd, WM_SYSCOMMAND, CMainDlg::ID_KEEP_REBUILD_DATA, 0);
+        const UINT state = ::GetMenuState(::GetSystemMenu(dlg.m_hWnd, FALSE), CMainDlg::ID_KEEP_REBUILD_DATA, MF_BYCOMMAND);
+        EXPECT_EQ((state & MF_CHECKED) != 0, c.keep);
+        Drop({path});
+        Tree tree = TreeOf(root);
+        const Lines lines = ListLines(List());
+        const bool said = std::find(lines.begin(), lines.end(), u"Rebuild data written [hero.vanto.json].") != lines.end();
+        EXPECT_EQ(said, c.keep);
+        EXPECT_EQ(tree.erase(u"hero.vanto.json"), c.keep ? 1u : 0u);
+        EXPECT_EQ(tree, ExtractedTree({u"hero"}));
+        ::DestroyWindow(dlg.m_hWnd);
+        TakeQuitCode();
+        RemoveTree(root + u"\\hero");
+        ::DeleteFileW(W(root + u"\\hero.vanto.json"));
+    }
 }
 
 // A window registered with the update base gets its controls enabled and

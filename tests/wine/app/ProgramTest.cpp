@@ -85,7 +85,7 @@ const SProgramCase kProgramCases[] = {
     {L"-j", ELanguage::Japanese, VK_RETURN, 1},
     {L"-J", ELanguage::Japanese, VK_ESCAPE, 2},
     {L"-e -j", ELanguage::Japanese, VK_ESCAPE, 2},
-    {L"-f Foo-Jazz", ELanguage::Japanese, VK_RETURN, 1},
+    {L"-f Foo-Jazz", ELanguage::System, VK_RETURN, 1},
     {L"-s 12 -f Meiryo UI", ELanguage::System, VK_ESCAPE, 2},
 };
 
@@ -259,7 +259,7 @@ const SStartupCase kStartupCases[] = {
     {L"", ELanguage::System, nullptr, 9},
     {L"-e", ELanguage::English, L"MS Shell Dlg", 9},
     {L"-j", ELanguage::Japanese, L"Meiryo UI", 9},
-    {L"-s 14 -f Foo-Jazz", ELanguage::Japanese, L"Foo-Jazz", 14},
+    {L"-s 14 -f Foo-Jazz", ELanguage::System, L"Foo-Jazz", 14},
     {L"-s １２", ELanguage::System, nullptr, 12},
 };
 

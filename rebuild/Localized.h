@@ -1,5 +1,5 @@
-// vanto-pack's texts come in English and Japanese (-e, -j): each is written
-// as the pair, and the run's language picks one.
+// The texts of vanto-pack and of the window's rebuild jobs come in English and
+// Japanese: each is written as the pair, and the run's language picks one.
 #pragma once
 
 #include <string>

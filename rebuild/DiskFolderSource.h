@@ -1,4 +1,4 @@
-// The folder source of vanto-pack: a folder on the disk, read through
+// The folder source of vanto-pack and the window's rebuild: a folder on the disk, read through
 // CFolderReader (every level relative to its parent's handle, links never
 // followed, pipes never opened).
 #pragma once
