@@ -28,6 +28,13 @@ inline bool IsSystemSeparator(char16_t ch) {
 #endif
 }
 
+// The separator the system's own paths are written with.
+#ifdef _WIN32
+constexpr char16_t kSystemSeparator = u'\\';
+#else
+constexpr char16_t kSystemSeparator = u'/';
+#endif
+
 // Length of a terminated UTF-16 string.
 inline size_t StrLen16(const char16_t* psz) {
     size_t n = 0;

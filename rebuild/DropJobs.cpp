@@ -15,6 +15,14 @@
 
 namespace {
 
+// A path inside a folder ('/' between levels) as the system writes paths.
+std::u16string SystemPath(std::u16string path) {
+    for (char16_t& ch : path)
+        if (ch == u'/')
+            ch = kSystemSeparator;
+    return path;
+}
+
 // The disk folder, read with the front end asked to go on before every read:
 // a read after a stop fails, so the packer stops with nothing built.
 class CStoppableSource final : public IFolderSource {
@@ -51,7 +59,7 @@ std::vector<std::u16string> FilesOfSize(const std::u16string& folder, int64_t si
         return found;
     for (const SFolderItem& item : items) {
         if (item.eKind == EItemKind::File && item.nSize == size)
-            found.push_back(folder + u'/' + item.strName);
+            found.push_back(folder + kSystemSeparator + item.strName);
     }
     return found;
 }
@@ -79,7 +87,7 @@ EDropJob WriteResult(IPlatform& platform, const SDropJobOptions& options, const 
     if (opened)
         platform.CloseOutputRoot();
     if (!done) {
-        report.Say(Localized(ja, u"Cannot write [", u"[") + options.strOutputFolder + u"/" + name +
+        report.Say(Localized(ja, u"Cannot write [", u"[") + options.strOutputFolder + kSystemSeparator + name +
                    Localized(ja, u"].", u"] を書き込めませんでした。"));
         return EDropJob::Failed;
     }
@@ -124,7 +132,7 @@ EDropJob ApplyPatchJob(const std::u16string& path, const SDropJobOptions& option
     const std::u16string who = Localized(ja, u"the patch", u"パッチ");
     std::vector<std::u16string> places;
     if (!name.empty())
-        places = {FolderOf(path) + u'/' + name, options.strOutputFolder + u'/' + name};
+        places = {FolderOf(path) + kSystemSeparator + name, options.strOutputFolder + kSystemSeparator + name};
     for (const std::u16string& folder : {FolderOf(path), options.strOutputFolder}) {
         const std::vector<std::u16string> sized = FilesOfSize(folder, loaded.patch.base.nSize);
         places.insert(places.end(), sized.begin(), sized.end());
@@ -222,7 +230,7 @@ EDropJob RebuildFolderJob(const std::u16string& path, const SDropJobOptions& opt
             ++counts[int(change.eChange)];
     }
     for (const SPackProblem& refusal : result.refusals)
-        report.Say(Localized(ja, u"Refused [", u"拒否 [") + (refusal.strPath.empty() ? folder : folder + u'/' + refusal.strPath) +
+        report.Say(Localized(ja, u"Refused [", u"拒否 [") + (refusal.strPath.empty() ? folder : folder + kSystemSeparator + SystemPath(refusal.strPath)) +
                    u"]: " + refusal.strMessage);
     if (result.eStatus != EPackStatus::Done) {
         report.Say(cannot + (result.eStatus == EPackStatus::Refused

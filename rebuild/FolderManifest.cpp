@@ -1,5 +1,6 @@
 #include "rebuild/FolderManifest.h"
 
+#include "base/Text.h"
 #include "console/ToolFiles.h"
 #include "rebuild/Localized.h"
 
@@ -30,7 +31,7 @@ SExpectedFile ExpectedOriginalOf(const SManifest& manifest, const std::u16string
 }
 
 std::vector<std::u16string> OriginalPlacesOf(const SManifest& manifest, const std::u16string& manifestPath) {
-    return {manifest.strSourcePath, FolderOf(manifestPath) + u'/' + NameOf(manifest.strSourceName)};
+    return {manifest.strSourcePath, FolderOf(manifestPath) + kSystemSeparator + NameOf(manifest.strSourceName)};
 }
 
 bool FindManifestOriginal(const SManifest& manifest, const std::u16string& manifestPath, bool japanese,
