@@ -38,6 +38,17 @@ struct SHeldReport {
     SEntryEvent event;         // Entry, Write
     EFolderStatus eFolder = EFolderStatus::Created;
     SContainerEnd end;
+
+    // An Entry or Write report of the event, its strings copied.
+    static SHeldReport OfEvent(EKind kind, const SEntryEvent& event) {
+        SHeldReport held;
+        held.eKind = kind;
+        held.strText = event.pszPath;
+        held.strName = event.pszName;
+        held.strFolder = event.pszFolder;
+        held.event = event;
+        return held;
+    }
 };
 
 struct CExtractor::SWrites {
@@ -87,13 +98,7 @@ void CExtractor::ReportEntry(const SEntryEvent& event) {
         m_callback.OnEntryEvent(event);
         return;
     }
-    SHeldReport held;
-    held.eKind = SHeldReport::EKind::Entry;
-    held.strText = event.pszPath;
-    held.strName = event.pszName;
-    held.strFolder = event.pszFolder;
-    held.event = event;
-    m_pWrites->held.push_back(std::move(held));
+    m_pWrites->held.push_back(SHeldReport::OfEvent(SHeldReport::EKind::Entry, event));
 }
 
 void CExtractor::ReportFolder(const char16_t* path, EFolderStatus status) {
@@ -155,13 +160,8 @@ void CExtractor::WriteOrSubmit(const char16_t* path, size_t rootLength, SEntryEv
     CopyText(task->szPath, kPathCapacity, relative);
     task->pData = inflated ? task->pOwned.get() : content;
     task->nSize = size;
-    SHeldReport held;
-    held.eKind = SHeldReport::EKind::Write;
-    held.strText = event.pszPath;
-    held.strName = event.pszName;
-    held.strFolder = event.pszFolder;
+    SHeldReport held = SHeldReport::OfEvent(SHeldReport::EKind::Write, event);
     held.strWhole = path;
-    held.event = event;
     held.event.pContent = task->pData;
     const bool ignoresCase = m_platform.NameRules().bIgnoresCase;
     ++writes->pendingPaths[writes->Key(relative, ignoresCase)];
